@@ -1,0 +1,48 @@
+#pragma once
+
+#include "catalogue/FileTypes.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+/**
+ * The folder walk behind the picture list. Breadth-first over the whole tree, one
+ * listing open at a time, no recursion: a folder is listed to its end, its pictures
+ * handed out in name order, and its subfolders queued in name order.
+ *
+ * What is entered and listed: hidden entries (a leading ".") never; a folder only
+ * when it is a real folder (never through a link, which also stops link loops);
+ * a picture only when it is, or links to, a regular file (no FIFO, socket or device
+ * is ever listed, a dangling link is skipped).
+ */
+class DirScanner
+{
+public:
+    /** Pictures of one folder: `folder` ends in a separator, `names` are bare names. */
+    using FolderSink = std::function<void(const QString &folder, const QStringList &names)>;
+    /** Called every so often with the pictures found so far. */
+    using Progress = std::function<void(qsizetype found)>;
+
+    enum class Result {
+        Done,       ///< the walk ended (an absent folder lists nothing and is Done)
+        RootFailed, ///< the chosen folder itself could not be read
+    };
+
+    DirScanner(FileTypeCode code, FolderSink sink);
+
+    void setProgress(Progress progress, int intervalMs = 50);
+
+    /**
+     * Walks `path` (with or without trailing separator; an empty path is the root).
+     * Unreadable subfolders are skipped. `error` gets a description when the root fails.
+     */
+    Result scan(const QString &path, QString *error = nullptr);
+
+private:
+    FileTypeCode mCode;
+    FolderSink mSink;
+    Progress mProgress;
+    int mProgressInterval = 50;
+};

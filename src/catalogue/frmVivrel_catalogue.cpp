@@ -1,0 +1,61 @@
+// The main window's catalogue commands: the folder scan, the folder button and
+// "Select All Listed Files".
+
+#include "catalogue/DirScanner.h"
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/Module1.h"
+#include "common/Seams.h"
+#include "common/TriCheckBox.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QToolButton>
+
+bool frmVivrel::DirSearch(const QString &path, QString *error)
+{
+    const FileTypeCode code = fileTypeCodeForIndex(cmbFileType->currentIndex());
+    if (chkAdditive->value() == 0)
+        mFileList->clear();
+
+    DirScanner scanner(code, [this](const QString &folder, const QStringList &names) {
+        mFileList->appendFolder(folder, names);
+    });
+    scanner.setProgress([this](qsizetype found) {
+        // Keep the window painted during a long scan, but hold the user's input back
+        // until it ends, so nothing can act on a half-filled list.
+        emit scanProgress(found);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    return scanner.scan(path, error) == DirScanner::Result::Done;
+}
+
+void frmVivrel::cmdDirList_Click()
+{
+    const QString chosen = seams().chooseFolder(this, Module1::mainCaption());
+    if (chosen.isEmpty())
+        return; // cancelled: the folder and the list stay as they were
+    mDirPath = QDir::toNativeSeparators(chosen);
+    if (!DirSearch(mDirPath))
+        seams().showMessage(QStringLiteral("Drive Not Ready..."), MsgStyle::Critical,
+                            Module1::programTitle());
+}
+
+void frmVivrel::cmdSelectAll_Click()
+{
+    mPreviewNow = false;
+    File1->selectAllItems();
+    // Selecting item by item would leave the focus frame on the last item; do the same.
+    if (mFileList->count() > 0)
+        File1->setCurrentRow(mFileList->count() - 1);
+    mPreviewNow = true;
+    cmdStart->setFocus();
+}
+
+void frmVivrel::connectCatalogue()
+{
+    connect(cmdDirList, &QToolButton::clicked, this, &frmVivrel::cmdDirList_Click);
+    connect(cmdSelectAll, &QToolButton::clicked, this, &frmVivrel::cmdSelectAll_Click);
+}

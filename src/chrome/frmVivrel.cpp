@@ -1,0 +1,255 @@
+#include "chrome/frmVivrel.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/Artwork.h"
+#include "common/IntervalTimer.h"
+#include "common/Module1.h"
+#include "common/PictureElement.h"
+#include "common/TriCheckBox.h"
+#include "viewer/frmPreview.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTextBrowser>
+#include <QToolButton>
+
+namespace {
+
+/** Place and size given in twips, 15 to a pixel. */
+QRect twips(int left, int top, int width, int height)
+{
+    const auto px = [](int t) { return (t + 7) / 15; };
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+QString colour(int r, int g, int b)
+{
+    return QStringLiteral("rgb(%1,%2,%3)").arg(r).arg(g).arg(b);
+}
+
+QFont tahoma(qreal points)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    return font;
+}
+
+const QString kOptionColours = QStringLiteral("background:rgb(224,236,254);color:rgb(0,0,64);");
+
+} // namespace
+
+frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmVivrel"));
+    setWindowTitle(Module1::mainCaption());
+    setWindowFlag(Qt::FramelessWindowHint);
+    setFixedSize(368, 293);
+    setWindowIcon(QIcon(Artwork::icon(64)));
+    setFont(tahoma(8.25));
+
+    mFileList = new FileList(this);
+    buildControls();
+    connectCatalogue();
+}
+
+frmVivrel::~frmVivrel()
+{
+    // The viewer is a top-level window of its own; it goes with the main window.
+    delete mViewer;
+}
+
+FileList *frmVivrel::fileList() const
+{
+    return mFileList;
+}
+
+frmPreview &frmVivrel::viewer()
+{
+    if (!mViewer) {
+        mViewer = new frmPreview(this);
+        mViewer->Form_Load();
+    }
+    return *mViewer;
+}
+
+void frmVivrel::setCmdResumeCaption(const QString &caption)
+{
+    mResumeCaption = caption;
+    const Artwork::Face face =
+        caption == QLatin1String("Pause") ? Artwork::Face::Pause : Artwork::Face::Resume;
+    cmdResume->setIcon(QIcon(Artwork::buttonFace(face, cmdResume->size(), Qt::white)));
+}
+
+void frmVivrel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, Artwork::skin(size()));
+}
+
+void frmVivrel::buildControls()
+{
+    const auto pictureButton = [this](const char *name, QRect place, Artwork::Face face,
+                                      QColor background, const QString &tip) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QLatin1String(name));
+        button->setGeometry(place);
+        button->setAutoRaise(false);
+        button->setIconSize(place.size());
+        button->setIcon(QIcon(Artwork::buttonFace(face, place.size(), background)));
+        button->setStyleSheet(QStringLiteral("QToolButton{border:none;padding:0;background:%1;}")
+                                  .arg(background.name()));
+        if (!tip.isEmpty())
+            button->setToolTip(tip);
+        return button;
+    };
+    const auto checkBox = [this](const char *name, const QString &caption, QRect place,
+                                 const QString &tip) {
+        auto *box = new TriCheckBox(caption, this);
+        box->setObjectName(QLatin1String(name));
+        box->setGeometry(place);
+        box->setToolTip(tip);
+        box->setStyleSheet(QStringLiteral("TriCheckBox{%1}").arg(kOptionColours));
+        return box;
+    };
+    const auto shape = [this](const char *name, QRect place) {
+        auto *frame = new QFrame(this);
+        frame->setObjectName(QLatin1String(name));
+        frame->setGeometry(place);
+        frame->setStyleSheet(QStringLiteral("QFrame{border:1px solid %1;background:transparent;}")
+                                 .arg(palette().color(QPalette::Dark).name()));
+        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return frame;
+    };
+
+    // Decoration first, so that everything else is drawn over it.
+    Shape1 = shape("Shape1", twips(240, 680, 5055, 3015));
+    Shape3 = shape("Shape3", twips(240, 3720, 1935, 495));
+    Shape4 = shape("Shape4", twips(2280, 3720, 3015, 495));
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(twips(150, 120, 5235, 375));
+    Image1->setScaledContents(true);
+    Image1->setPixmap(Artwork::banner(Image1->size()));
+
+    cmdTools = pictureButton("cmdTools", twips(4320, 3780, 900, 375), Artwork::Face::Tools,
+                             QColor(255, 224, 192),
+                             QStringLiteral(" Create Configuration Settings File (.INI), and "
+                                            "Autrun file (Ref. Help for more information) "));
+    cmdMinimise = pictureButton("cmdMinimise", twips(4800, 170, 230, 230), Artwork::Face::Minimise,
+                                QColor(224, 236, 254), QString());
+    cmdClose = pictureButton("cmdClose", twips(5040, 170, 230, 230), Artwork::Face::Close,
+                             QColor(224, 236, 254), QString());
+    cmdHelp = pictureButton("cmdHelp", twips(4560, 170, 230, 230), Artwork::Face::Help,
+                            QColor(224, 236, 254), QString());
+    for (QToolButton *notTabStop : {cmdMinimise, cmdClose, cmdHelp})
+        notTabStop->setFocusPolicy(Qt::ClickFocus);
+
+    chkRandom = checkBox("chkRandom", QStringLiteral("&Random"), twips(360, 3300, 1215, 255),
+                         QStringLiteral(" Random Order "));
+    chkAdditive = checkBox("chkAdditive", QStringLiteral("A&dditive"), twips(3720, 705, 975, 255),
+                           QStringLiteral(" Check this option if you want to add additional "
+                                          "folders to the list without clearing it "));
+
+    // The preview pane and the web panel share one rectangle; the panel covers the pane
+    // while it is visible, and the file name label is drawn over the pane.
+    imgPreview = new PictureElement(this);
+    imgPreview->setObjectName(QStringLiteral("imgPreview"));
+    imgPreview->setStretch(true);
+    const QRect pane = twips(360, 960, 2415, 1815);
+    imgPreview->setLeft(float(pane.left()));
+    imgPreview->setTop(float(pane.top()));
+    imgPreview->setWidth(float(pane.width()));
+    imgPreview->setHeight(float(pane.height()));
+
+    lblFileName = new QLabel(this);
+    lblFileName->setObjectName(QStringLiteral("lblFileName"));
+    lblFileName->setGeometry(twips(480, 960, 2175, 255));
+    lblFileName->setStyleSheet(
+        QStringLiteral("QLabel{color:%1;background:transparent;}").arg(colour(255, 224, 192)));
+    lblFileName->setAttribute(Qt::WA_TranslucentBackground);
+
+    WebBrowser1 = new QTextBrowser(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setGeometry(pane);
+    WebBrowser1->setOpenLinks(false);
+
+    File1 = new FileListView(mFileList, this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(twips(2880, 960, 2295, 1815));
+    File1->setStyleSheet(QStringLiteral("QListView{%1}").arg(kOptionColours));
+
+    chkSaveSettings = checkBox("chkSaveSettings", QStringLiteral("S&ave on Exit"),
+                               twips(1560, 3045, 1215, 255),
+                               QStringLiteral(" Saves your settings for later use "));
+    chkSaveSettings->setValue(1);
+    chkRepeat = checkBox("chkRepeat", QStringLiteral("R&epeat"), twips(360, 3045, 1215, 255),
+                         QStringLiteral(" Continuous Play "));
+
+    cmdDirList = pictureButton("cmdDirList", twips(4710, 720, 450, 255), Artwork::Face::Folder,
+                               QColor(224, 236, 254), QStringLiteral(" Browse for Folder "));
+
+    cmbFileType = new QComboBox(this);
+    cmbFileType->setObjectName(QStringLiteral("cmbFileType"));
+    cmbFileType->setGeometry(twips(3840, 2880, 1335, 315));
+    cmbFileType->setToolTip(QStringLiteral("Specify File Types "));
+    cmbFileType->setStyleSheet(QStringLiteral("QComboBox{background:rgb(224,236,254);color:black;}"));
+
+    Timer1 = new IntervalTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    chkPreview = checkBox("chkPreview", QStringLiteral("&Preview"), twips(360, 2790, 1215, 255),
+                          QStringLiteral(" Toggle Previw "));
+
+    Text1 = new QLineEdit(QStringLiteral("3"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(twips(960, 3810, 375, 285));
+    Text1->setToolTip(QStringLiteral(" Interval Seconds "));
+
+    cmdStart = pictureButton("cmdStart", twips(2400, 3780, 900, 375), Artwork::Face::Start,
+                             QColor(255, 224, 192), QStringLiteral(" Start Show "));
+    cmdResume = pictureButton("cmdResume", twips(3360, 3780, 900, 375), Artwork::Face::Resume,
+                              Qt::white, QStringLiteral(" Resume Show "));
+    cmdSelectAll = pictureButton("cmdSelectAll", twips(2880, 2880, 855, 315),
+                                 Artwork::Face::SelectAll, QColor(224, 236, 254),
+                                 QStringLiteral(" Select All Listed Files "));
+    chkFullScreen = checkBox("chkFullScreen", QStringLiteral("F&ull Screen"),
+                             twips(1560, 2790, 1215, 255), QStringLiteral(" Show in Full Screen "));
+
+    Label3 = new QLabel(QStringLiteral("Tremallo"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setGeometry(twips(200, 220, 1335, 255));
+    Label3->setToolTip(QStringLiteral(" Click here to go to Tremallo Website "));
+    QFont linkFont = tahoma(9.75);
+    linkFont.setBold(true);
+    linkFont.setItalic(true);
+    linkFont.setUnderline(true);
+    Label3->setFont(linkFont);
+    Label3->setStyleSheet(
+        QStringLiteral("QLabel{color:%1;background:transparent;}").arg(colour(253, 198, 157)));
+    Label3->setCursor(Qt::PointingHandCursor);
+
+    Label1 = new QLabel(QStringLiteral("&Interval"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(twips(360, 3840, 615, 255));
+    Label1->setStyleSheet(QStringLiteral("QLabel{%1}").arg(kOptionColours));
+    Label1->setBuddy(Text1);
+    Label2 = new QLabel(QStringLiteral("Seconds"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(twips(1350, 3840, 735, 255));
+    Label2->setStyleSheet(QStringLiteral("QLabel{%1}").arg(kOptionColours));
+
+    // Tab order as the window was designed; labels take no focus and are passed over.
+    const QList<QWidget *> tabOrder = {cmdStart,    chkFullScreen, cmdSelectAll,    cmdHelp,
+                                       cmdResume,   Text1,         chkPreview,      cmbFileType,
+                                       cmdDirList,  WebBrowser1,   chkRepeat,       chkSaveSettings,
+                                       File1,       chkAdditive,   chkRandom,       cmdClose,
+                                       cmdMinimise, cmdTools};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+}

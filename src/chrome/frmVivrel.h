@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QTextBrowser;
+class QToolButton;
+class FileList;
+class FileListView;
+class IntervalTimer;
+class PictureElement;
+class TriCheckBox;
+class frmPreview;
+
+/**
+ * The main window: a borderless skinned window that holds the picture list, the
+ * show's options and state, and the buttons that drive them. Its handlers live in
+ * the folder of the subsystem they belong to (catalogue/, engine/, config/, chrome/).
+ */
+class frmVivrel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmVivrel(QWidget *parent = nullptr);
+    ~frmVivrel() override;
+
+    // Controls, with the names the rest of the program uses for them.
+    QToolButton *cmdTools = nullptr;
+    QToolButton *cmdMinimise = nullptr;
+    QToolButton *cmdClose = nullptr;
+    QToolButton *cmdHelp = nullptr;
+    TriCheckBox *chkRandom = nullptr;
+    TriCheckBox *chkAdditive = nullptr;
+    FileListView *File1 = nullptr;
+    TriCheckBox *chkSaveSettings = nullptr;
+    TriCheckBox *chkRepeat = nullptr;
+    QTextBrowser *WebBrowser1 = nullptr;
+    QToolButton *cmdDirList = nullptr;
+    QComboBox *cmbFileType = nullptr;
+    IntervalTimer *Timer1 = nullptr;
+    TriCheckBox *chkPreview = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QToolButton *cmdStart = nullptr;
+    QToolButton *cmdResume = nullptr;
+    QToolButton *cmdSelectAll = nullptr;
+    TriCheckBox *chkFullScreen = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *lblFileName = nullptr;
+    PictureElement *imgPreview = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QFrame *Shape1 = nullptr;
+    QFrame *Shape3 = nullptr;
+    QFrame *Shape4 = nullptr;
+
+    /** The picture list behind File1; mFileDir is its folder column. */
+    FileList *fileList() const;
+
+    // Catalogue.
+    /** Fills the list from `path` and every folder below it; false when the folder failed. */
+    bool DirSearch(const QString &path, QString *error = nullptr);
+    void cmdDirList_Click();
+    void cmdSelectAll_Click();
+
+    // Show state.
+    qint64 mFileNum = 0;
+    QString mDirPath;
+    bool mPreviewNow = false;
+    bool mAsk2SendMail = false;
+
+    /** Caption of the resume button (a picture button whose caption is its state). */
+    QString cmdResumeCaption() const { return mResumeCaption; }
+    void setCmdResumeCaption(const QString &caption);
+
+    /** The viewer window; created hidden on first use, never destroyed. */
+    frmPreview &viewer();
+    bool hasViewer() const { return mViewer != nullptr; }
+
+signals:
+    /** Pictures found so far while a scan runs (for the busy display). */
+    void scanProgress(qsizetype found);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void buildControls();
+    void connectCatalogue();
+
+    FileList *mFileList = nullptr;
+    frmPreview *mViewer = nullptr;
+    QString mResumeCaption;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+/**
+ * The show's timer. Its enabled flag is the show's running state and is kept even
+ * when the period cannot tick: a period of 0 or less never fires (it is not a busy
+ * loop), and a period beyond what the platform timer takes is clamped.
+ */
+class IntervalTimer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit IntervalTimer(QObject *parent = nullptr);
+
+    bool isEnabled() const { return mEnabled; }
+    void setEnabled(bool enabled);
+
+    /** Period in milliseconds, as it was given. */
+    qint64 interval() const { return mInterval; }
+    void setInterval(qint64 milliseconds);
+
+    /** The largest period that ticks; longer ones are clamped to it. */
+    static constexpr qint64 maxPeriod = 0x7fffffff;
+
+    /** Whether the underlying timer is counting (enabled and a usable period). */
+    bool isTicking() const { return mTimer.isActive(); }
+
+signals:
+    void timeout();
+
+private:
+    void apply();
+
+    QTimer mTimer;
+    bool mEnabled = false;
+    qint64 mInterval = 0;
+};

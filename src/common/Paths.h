@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+/** Path rules shared by the scan, the show start and start-up. */
+namespace Paths {
+
+/** The separator that ends every folder of the list ("/" here, "\" on Windows). */
+QChar separator();
+
+/** True for what a drive root is on this platform: "X:\" on Windows, "/" elsewhere. */
+bool isDriveRoot(const QString &path);
+
+/**
+ * The folder as the show keeps it after a start: a drive root loses its trailing
+ * separator ("C:\" becomes "C:"); "/" stays "/", the only spelling of the root here.
+ * Every other path is unchanged.
+ */
+QString normaliseShowPath(const QString &path);
+
+/** Whether start-up scans a folder that came from the per-user store. */
+bool isScannableStoredPath(const QString &path);
+
+/** `path` with exactly one trailing separator added when it has none. */
+QString withTrailingSeparator(const QString &path);
+
+/** Folder of the running executable, without trailing separator. */
+QString executableFolder();
+
+/** Base name of the running executable ("Vivrel"). */
+QString executableBaseName();
+
+/**
+ * Makes executableFolder() and executableBaseName() answer as if the program ran
+ * from `folder` under `baseName` (tests); empty strings restore the real answers.
+ */
+void setExecutableForTesting(const QString &folder, const QString &baseName);
+
+} // namespace Paths

@@ -1,0 +1,113 @@
+#include "common/PictureElement.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+PictureElement::PictureElement(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void PictureElement::setStretch(bool stretch)
+{
+    if (mStretch == stretch)
+        return;
+    mStretch = stretch;
+    mScaled = QImage();
+    update();
+}
+
+void PictureElement::setPicture(Picture picture)
+{
+    mPicture = std::move(picture);
+    mScaled = QImage();
+    if (!mStretch && !mPicture.isNull()) {
+        mWidth = float(mPicture.natural.width());
+        mHeight = float(mPicture.natural.height());
+        applyGeometry();
+    }
+    update();
+}
+
+void PictureElement::clearPicture()
+{
+    mPicture = Picture();
+    mScaled = QImage();
+    update();
+}
+
+void PictureElement::setLeft(float value)
+{
+    mLeft = value;
+    applyGeometry();
+}
+
+void PictureElement::setTop(float value)
+{
+    mTop = value;
+    applyGeometry();
+}
+
+void PictureElement::setWidth(float value)
+{
+    mWidth = value;
+    applyGeometry();
+}
+
+void PictureElement::setHeight(float value)
+{
+    mHeight = value;
+    applyGeometry();
+}
+
+void PictureElement::applyGeometry()
+{
+    const auto whole = [](float v) {
+        if (!std::isfinite(v))
+            return 0;
+        return int(std::lround(std::clamp(v, -1.0e7f, 1.0e7f)));
+    };
+    setGeometry(whole(mLeft), whole(mTop), std::max(0, whole(mWidth)), std::max(0, whole(mHeight)));
+}
+
+void PictureElement::resizeEvent(QResizeEvent *event)
+{
+    mScaled = QImage();
+    QWidget::resizeEvent(event);
+}
+
+void PictureElement::paintEvent(QPaintEvent *)
+{
+    if (mPicture.isNull())
+        return;
+    QPainter painter(this);
+    const qreal dpr = devicePixelRatioF();
+    if (mStretch) {
+        // Scale once per size, smoothly, at the screen's pixel density.
+        const QSize device = (QSizeF(size()) * dpr).toSize();
+        if (device.isEmpty())
+            return;
+        if (mScaled.size() != device) {
+            mScaled = mPicture.image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            mScaled.setDevicePixelRatio(dpr);
+        }
+        painter.drawImage(QPointF(0, 0), mScaled);
+        return;
+    }
+    // Natural size: one picture pixel to one logical unit, cut at the element's edges.
+    const QSize natural = mPicture.natural;
+    if (mPicture.image.size() == natural) {
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(natural)), mPicture.image);
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(natural)), mPicture.image);
+    }
+}
+
+void PictureElement::mousePressEvent(QMouseEvent *event)
+{
+    emit mousePressed(event->button(), event->globalPosition().toPoint());
+    QWidget::mousePressEvent(event);
+}

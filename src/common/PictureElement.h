@@ -1,0 +1,57 @@
+#pragma once
+
+#include "common/Picture.h"
+
+#include <QWidget>
+
+/**
+ * A picture on a window, in one of two modes. Not stretched, it takes the picture's
+ * natural size when given one and draws it unscaled, cut at its own edges when it is
+ * made smaller. Stretched, it keeps its size and draws the picture scaled to fill it.
+ * Its place and size are kept as single-precision logical units, as the fitting
+ * arithmetic computes them; the widget itself sits at the nearest whole pixels.
+ */
+class PictureElement : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureElement(QWidget *parent = nullptr);
+
+    bool stretch() const { return mStretch; }
+    void setStretch(bool stretch);
+
+    const Picture &picture() const { return mPicture; }
+    bool hasPicture() const { return !mPicture.isNull(); }
+    /** Assigns a picture; not stretched, the element takes the picture's natural size. */
+    void setPicture(Picture picture);
+    void clearPicture();
+
+    float left() const { return mLeft; }
+    float top() const { return mTop; }
+    float width() const { return mWidth; }
+    float height() const { return mHeight; }
+    void setLeft(float value);
+    void setTop(float value);
+    void setWidth(float value);
+    void setHeight(float value);
+
+signals:
+    /** A mouse button went down on the element; `globalPos` in screen coordinates. */
+    void mousePressed(Qt::MouseButton button, QPoint globalPos);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void applyGeometry();
+
+    Picture mPicture;
+    bool mStretch = false;
+    float mLeft = 0;
+    float mTop = 0;
+    float mWidth = 0;
+    float mHeight = 0;
+    QImage mScaled; // the picture at the size it is drawn, made once per size
+};

@@ -1,0 +1,105 @@
+#include "viewer/frmPreview.h"
+
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/PictureElement.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+
+frmPreview::frmPreview(frmVivrel *main) : QWidget(nullptr), mMain(main)
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowFlag(Qt::FramelessWindowHint);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+
+    imgPreview = new PictureElement(this);
+    imgPreview->setObjectName(QStringLiteral("imgPreview"));
+
+    mnuOptions = new QMenu(QStringLiteral("Options"), this);
+    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    const auto entry = [this](const char *name, const QString &caption) {
+        QAction *action = caption == QLatin1String("-") ? mnuOptions->addSeparator()
+                                                         : mnuOptions->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    mnuOpen = entry("mnuOpen", QStringLiteral("Open"));
+    mnuDelete = entry("mnuDelete", QStringLiteral("Delete"));
+    mnu01 = entry("mnu01", QStringLiteral("-"));
+    mnuPause = entry("mnuPause", QStringLiteral("Pause Show"));
+    mnu02 = entry("mnu02", QStringLiteral("-"));
+    mnuPrev = entry("mnuPrev", QStringLiteral("Previous"));
+    mnuNext = entry("mnuNext", QStringLiteral("Next"));
+    mnu03 = entry("mnu03", QStringLiteral("-"));
+    mnuStretch = entry("mnuStretch", QStringLiteral("Stretch"));
+    mnuRetainShape = entry("mnuRetainShape", QStringLiteral("Retain Shape"));
+    mnu04 = entry("mnu04", QStringLiteral("-"));
+    mnuBackground = entry("mnuBackground", QStringLiteral("Change Background"));
+    MNU05 = entry("MNU05", QStringLiteral("-"));
+    mnuCancel = entry("mnuCancel", QStringLiteral("Cancel"));
+    for (QAction *checkable : {mnuPause, mnuStretch, mnuRetainShape})
+        checkable->setCheckable(true);
+}
+
+frmPreview::~frmPreview() = default;
+
+void frmPreview::Form_Load()
+{
+    QScreen *screen = mMain ? mMain->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        setGeometry(screen->geometry());
+}
+
+float frmPreview::windowWidth() const
+{
+    return float(QWidget::width());
+}
+
+float frmPreview::windowHeight() const
+{
+    return float(QWidget::height());
+}
+
+void frmPreview::DoStretch()
+{
+    imgPreview->setStretch(true);
+    imgPreview->setHeight(windowHeight());
+    imgPreview->setWidth(windowWidth());
+    imgPreview->setTop(0);
+    imgPreview->setLeft(0);
+}
+
+void frmPreview::setBackground(const QImage &picture)
+{
+    mBackground = picture;
+    update();
+}
+
+void frmPreview::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    if (mBackground.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(QPointF(0, 0), mBackground);
+}
+
+void frmPreview::closeEvent(QCloseEvent *event)
+{
+    // Closing never destroys the viewer: the show's position, the caption, the
+    // background and the check marks are all still there when it is shown again.
+    event->ignore();
+    if (mMain)
+        mMain->Timer1->setEnabled(false);
+    hide();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class PictureElement;
+class frmVivrel;
+
+/**
+ * The full-screen viewer. One instance for the whole run, created hidden at start-up
+ * and never destroyed: closing it only hides it. It owns no show state; pausing and
+ * stepping act on the main window's show, and the file commands work on the path the
+ * show wrote into its caption.
+ */
+class frmPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmPreview(frmVivrel *main);
+    ~frmPreview() override;
+
+    /** The slide's picture element. */
+    PictureElement *imgPreview = nullptr;
+
+    /** The context menu and its entries, in the order they pop up. */
+    QMenu *mnuOptions = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *mnuDelete = nullptr;
+    QAction *mnu01 = nullptr;
+    QAction *mnuPause = nullptr;
+    QAction *mnu02 = nullptr;
+    QAction *mnuPrev = nullptr;
+    QAction *mnuNext = nullptr;
+    QAction *mnu03 = nullptr;
+    QAction *mnuStretch = nullptr;
+    QAction *mnuRetainShape = nullptr;
+    QAction *mnu04 = nullptr;
+    QAction *mnuBackground = nullptr;
+    QAction *MNU05 = nullptr;
+    QAction *mnuCancel = nullptr;
+
+    /** Sizes the window to the screen the main window is on. */
+    void Form_Load();
+    /** Spreads the picture element over the whole window, stretched. */
+    void DoStretch();
+
+    /** The caption: the full path of the slide on screen. */
+    QString caption() const { return windowTitle(); }
+    void setCaption(const QString &caption) { setWindowTitle(caption); }
+
+    /** Width and height in logical units, as the fitting reads them. */
+    float windowWidth() const;
+    float windowHeight() const;
+
+    /** The background picture, drawn at natural size from the top-left corner. */
+    const QImage &background() const { return mBackground; }
+    void setBackground(const QImage &picture);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    frmVivrel *mMain;
+    QImage mBackground;
+};

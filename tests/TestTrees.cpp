@@ -1,0 +1,33 @@
+#include "TestTrees.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+namespace TestTrees {
+
+void writeFile(const QString &root, const QString &relative, const QByteArray &content)
+{
+    const QString path = root + u'/' + relative;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+}
+
+void writePicture(const QString &path, int width, int height, const char *format, unsigned rgb)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor::fromRgb(rgb));
+    image.save(path, format);
+}
+
+void touch(const QString &root, const QStringList &relatives)
+{
+    for (const QString &relative : relatives)
+        writeFile(root, relative);
+}
+
+} // namespace TestTrees

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+/** Helpers that lay out folder trees and picture files for tests. */
+namespace TestTrees {
+
+/** Creates `root`/`relative` (and its folders) with `content`. */
+void writeFile(const QString &root, const QString &relative, const QByteArray &content = "x");
+
+/** Writes a small valid picture; the format follows the name's ending (jpg, bmp, gif, png). */
+void writePicture(const QString &path, int width, int height, const char *format,
+                  unsigned rgb = 0xff3366);
+
+/** Creates every file named in `relatives` below `root` with dummy content. */
+void touch(const QString &root, const QStringList &relatives);
+
+} // namespace TestTrees

@@ -1,0 +1,247 @@
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/DirScanner.h"
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "catalogue/NaturalOrder.h"
+#include "chrome/frmVivrel.h"
+#include "common/TriCheckBox.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace TestTrees;
+
+class TestCatalogue : public QObject
+{
+    Q_OBJECT
+
+    QStringList listed(const frmVivrel &w)
+    {
+        QStringList out;
+        for (qsizetype i = 0; i < w.fileList()->count(); ++i)
+            out << w.fileList()->fullPath(i);
+        return out;
+    }
+
+    void fillSelector(frmVivrel &w)
+    {
+        w.cmbFileType->clear();
+        w.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                                 QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+        w.cmbFileType->setCurrentIndex(0);
+    }
+
+private slots:
+    void typeFilter_data()
+    {
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("all") << 0 << QStringList{"a.jpg", "b.BMP", "c.gif", "xjpg"};
+        QTest::newRow("jpg") << 1 << QStringList{"a.jpg", "xjpg"};
+        QTest::newRow("bmp") << 2 << QStringList{"b.BMP"};
+        QTest::newRow("gif") << 3 << QStringList{"c.gif"};
+        QTest::newRow("none selected") << -1 << QStringList{};
+    }
+
+    void typeFilter()
+    {
+        QFETCH(int, selector);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        touch(dir.path(), {"a.jpg", "b.BMP", "c.gif", "d.jpeg", "e.png", "xjpg"});
+        frmVivrel w;
+        fillSelector(w);
+        w.cmbFileType->setCurrentIndex(selector);
+        QVERIFY(w.DirSearch(dir.path()));
+        QStringList names;
+        for (qsizetype i = 0; i < w.fileList()->count(); ++i) {
+            names << w.fileList()->text(i);
+            QCOMPARE(w.fileList()->folder(i), dir.path() + u'/');
+        }
+        QCOMPARE(names, expected);
+    }
+
+    void breadthFirstInNameOrder()
+    {
+        QTemporaryDir dir;
+        touch(dir.path(), {"IMG_10.jpg", "IMG_2.jpg", "b/deep/z.gif", "a/IMG_1.jpg", "b/y.bmp",
+                           "Zed.gif", "a/sub/k.jpg"});
+        frmVivrel w;
+        fillSelector(w);
+        QVERIFY(w.DirSearch(dir.path() + u'/'));
+        const QString r = dir.path() + u'/';
+        QCOMPARE(listed(w), (QStringList{r + "IMG_2.jpg", r + "IMG_10.jpg", r + "Zed.gif",
+                                         r + "a/IMG_1.jpg", r + "b/y.bmp", r + "a/sub/k.jpg",
+                                         r + "b/deep/z.gif"}));
+    }
+
+    void skipsHiddenLinksAndSpecialFiles()
+    {
+        QTemporaryDir dir;
+        const QString r = dir.path() + u'/';
+        touch(dir.path(), {"ok.jpg", ".hidden.jpg", ".hid/in.jpg", "real/r.gif"});
+        QDir().mkpath(r + "folder.jpg"); // a folder is never a picture
+        QVERIFY(::mkfifo(QFile::encodeName(r + "x.jpg").constData(), 0600) == 0);
+        QVERIFY(QFile::link(r + "ok.jpg", r + "link.jpg"));         // link to a file: listed
+        QVERIFY(QFile::link(r + "gone.jpg", r + "dangling.jpg"));   // dangling: skipped
+        QVERIFY(QFile::link(r + "real", r + "linkdir"));             // link to a folder: not entered
+        QVERIFY(QFile::link(r, r + "real/loop"));                    // a loop back to the top
+        QVERIFY(QFile::link("/dev/null", r + "dev.gif"));            // a device: skipped
+        frmVivrel w;
+        fillSelector(w);
+        QVERIFY(w.DirSearch(dir.path()));
+        QCOMPARE(listed(w), (QStringList{r + "link.jpg", r + "ok.jpg", r + "real/r.gif"}));
+    }
+
+    void unreadableSubfolderIsSkipped()
+    {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not hold for root");
+        QTemporaryDir dir;
+        touch(dir.path(), {"a.jpg", "locked/b.jpg", "open/c.jpg"});
+        QFile::setPermissions(dir.path() + "/locked", QFile::WriteOwner);
+        frmVivrel w;
+        fillSelector(w);
+        QVERIFY(w.DirSearch(dir.path()));
+        QFile::setPermissions(dir.path() + "/locked",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(w.fileList()->count(), 2);
+    }
+
+    void absentFolderListsNothingWithoutError()
+    {
+        FakeSeams fake;
+        fake.folderAnswers.push_back(QStringLiteral("/no/such/folder/anywhere"));
+        frmVivrel w;
+        fillSelector(w);
+        w.cmdDirList_Click();
+        QCOMPARE(w.fileList()->count(), 0);
+        QVERIFY(fake.messages.isEmpty());
+        QCOMPARE(w.mDirPath, QStringLiteral("/no/such/folder/anywhere"));
+    }
+
+    void additiveKeepsAndRepeats()
+    {
+        QTemporaryDir dir;
+        touch(dir.path(), {"one/a.jpg", "two/b.gif"});
+        frmVivrel w;
+        fillSelector(w);
+        QVERIFY(w.DirSearch(dir.path() + "/one"));
+        w.chkAdditive->setValue(1);
+        QVERIFY(w.DirSearch(dir.path() + "/two"));
+        QVERIFY(w.DirSearch(dir.path() + "/two"));
+        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(w.fileList()->text(2), QStringLiteral("b.gif"));
+        w.chkAdditive->setValue(0);
+        QVERIFY(w.DirSearch(dir.path() + "/one"));
+        QCOMPARE(w.fileList()->count(), 1);
+    }
+
+    void folderButton()
+    {
+        QTemporaryDir dir;
+        touch(dir.path(), {"a.jpg"});
+        FakeSeams fake;
+        frmVivrel w;
+        fillSelector(w);
+        w.mDirPath = QStringLiteral("/before");
+        w.cmdDirList_Click(); // cancelled
+        QCOMPARE(w.mDirPath, QStringLiteral("/before"));
+        QCOMPARE(fake.folderTitles, QStringList{"Tremallo Vivrel"});
+        fake.folderAnswers.push_back(dir.path());
+        w.cmdDirList_Click();
+        QCOMPARE(w.mDirPath, dir.path());
+        QCOMPARE(w.fileList()->count(), 1);
+        fake.folderAnswers.push_back(QString()); // cancelled again: the list stays
+        w.cmdDirList_Click();
+        QCOMPARE(w.fileList()->count(), 1);
+    }
+
+    void unreadableChosenFolderIsDriveNotReady()
+    {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not hold for root");
+        QTemporaryDir dir;
+        touch(dir.path(), {"locked/b.jpg"});
+        QFile::setPermissions(dir.path() + "/locked", QFile::WriteOwner);
+        FakeSeams fake;
+        fake.folderAnswers.push_back(dir.path() + "/locked");
+        frmVivrel w;
+        fillSelector(w);
+        w.cmdDirList_Click();
+        QFile::setPermissions(dir.path() + "/locked",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(fake.messages.size(), 1);
+        QCOMPARE(fake.messages[0].text, QStringLiteral("Drive Not Ready..."));
+        QCOMPARE(fake.messages[0].style, 16);
+        QCOMPARE(w.mDirPath, dir.path() + "/locked");
+    }
+
+    void selectAllLargeListWithoutPreview()
+    {
+        frmVivrel w;
+        QStringList names;
+        for (int i = 0; i < 40000; ++i)
+            names << QStringLiteral("p%1.jpg").arg(i);
+        w.fileList()->appendFolder(QStringLiteral("/pics/"), names);
+        int currentChanges = 0;
+        bool previewGateOpen = false;
+        connect(w.File1, &FileListView::currentRowChanged, this, [&](qsizetype) {
+            ++currentChanges;
+            previewGateOpen = previewGateOpen || w.mPreviewNow;
+        });
+        w.mPreviewNow = true;
+        w.cmdSelectAll_Click();
+        QVERIFY(w.mPreviewNow);
+        QVERIFY(!previewGateOpen);
+        QVERIFY(w.File1->isSelected(0));
+        QVERIFY(w.File1->isSelected(39999));
+        QCOMPARE(w.File1->currentRow(), qsizetype(39999));
+        QCOMPARE(w.fileList()->fullPath(32768), QStringLiteral("/pics/p32768.jpg"));
+    }
+
+    void selectAllOnEmptyListMovesFocusOnly()
+    {
+        frmVivrel w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.mPreviewNow = false;
+        w.cmdSelectAll_Click();
+        QVERIFY(w.mPreviewNow);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdStart));
+    }
+
+    void naturalOrder_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::newRow("numbers") << "IMG_2.jpg" << "IMG_10.jpg";
+        QTest::newRow("case") << "apple.jpg" << "Banana.jpg";
+        QTest::newRow("leading zeros equal value") << "a01.jpg" << "a1.jpg";
+        QTest::newRow("prefix") << "a.jpg" << "a1.jpg";
+        QTest::newRow("long numbers") << "x99999999999999999998" << "x99999999999999999999";
+    }
+
+    void naturalOrder()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        const std::string sa = a.toStdString();
+        const std::string sb = b.toStdString();
+        QVERIFY(naturalLess(sa, sb));
+        QVERIFY(!naturalLess(sb, sa));
+        QVERIFY(!naturalLess(sa, sa));
+    }
+};
+
+QTEST_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"
