@@ -42,6 +42,7 @@ FakeSeams::FakeSeams()
         QCoreApplication::processEvents();
     };
     fake.isOnline = [this] { return online; };
+    fake.endProgram = [this](int code) { endProgramCalls.append(code); };
     mScope = std::make_unique<ScopedSeams>(std::move(fake));
 }
 

@@ -30,6 +30,8 @@ public:
     QStringList shellTargets;
     QStringList folderTitles;
     int processEventsCalls = 0;
+    /** Exit codes the program asked to end with; the test process goes on. */
+    QList<int> endProgramCalls;
 
     /** Answers for the next message boxes; Ok (or Yes for Yes/No boxes) when none is left. */
     std::deque<int> messageAnswers;

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QNetworkInformation>
 #include <QUrl>
+#include <QWidget>
 
 namespace {
 
@@ -73,6 +74,14 @@ bool realIsOnline()
     return info->reachability() != QNetworkInformation::Reachability::Disconnected;
 }
 
+void realEndProgram(int code)
+{
+    // No window gets a close event: the windows just go, and the loop returns.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::exit(code);
+}
+
 } // namespace
 
 Seams Seams::real()
@@ -84,6 +93,7 @@ Seams Seams::real()
     s.openWithShell = realOpenWithShell;
     s.processEvents = [] { QCoreApplication::processEvents(); };
     s.isOnline = realIsOnline;
+    s.endProgram = realEndProgram;
     return s;
 }
 

@@ -50,6 +50,8 @@ struct Seams
     std::function<void()> processEvents;
     /** False only when the machine is definitely off line. */
     std::function<bool()> isOnline;
+    /** Ends the program at once: every window goes and the event loop returns `code`. */
+    std::function<void(int code)> endProgram;
 
     static Seams real();
 };
