@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the build needs on Debian 12 (only what is missing), then configures
+# and builds the given preset (default: dev).
+set -euo pipefail
+preset=${1:-dev}
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(cmake ninja-build g++ qt6-base-dev ccache xvfb xauth xdotool imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+cd "$root"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"
