@@ -13,12 +13,45 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 #include <QToolButton>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace TestTrees;
+
+namespace {
+
+/**
+ * Runs `scan` in a child process that cannot read what permissions forbid: as
+ * ourselves, or, when the tests run as root (as CI does), as the unprivileged user
+ * "nobody". Returns the child's exit code, or -1 when that cannot be arranged.
+ */
+int runUnprivileged(const std::function<int()> &scan)
+{
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(99);
+        ::_exit(scan());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void openUpForOthers(const QString &root)
+{
+    // The child may run as another user: let it walk the tree, but nothing else.
+    ::chmod(QFile::encodeName(root).constData(), 0755);
+}
+
+} // namespace
 
 class TestCatalogue : public QObject
 {
@@ -104,17 +137,21 @@ private slots:
 
     void unreadableSubfolderIsSkipped()
     {
-        if (::geteuid() == 0)
-            QSKIP("permissions do not hold for root");
         QTemporaryDir dir;
         touch(dir.path(), {"a.jpg", "locked/b.jpg", "open/c.jpg"});
-        QFile::setPermissions(dir.path() + "/locked", QFile::WriteOwner);
-        frmVivrel w;
-        fillSelector(w);
-        QVERIFY(w.DirSearch(dir.path()));
-        QFile::setPermissions(dir.path() + "/locked",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(w.fileList()->count(), 2);
+        openUpForOthers(dir.path());
+        ::chmod(QFile::encodeName(dir.path() + "/open").constData(), 0755);
+        ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0);
+        const int code = runUnprivileged([&] {
+            int listed = 0;
+            DirScanner scanner(FileTypeCode::All, [&](const QString &, const QStringList &names) {
+                listed += int(names.size());
+            });
+            const bool done = scanner.scan(dir.path()) == DirScanner::Result::Done;
+            return done ? listed : 50;
+        });
+        ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0700);
+        QCOMPARE(code, 2); // a.jpg and open/c.jpg
     }
 
     void absentFolderListsNothingWithoutError()
@@ -166,24 +203,20 @@ private slots:
         QCOMPARE(w.fileList()->count(), 1);
     }
 
-    void unreadableChosenFolderIsDriveNotReady()
+    void unreadableChosenFolderFails()
     {
-        if (::geteuid() == 0)
-            QSKIP("permissions do not hold for root");
         QTemporaryDir dir;
         touch(dir.path(), {"locked/b.jpg"});
-        QFile::setPermissions(dir.path() + "/locked", QFile::WriteOwner);
-        FakeSeams fake;
-        fake.folderAnswers.push_back(dir.path() + "/locked");
-        frmVivrel w;
-        fillSelector(w);
-        w.cmdDirList_Click();
-        QFile::setPermissions(dir.path() + "/locked",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(fake.messages.size(), 1);
-        QCOMPARE(fake.messages[0].text, QStringLiteral("Drive Not Ready..."));
-        QCOMPARE(fake.messages[0].style, 16);
-        QCOMPARE(w.mDirPath, dir.path() + "/locked");
+        openUpForOthers(dir.path());
+        ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0);
+        const int code = runUnprivileged([&] {
+            QString error;
+            DirScanner scanner(FileTypeCode::All, [](const QString &, const QStringList &) {});
+            const auto result = scanner.scan(dir.path() + "/locked", &error);
+            return result == DirScanner::Result::RootFailed && !error.isEmpty() ? 0 : 1;
+        });
+        ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0700);
+        QCOMPARE(code, 0);
     }
 
     void selectAllLargeListWithoutPreview()
