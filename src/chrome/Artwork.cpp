@@ -22,7 +22,9 @@ QPixmap blank(QSize size)
 
 void drawLabel(QPainter &p, const QRectF &r, const QString &text, int pixelSize)
 {
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Arial")});
     font.setPixelSize(pixelSize);
     font.setBold(true);
     p.setFont(font);
@@ -97,14 +99,14 @@ QPixmap buttonFace(Face face, QSize size, QColor background)
         p.drawPolygon(QPolygonF({QPointF(6, c.y() - h / 2), QPointF(6 + h * 0.8, c.y()),
                                  QPointF(6, c.y() + h / 2)}));
         p.drawRect(QRectF(6 + h * 0.8, c.y() - h / 2, 2, h));
-        drawLabel(p, r.adjusted(h, 0, 0, 0), QStringLiteral("Resume"), int(s * 0.42));
+        drawLabel(p, r.adjusted(h + 4, 0, 0, 0), QStringLiteral("Resume"), int(s * 0.42));
         break;
     }
     case Face::Pause: {
         const qreal h = s * 0.5;
         p.drawRect(QRectF(6, c.y() - h / 2, 3, h));
         p.drawRect(QRectF(11, c.y() - h / 2, 3, h));
-        drawLabel(p, r.adjusted(h, 0, 0, 0), QStringLiteral("Pause"), int(s * 0.42));
+        drawLabel(p, r.adjusted(h + 4, 0, 0, 0), QStringLiteral("Pause"), int(s * 0.42));
         break;
     }
     case Face::Tools:

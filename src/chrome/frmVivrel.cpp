@@ -33,7 +33,10 @@ QString colour(int r, int g, int b)
 
 QFont tahoma(qreal points)
 {
-    QFont font(QStringLiteral("Tahoma"));
+    // Tahoma where the system has it, else a narrow sans face of about its width.
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     return font;
