@@ -39,6 +39,7 @@ namespace {
 
 struct Entry
 {
+    std::string key;
     std::string name;
     bool isFolder;
 };
@@ -120,7 +121,8 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             const size_t len = std::strlen(ent->d_name);
             if (kind == Kind::File && !acceptsFileName(ent->d_name, len, mCode))
                 continue;
-            entries.push_back({std::string(ent->d_name, len), kind == Kind::Folder});
+            const std::string_view name(ent->d_name, len);
+            entries.push_back({naturalKey(name), std::string(name), kind == Kind::Folder});
             errno = 0;
         }
         readError = errno;
@@ -132,7 +134,8 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
         }
 
         std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
-            return naturalLess(a.name, b.name);
+            const int byKey = a.key.compare(b.key);
+            return byKey != 0 ? byKey < 0 : a.name < b.name;
         });
         names.clear();
         for (const Entry &e : entries) {

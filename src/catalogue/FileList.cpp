@@ -7,6 +7,7 @@ void FileList::clear()
     if (mNames.empty() && mFolders.empty())
         return;
     beginResetModel();
+    mAnnounced = 0;
     mNames.clear();
     mNames.shrink_to_fit();
     mFolderOf.clear();
@@ -19,27 +20,47 @@ void FileList::appendFolder(const QString &folder, const QStringList &names)
 {
     if (names.isEmpty())
         return;
-    const auto first = int(mNames.size());
-    beginInsertRows(QModelIndex(), first, first + int(names.size()) - 1);
     if (mFolders.empty() || mFolders.back() != folder)
         mFolders.push_back(folder);
     const auto folderIndex = std::uint32_t(mFolders.size() - 1);
-    mNames.reserve(mNames.size() + size_t(names.size()));
     for (const QString &name : names) {
         mNames.push_back(name);
         mFolderOf.push_back(folderIndex);
     }
+    if (mBatchDepth == 0)
+        flush();
+}
+
+void FileList::beginBatch()
+{
+    ++mBatchDepth;
+}
+
+void FileList::endBatch()
+{
+    if (mBatchDepth > 0 && --mBatchDepth == 0)
+        flush();
+}
+
+void FileList::flush()
+{
+    const auto total = qsizetype(mNames.size());
+    if (total == mAnnounced)
+        return;
+    // The rows are stored already; rowCount() reports them from endInsertRows() on.
+    beginInsertRows(QModelIndex(), int(mAnnounced), int(total) - 1);
+    mAnnounced = total;
     endInsertRows();
 }
 
 int FileList::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(mNames.size());
+    return parent.isValid() ? 0 : int(mAnnounced);
 }
 
 QVariant FileList::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(mNames.size()))
+    if (!index.isValid() || index.row() >= int(mAnnounced))
         return QVariant();
     if (role == Qt::DisplayRole)
         return mNames[size_t(index.row())];

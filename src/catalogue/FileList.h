@@ -30,6 +30,14 @@ public:
     /** Appends the pictures of one folder, in the given order. */
     void appendFolder(const QString &folder, const QStringList &names);
 
+    /**
+     * While a batch is open, appended items are kept but the views hear of them only
+     * at flush() or when the batch closes: one insertion instead of one per folder.
+     */
+    void beginBatch();
+    void flush();
+    void endBatch();
+
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
@@ -37,4 +45,6 @@ private:
     std::vector<QString> mNames;
     std::vector<std::uint32_t> mFolderOf;
     std::vector<QString> mFolders;
+    qsizetype mAnnounced = 0; // rows the views know of
+    int mBatchDepth = 0;
 };

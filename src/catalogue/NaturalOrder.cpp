@@ -1,5 +1,7 @@
 #include "catalogue/NaturalOrder.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isDigit(char c)
@@ -17,8 +19,16 @@ unsigned char fold(char c)
 
 bool naturalLess(std::string_view a, std::string_view b)
 {
-    size_t i = 0;
-    size_t j = 0;
+    // Skip the bytes both names share, backing up to the start of a digit run so that
+    // numbers are still compared whole. Names in one folder often share long prefixes.
+    size_t k = 0;
+    const size_t shorter = std::min(a.size(), b.size());
+    while (k < shorter && a[k] == b[k])
+        ++k;
+    while (k > 0 && isDigit(a[k - 1]))
+        --k;
+    size_t i = k;
+    size_t j = k;
     while (i < a.size() && j < b.size()) {
         if (isDigit(a[i]) && isDigit(b[j])) {
             // Compare the two digit runs by value: skip leading zeros, then the
@@ -55,4 +65,30 @@ bool naturalLess(std::string_view a, std::string_view b)
     if ((a.size() - i) != (b.size() - j))
         return (a.size() - i) < (b.size() - j);
     return a < b;
+}
+
+std::string naturalKey(std::string_view name)
+{
+    std::string key;
+    key.reserve(name.size() + 4);
+    size_t i = 0;
+    while (i < name.size()) {
+        if (!isDigit(name[i])) {
+            key.push_back(char(fold(name[i])));
+            ++i;
+            continue;
+        }
+        while (i < name.size() && name[i] == '0' && i + 1 < name.size() && isDigit(name[i + 1]))
+            ++i;
+        size_t end = i;
+        while (end < name.size() && isDigit(name[end]))
+            ++end;
+        // The marker sorts where a digit does among other characters; the length byte
+        // makes a longer number the larger one.
+        key.push_back('0');
+        key.push_back(char(std::min<size_t>(end - i, 254) + 1));
+        key.append(name.substr(i, end - i));
+        i = end;
+    }
+    return key;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 /**
@@ -8,3 +9,11 @@
  * zeros fall back to byte order, so the order is total and the same on every run.
  */
 bool naturalLess(std::string_view a, std::string_view b);
+
+/**
+ * A byte string whose plain order is the name order above (up to the final byte-order
+ * tie-break): letters folded, each run of digits as a marker, its length without
+ * leading zeros, and its digits. Sorting many names by key is cheaper than comparing
+ * them with naturalLess over and over.
+ */
+std::string naturalKey(std::string_view name);

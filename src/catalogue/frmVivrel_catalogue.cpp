@@ -26,10 +26,14 @@ bool frmVivrel::DirSearch(const QString &path, QString *error)
     scanner.setProgress([this](qsizetype found) {
         // Keep the window painted during a long scan, but hold the user's input back
         // until it ends, so nothing can act on a half-filled list.
+        mFileList->flush();
         emit scanProgress(found);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
-    return scanner.scan(path, error) == DirScanner::Result::Done;
+    mFileList->beginBatch();
+    const bool done = scanner.scan(path, error) == DirScanner::Result::Done;
+    mFileList->endBatch();
+    return done;
 }
 
 void frmVivrel::cmdDirList_Click()

@@ -262,6 +262,9 @@ private slots:
         QTest::newRow("leading zeros equal value") << "a01.jpg" << "a1.jpg";
         QTest::newRow("prefix") << "a.jpg" << "a1.jpg";
         QTest::newRow("long numbers") << "x99999999999999999998" << "x99999999999999999999";
+        QTest::newRow("number before letter") << "a9z" << "aaz";
+        QTest::newRow("shorter number") << "img 999 b" << "img 1000 a";
+        QTest::newRow("punctuation before number") << "a-.jpg" << "a1.jpg";
     }
 
     void naturalOrder()
@@ -273,6 +276,10 @@ private slots:
         QVERIFY(naturalLess(sa, sb));
         QVERIFY(!naturalLess(sb, sa));
         QVERIFY(!naturalLess(sa, sa));
+        // The sort keys of the scan agree with the comparison (ties fall to byte order).
+        const std::string ka = naturalKey(sa);
+        const std::string kb = naturalKey(sb);
+        QVERIFY(ka < kb || (ka == kb && sa < sb));
     }
 };
 

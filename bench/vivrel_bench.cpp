@@ -1,0 +1,175 @@
+// Benchmarks of the costs that matter on big collections and big photos. Each goal
+// runs Vivrel's path and a reference side by side, interleaved over several rounds,
+// and prints the medians and their ratio.
+
+#include "BenchTree.h"
+
+#include "catalogue/DirScanner.h"
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <malloc.h>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+double seconds(const std::function<void()> &work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+/** Resident memory of this process in bytes. */
+long long residentBytes()
+{
+    malloc_trim(0);
+    long long pages = 0;
+    long long resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%lld %lld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+struct ScanOutput
+{
+    std::vector<QString> folders;
+    std::vector<QStringList> names;
+    qsizetype count = 0;
+};
+
+ScanOutput vivrelScan(const QString &root, double *maxGapMs = nullptr)
+{
+    ScanOutput out;
+    DirScanner scanner(fileTypeCodeForIndex(0), [&](const QString &folder, const QStringList &names) {
+        out.folders.push_back(folder);
+        out.names.push_back(names);
+        out.count += names.size();
+    });
+    if (maxGapMs) {
+        // The window lets events run from the progress callback; the longest time
+        // between two callbacks is the longest the window goes without repainting.
+        QElapsedTimer gap;
+        gap.start();
+        *maxGapMs = 0;
+        scanner.setProgress([&](qsizetype) {
+            *maxGapMs = std::max(*maxGapMs, double(gap.nsecsElapsed()) / 1e6);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            gap.restart();
+        });
+    }
+    scanner.scan(root);
+    return out;
+}
+
+struct Ratio
+{
+    QString name;
+    double value;
+    double limit;
+};
+
+std::vector<Ratio> ratios;
+
+void report(const char *goal, const char *ours, double a, const char *ref, double b, double limit)
+{
+    std::printf("%-14s %s %.4f s, %s %.4f s\n", goal, ours, a, ref, b);
+    ratios.push_back({QString::fromLatin1(goal), b > 0 ? a / b : 0.0, limit});
+}
+
+void benchScan(const QString &root, int rounds)
+{
+    std::vector<double> ours;
+    std::vector<double> bare;
+    std::vector<double> fill;
+    qsizetype pictures = 0;
+    for (int r = 0; r < rounds; ++r) {
+        bare.push_back(seconds([&] { BenchTree::bareWalk(root); }));
+        ScanOutput out;
+        ours.push_back(seconds([&] { out = vivrelScan(root); }));
+        pictures = out.count;
+        FileList list;
+        FileListView view(&list);
+        fill.push_back(seconds([&] {
+            list.beginBatch();
+            for (size_t i = 0; i < out.folders.size(); ++i)
+                list.appendFolder(out.folders[i], out.names[i]);
+            list.endBatch();
+            view.selectAllItems();
+        }));
+    }
+    std::printf("scan: %lld pictures listed\n", static_cast<long long>(pictures));
+    report("scan", "vivrel", median(ours), "bare-readdir", median(bare), 1.5);
+    report("list", "fill+select", median(fill), "scan", median(ours), 0.5);
+
+    double gap = 0;
+    vivrelScan(root, &gap);
+    std::printf("%-14s longest gap between event-loop turns %.1f ms\n", "responsive", gap);
+    ratios.push_back({QStringLiteral("responsive"), gap / 100.0, 1.0});
+
+    const long long idle = residentBytes();
+    {
+        ScanOutput out = vivrelScan(root);
+        FileList list;
+        for (size_t i = 0; i < out.folders.size(); ++i)
+            list.appendFolder(out.folders[i], out.names[i]);
+        out = ScanOutput();
+        const long long used = residentBytes() - idle;
+        std::printf("%-14s %.1f MB for %lld listed pictures\n", "memory-list", used / 1e6,
+                    static_cast<long long>(list.count()));
+        ratios.push_back({QStringLiteral("memory-list"), used / 40e6, 1.0});
+    }
+}
+
+int scanCommand(const QString &dir)
+{
+    std::vector<double> times;
+    qsizetype count = 0;
+    for (int r = 0; r < 5; ++r)
+        times.push_back(seconds([&] { count = vivrelScan(dir).count; }));
+    std::printf("files=%lld seconds=%.6f\n", static_cast<long long>(count), median(times));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() >= 3 && args[1] == QLatin1String("scan"))
+        return scanCommand(args[2]);
+
+    QTemporaryDir dir;
+    const int files = args.size() >= 2 ? args[1].toInt() : 200000;
+    std::printf("making a tree of %d files in 2000 folders...\n", files);
+    std::fflush(stdout);
+    BenchTree::makeTree(dir.path(), 2000, files > 0 ? files : 200000);
+    benchScan(dir.path(), 7);
+
+    bool allWithin = true;
+    for (const Ratio &r : ratios) {
+        std::printf("RATIO %s %.3f %.2f\n", qPrintable(r.name), r.value, r.limit);
+        allWithin = allWithin && r.value <= r.limit;
+    }
+    return allWithin ? 0 : 1;
+}
