@@ -123,6 +123,12 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
                 continue;
             const std::string_view name(ent->d_name, len);
             entries.push_back({naturalKey(name), std::string(name), kind == Kind::Folder});
+            // A folder of a hundred thousand files must not hold the window up either.
+            if ((entries.size() & 4095) == 0 && mProgress &&
+                clock.elapsed() >= mProgressInterval) {
+                mProgress(found);
+                clock.restart();
+            }
             errno = 0;
         }
         readError = errno;
@@ -155,8 +161,6 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             clock.restart();
         }
     }
-    if (mProgress)
-        mProgress(found);
     return Result::Done;
 }
 
@@ -225,8 +229,6 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             clock.restart();
         }
     }
-    if (mProgress)
-        mProgress(found);
     return Result::Done;
 }
 

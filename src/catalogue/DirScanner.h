@@ -22,7 +22,7 @@ class DirScanner
 public:
     /** Pictures of one folder: `folder` ends in a separator, `names` are bare names. */
     using FolderSink = std::function<void(const QString &folder, const QStringList &names)>;
-    /** Called every so often with the pictures found so far. */
+    /** Called every `intervalMs` or so while the walk runs, with the pictures found so far. */
     using Progress = std::function<void(qsizetype found)>;
 
     enum class Result {

@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QToolButton>
 
 bool frmVivrel::DirSearch(const QString &path, QString *error)
@@ -23,16 +25,30 @@ bool frmVivrel::DirSearch(const QString &path, QString *error)
     DirScanner scanner(code, [this](const QString &folder, const QStringList &names) {
         mFileList->appendFolder(folder, names);
     });
-    scanner.setProgress([this](qsizetype found) {
-        // Keep the window painted during a long scan, but hold the user's input back
-        // until it ends, so nothing can act on a half-filled list.
+    // A long scan keeps the window painted and says how far it got, but holds the
+    // user's input back until it ends, so nothing can act on a half-filled list.
+    QLabel progress(File1->viewport());
+    progress.setObjectName(QStringLiteral("scanProgress"));
+    progress.setAlignment(Qt::AlignCenter);
+    progress.setStyleSheet(QStringLiteral("QLabel{background:rgba(224,236,254,220);color:rgb(0,0,64);}"));
+    progress.setGeometry(File1->viewport()->rect());
+    bool busy = false;
+    scanner.setProgress([&](qsizetype found) {
+        if (!busy) {
+            busy = true;
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            progress.show();
+        }
+        progress.setText(QStringLiteral("Scanning...\n%1 pictures").arg(found));
         mFileList->flush();
         emit scanProgress(found);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    }, 50);
     mFileList->beginBatch();
     const bool done = scanner.scan(path, error) == DirScanner::Result::Done;
     mFileList->endBatch();
+    if (busy)
+        QGuiApplication::restoreOverrideCursor();
     return done;
 }
 
