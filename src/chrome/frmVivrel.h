@@ -121,7 +121,6 @@ private:
     UniformRandom mRandom;
 
 public:
-
 signals:
     /** Pictures found so far while a scan runs (for the busy display). */
     void scanProgress(qsizetype found);

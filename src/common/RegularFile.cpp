@@ -24,15 +24,21 @@ void setError(QString *error, const QString &text)
 QString describeErrno(int code)
 {
     switch (code) {
-    case ENOENT: return QStringLiteral("File not found");
-    case ENOTDIR: return QStringLiteral("Path not found");
+    case ENOENT:
+        return QStringLiteral("File not found");
+    case ENOTDIR:
+        return QStringLiteral("Path not found");
     case EACCES:
-    case EPERM: return QStringLiteral("Permission denied");
+    case EPERM:
+        return QStringLiteral("Permission denied");
     case ELOOP:
-    case ENAMETOOLONG: return QStringLiteral("Bad file name");
+    case ENAMETOOLONG:
+        return QStringLiteral("Bad file name");
     case EMFILE:
-    case ENFILE: return QStringLiteral("Too many files");
-    default: return QStringLiteral("File access error");
+    case ENFILE:
+        return QStringLiteral("Too many files");
+    default:
+        return QStringLiteral("File access error");
     }
 }
 #endif

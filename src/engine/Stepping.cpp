@@ -4,8 +4,8 @@
 
 namespace Stepping {
 
-Forward forward(qint64 &position, const List &list, bool random, bool repeat,
-                PickHistory &history, UniformRandom &generator)
+Forward forward(qint64 &position, const List &list, bool random, bool repeat, PickHistory &history,
+                UniformRandom &generator)
 {
     const qint64 n = list.count;
     if (position >= n) {

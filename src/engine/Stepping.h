@@ -39,8 +39,8 @@ struct Forward
  * One forward step from `position`. In random order every index is drawn once per
  * pass, unselected ones included, and the position counts the draws.
  */
-Forward forward(qint64 &position, const List &list, bool random, bool repeat,
-                PickHistory &history, UniformRandom &generator);
+Forward forward(qint64 &position, const List &list, bool random, bool repeat, PickHistory &history,
+                UniformRandom &generator);
 
 /**
  * One step back: the nearest selected item below `position`, which becomes the

@@ -95,10 +95,15 @@ void frmVivrel::Timer1_Timer()
         Stepping::forward(mFileNum, showList(), chkRandom->value() == 1, chkRepeat->value() == 1,
                           mPickHistory, mRandom);
     switch (step.outcome) {
-    case Stepping::Outcome::Show: showSlide(step.index); break;
-    case Stepping::Outcome::Ended: Timer1->setEnabled(false); break;
+    case Stepping::Outcome::Show:
+        showSlide(step.index);
+        break;
+    case Stepping::Outcome::Ended:
+        Timer1->setEnabled(false);
+        break;
     case Stepping::Outcome::Wrapped:
-    case Stepping::Outcome::Nothing: break;
+    case Stepping::Outcome::Nothing:
+        break;
     }
 }
 
@@ -135,9 +140,9 @@ void frmVivrel::DoLoadFullScreen()
 
 QString frmVivrel::loadPreviewPane(const QString &path)
 {
-    const QSize shown = (QSizeF(imgPreview->width(), imgPreview->height()) *
-                         imgPreview->devicePixelRatioF())
-                            .toSize();
+    const QSize shown =
+        (QSizeF(imgPreview->width(), imgPreview->height()) * imgPreview->devicePixelRatioF())
+            .toSize();
     PictureLoader::Result loaded = PictureLoader::load(path, shown);
     if (!loaded.ok())
         return loaded.error;

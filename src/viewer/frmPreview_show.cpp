@@ -46,9 +46,8 @@ void frmPreview::placePicture(const QString &path)
     imgPreview->setStretch(stretch);
 
     // Stretched, nothing larger than the window is ever seen: decode no more than that.
-    const QSize shown = stretch ? (QSizeF(windowWidth(), windowHeight()) * devicePixelRatioF())
-                                      .toSize()
-                                : QSize();
+    const QSize shown =
+        stretch ? (QSizeF(windowWidth(), windowHeight()) * devicePixelRatioF()).toSize() : QSize();
     PictureLoader::Result loaded = PictureLoader::load(path, shown);
     if (loaded.ok())
         imgPreview->setPicture(std::move(loaded.picture));
@@ -78,11 +77,20 @@ void frmPreview::Form_KeyDown(int keyCode, Qt::KeyboardModifiers)
 {
     // Shift, Ctrl and Alt do not change what a key does here.
     switch (keyCode) {
-    case Qt::Key_Escape: close(); break;
-    case Qt::Key_F1: emit helpRequested(); break;
-    case Qt::Key_Right: mnuNext_Click(); break;
-    case Qt::Key_Left: mnuPrev_Click(); break;
-    default: break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    case Qt::Key_F1:
+        emit helpRequested();
+        break;
+    case Qt::Key_Right:
+        mnuNext_Click();
+        break;
+    case Qt::Key_Left:
+        mnuPrev_Click();
+        break;
+    default:
+        break;
     }
 }
 

@@ -80,7 +80,9 @@ QByteArray gifOf(quint16 width, quint16 height)
     };
     le16(width);
     le16(height);
-    gif.append(QByteArray::fromHex("800000" "000000" "3366ff"));
+    gif.append(QByteArray::fromHex("800000"
+                                   "000000"
+                                   "3366ff"));
     gif.append(',');
     le16(0);
     le16(0);
@@ -156,20 +158,34 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QSize>("natural");
-        QTest::newRow("jpeg") << "real.jpg" << "" << QSize(64, 48);
-        QTest::newRow("bmp") << "real.bmp" << "" << QSize(30, 20);
-        QTest::newRow("gif") << "real.gif" << "" << QSize(12, 34);
-        QTest::newRow("content decides, not the name") << "jpeg named.gif" << "" << QSize(64, 48);
-        QTest::newRow("link to a picture") << "link.gif" << "" << QSize(12, 34);
-        QTest::newRow("EXIF turned upright") << "turned.jpg" << "" << QSize(20, 40);
-        QTest::newRow("png is not accepted") << "png.jpg" << "Invalid picture" << QSize();
-        QTest::newRow("text") << "text.jpg" << "Invalid picture" << QSize();
-        QTest::newRow("empty") << "empty.bmp" << "Invalid picture" << QSize();
-        QTest::newRow("truncated") << "truncated.jpg" << "Invalid picture" << QSize();
-        QTest::newRow("folder") << "folder.jpg" << "Invalid picture" << QSize();
-        QTest::newRow("fifo does not block") << "fifo.jpg" << "Invalid picture" << QSize();
-        QTest::newRow("missing") << "missing.jpg" << "File not found" << QSize();
-        QTest::newRow("absurd size refused") << "huge.jpg" << "Picture too large" << QSize();
+        QTest::newRow("jpeg") << "real.jpg"
+                              << "" << QSize(64, 48);
+        QTest::newRow("bmp") << "real.bmp"
+                             << "" << QSize(30, 20);
+        QTest::newRow("gif") << "real.gif"
+                             << "" << QSize(12, 34);
+        QTest::newRow("content decides, not the name") << "jpeg named.gif"
+                                                       << "" << QSize(64, 48);
+        QTest::newRow("link to a picture") << "link.gif"
+                                           << "" << QSize(12, 34);
+        QTest::newRow("EXIF turned upright") << "turned.jpg"
+                                             << "" << QSize(20, 40);
+        QTest::newRow("png is not accepted") << "png.jpg"
+                                             << "Invalid picture" << QSize();
+        QTest::newRow("text") << "text.jpg"
+                              << "Invalid picture" << QSize();
+        QTest::newRow("empty") << "empty.bmp"
+                               << "Invalid picture" << QSize();
+        QTest::newRow("truncated") << "truncated.jpg"
+                                   << "Invalid picture" << QSize();
+        QTest::newRow("folder") << "folder.jpg"
+                                << "Invalid picture" << QSize();
+        QTest::newRow("fifo does not block") << "fifo.jpg"
+                                             << "Invalid picture" << QSize();
+        QTest::newRow("missing") << "missing.jpg"
+                                 << "File not found" << QSize();
+        QTest::newRow("absurd size refused") << "huge.jpg"
+                                             << "Picture too large" << QSize();
     }
 
     void load()
@@ -253,7 +269,8 @@ private slots:
         QTest::addColumn<QString>("description");
         QTest::newRow("deleted") << at("gone.jpg") << "File not found";
         QTest::newRow("too short") << QStringLiteral("ab") << "Bad file name";
-        QTest::newRow("no extension") << at("folder.jpg") + "/x" << "Bad file name";
+        QTest::newRow("no extension") << at("folder.jpg") + "/x"
+                                      << "Bad file name";
         QTest::newRow("a fifo") << at("fifo.jpg") << "Not a file";
     }
 

@@ -95,8 +95,7 @@ private slots:
         QTest::addColumn<QList<bool>>("running");
         QTest::newRow("once") << false << QList<int>{3, 3, 3} << QList<int>{4, 5, 5}
                               << QList<bool>{true, true, false};
-        QTest::newRow("repeat") << true << QList<int>{3, 3, 3, 1, 3}
-                                << QList<int>{4, 5, 0, 2, 4}
+        QTest::newRow("repeat") << true << QList<int>{3, 3, 3, 1, 3} << QList<int>{4, 5, 0, 2, 4}
                                 << QList<bool>{true, true, true, true, true};
     }
 

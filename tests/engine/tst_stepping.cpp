@@ -14,8 +14,7 @@ class TestStepping : public QObject
 
     static Stepping::List listOf(const std::vector<bool> &selected)
     {
-        return {qint64(selected.size()),
-                [selected](qint64 i) { return selected[std::size_t(i)]; }};
+        return {qint64(selected.size()), [selected](qint64 i) { return selected[std::size_t(i)]; }};
     }
 
 private slots:
@@ -75,10 +74,18 @@ private slots:
                 Stepping::forward(position, list, false, repeat, history, generator);
             QString got;
             switch (step.outcome) {
-            case Stepping::Outcome::Show: got = QStringLiteral("S%1").arg(step.index); break;
-            case Stepping::Outcome::Nothing: got = QStringLiteral("N"); break;
-            case Stepping::Outcome::Wrapped: got = QStringLiteral("W"); break;
-            case Stepping::Outcome::Ended: got = QStringLiteral("E"); break;
+            case Stepping::Outcome::Show:
+                got = QStringLiteral("S%1").arg(step.index);
+                break;
+            case Stepping::Outcome::Nothing:
+                got = QStringLiteral("N");
+                break;
+            case Stepping::Outcome::Wrapped:
+                got = QStringLiteral("W");
+                break;
+            case Stepping::Outcome::Ended:
+                got = QStringLiteral("E");
+                break;
             }
             QCOMPARE(got, steps[i]);
             QCOMPARE(position, positions[i]);

@@ -27,25 +27,21 @@ private slots:
         QTest::newRow("natural, wider: cut to the width")
             << xga << QSizeF(1600, 500) << QSizeF(1600, 500) << false << false
             << QRectF(0, 134, 1024, 500);
-        QTest::newRow("natural, larger both ways")
-            << hd << QSizeF(4000, 3000) << QSizeF(4000, 3000) << false << false
-            << QRectF(0, 0, 1920, 1080);
-        QTest::newRow("exactly as wide is not cut")
-            << xga << QSizeF(1024, 100) << QSizeF(1024, 100) << false << false
-            << QRectF(0, 334, 1024, 100);
+        QTest::newRow("natural, larger both ways") << hd << QSizeF(4000, 3000) << QSizeF(4000, 3000)
+                                                   << false << false << QRectF(0, 0, 1920, 1080);
+        QTest::newRow("exactly as wide is not cut") << xga << QSizeF(1024, 100) << QSizeF(1024, 100)
+                                                    << false << false << QRectF(0, 334, 1024, 100);
         QTest::newRow("odd size centres on a half")
             << hd << QSizeF(101, 51) << QSizeF(101, 51) << false << false
             << QRectF(909.5, 514.5, 101, 51);
 
         // Stretched alone: the element keeps the whole window, whatever the picture.
-        QTest::newRow("stretch, portrait picture")
-            << xga << QSizeF(1024, 768) << QSizeF(300, 400) << true << false
-            << QRectF(0, 0, 1024, 768);
+        QTest::newRow("stretch, portrait picture") << xga << QSizeF(1024, 768) << QSizeF(300, 400)
+                                                   << true << false << QRectF(0, 0, 1024, 768);
 
         // Retain shape where the orientation rule fits the window.
-        QTest::newRow("retain, 3:4 portrait")
-            << xga << QSizeF(1024, 768) << QSizeF(600, 800) << true << true
-            << QRectF(224, 0, 576, 768);
+        QTest::newRow("retain, 3:4 portrait") << xga << QSizeF(1024, 768) << QSizeF(600, 800)
+                                              << true << true << QRectF(224, 0, 576, 768);
         QTest::newRow("retain, 3:2 landscape")
             << xga << QSizeF(1024, 768) << QSizeF(1500, 1000) << true << true
             << QRectF(0, 42.666672f, 1024, 682.66669f);
@@ -58,9 +54,8 @@ private slots:
         QTest::newRow("retain, 16:9 on 16:9 exactly")
             << hd << QSizeF(1920, 1080) << QSizeF(3840, 2160) << true << true
             << QRectF(0, 0, 1920, 1080);
-        QTest::newRow("retain, panorama")
-            << hd << QSizeF(1920, 1080) << QSizeF(2100, 900) << true << true
-            << QRectF(0, 128.57141f, 1920, 822.85718f);
+        QTest::newRow("retain, panorama") << hd << QSizeF(1920, 1080) << QSizeF(2100, 900) << true
+                                          << true << QRectF(0, 128.57141f, 1920, 822.85718f);
         QTest::newRow("retain ignores the previous slide's size")
             << xga << QSizeF(200, 700) << QSizeF(600, 800) << true << true
             << QRectF(224, 0, 576, 768);
@@ -80,9 +75,8 @@ private slots:
             << QRectF(0, 85.333328f, 768, 853.33331f);
 
         // Retain shape without stretch does nothing of its own.
-        QTest::newRow("retain mark without stretch")
-            << xga << QSizeF(400, 300) << QSizeF(400, 300) << false << true
-            << QRectF(312, 234, 400, 300);
+        QTest::newRow("retain mark without stretch") << xga << QSizeF(400, 300) << QSizeF(400, 300)
+                                                     << false << true << QRectF(312, 234, 400, 300);
     }
 
     void place()

@@ -70,12 +70,11 @@ private slots:
             QVERIFY(!a->isChecked());
         }
         QCOMPARE(names, (QStringList{"mnuOpen", "mnuDelete", "mnu01", "mnuPause", "mnu02",
-                                     "mnuPrev", "mnuNext", "mnu03", "mnuStretch",
-                                     "mnuRetainShape", "mnu04", "mnuBackground", "MNU05",
-                                     "mnuCancel"}));
-        QCOMPARE(captions, (QStringList{"Open", "Delete", "-", "Pause Show", "-", "Previous",
-                                        "Next", "-", "Stretch", "Retain Shape", "-",
-                                        "Change Background", "-", "Cancel"}));
+                                     "mnuPrev", "mnuNext", "mnu03", "mnuStretch", "mnuRetainShape",
+                                     "mnu04", "mnuBackground", "MNU05", "mnuCancel"}));
+        QCOMPARE(captions,
+                 (QStringList{"Open", "Delete", "-", "Pause Show", "-", "Previous", "Next", "-",
+                              "Stretch", "Retain Shape", "-", "Change Background", "-", "Cancel"}));
         QCOMPARE(s.v().mnuOptions->title(), QStringLiteral("Options"));
     }
 
@@ -116,7 +115,7 @@ private slots:
         QVERIFY(v.mnuRetainShape->isEnabled());
         v.mnuStretch->trigger();
         v.mnuRetainShape->setEnabled(true); // as start-up may leave it
-        v.mnuRetainShape->trigger(); // sets both marks and fits
+        v.mnuRetainShape->trigger();        // sets both marks and fits
         QVERIFY(v.mnuStretch->isChecked());
         QVERIFY(v.mnuRetainShape->isChecked());
         QVERIFY(v.imgPreview->stretch());
@@ -196,7 +195,7 @@ private slots:
         QVERIFY(!s.w.Timer1->isEnabled());
         QVERIFY(v.mnuPause->isChecked());
 
-        v.mnuPause->trigger(); // running again
+        v.mnuPause->trigger();                        // running again
         QTest::keyClick(&v, Qt::Key_Left, modifiers); // the slide on show again, paused
         QCOMPARE(s.shows(), 1);
         QVERIFY(!s.w.Timer1->isEnabled());
@@ -278,8 +277,8 @@ private slots:
         s.w.lblFileName->setText(big);
         s.w.DoLoadFullScreen();
         QCOMPARE(v.imgPreview->picture().natural, QSize(4000, 3000));
-        const QSize device = (QSizeF(v.windowWidth(), v.windowHeight()) * v.devicePixelRatioF())
-                                 .toSize();
+        const QSize device =
+            (QSizeF(v.windowWidth(), v.windowHeight()) * v.devicePixelRatioF()).toSize();
         QVERIFY(v.imgPreview->picture().image.width() < 4000);
         // ... yet enough to cover the window both ways, so nothing is drawn blown up.
         QVERIFY(v.imgPreview->picture().image.width() >= std::min(device.width(), 4000));
