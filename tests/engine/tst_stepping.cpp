@@ -48,50 +48,6 @@ private slots:
         }
     }
 
-    void sequentialWithTwoOfFiveSelected_data()
-    {
-        QTest::addColumn<bool>("repeat");
-        // Outcome letters: S(index) shown, N nothing, W wrapped, E ended.
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QList<qint64>>("positions");
-        QTest::newRow("once") << false << QStringList{"S1", "S3", "N", "E", "E"}
-                              << QList<qint64>{2, 4, 5, 5, 5};
-        QTest::newRow("repeat") << true << QStringList{"S1", "S3", "N", "W", "S1", "S3"}
-                                << QList<qint64>{2, 4, 5, 0, 2, 4};
-    }
-
-    void sequentialWithTwoOfFiveSelected()
-    {
-        QFETCH(bool, repeat);
-        QFETCH(QStringList, steps);
-        QFETCH(QList<qint64>, positions);
-        const Stepping::List list = listOf({false, true, false, true, false});
-        PickHistory history;
-        UniformRandom generator;
-        qint64 position = 0;
-        for (qsizetype i = 0; i < steps.size(); ++i) {
-            const Stepping::Forward step =
-                Stepping::forward(position, list, false, repeat, history, generator);
-            QString got;
-            switch (step.outcome) {
-            case Stepping::Outcome::Show:
-                got = QStringLiteral("S%1").arg(step.index);
-                break;
-            case Stepping::Outcome::Nothing:
-                got = QStringLiteral("N");
-                break;
-            case Stepping::Outcome::Wrapped:
-                got = QStringLiteral("W");
-                break;
-            case Stepping::Outcome::Ended:
-                got = QStringLiteral("E");
-                break;
-            }
-            QCOMPARE(got, steps[i]);
-            QCOMPARE(position, positions[i]);
-        }
-    }
-
     void randomPassDrawsEveryIndexOnce_data()
     {
         QTest::addColumn<qint64>("n");
