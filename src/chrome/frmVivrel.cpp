@@ -58,6 +58,7 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     mFileList = new FileList(this);
     buildControls();
     connectCatalogue();
+    connectShow();
 }
 
 frmVivrel::~frmVivrel()

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "engine/PickHistory.h"
+#include "engine/Stepping.h"
+#include "engine/UniformRandom.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -81,6 +85,42 @@ public:
     frmPreview &viewer();
     bool hasViewer() const { return mViewer != nullptr; }
 
+    // Slide show.
+    void cmdStart_Click();
+    void cmdResume_Click();
+    /** One forward step: the next selected item is shown (a tick, or "Next" in the viewer). */
+    void Timer1_Timer();
+    /** Pauses the show and shows the selected item before the position, in the viewer. */
+    void DoPrevious();
+    /** Loads the picture named by lblFileName into the viewer and fits it there. */
+    void DoLoadFullScreen();
+    void Text1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void Text1_LostFocus();
+    void chkPreview_Click();
+    void File1_Click();
+    void File1_DblClick();
+    void File1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    /** The thank-you mail step; defined by the chrome (shell links). */
+    void askForThanksMail();
+    /** Fetches the advert panel's page; defined by the advert panel. */
+    void DownloadAdvert();
+    /** Puts the stored background picture into the viewer; defined by the settings. */
+    void LoadViewerBackground();
+
+private:
+    void RunShow();
+    void connectShow();
+    /** Shows item `index` as the current slide, in the viewer or the preview pane. */
+    void showSlide(qsizetype index);
+    /** Loads `path` into the preview pane; empty on success, else what went wrong. */
+    QString loadPreviewPane(const QString &path);
+    Stepping::List showList() const;
+
+    /** The random draws of the current pass; empty, not missing, before the first start. */
+    PickHistory mPickHistory;
+    UniformRandom mRandom;
+
+public:
 signals:
     /** Pictures found so far while a scan runs (for the busy display). */
     void scanProgress(qsizetype found);

@@ -97,13 +97,9 @@ void PictureElement::paintEvent(QPaintEvent *)
         return;
     }
     // Natural size: one picture pixel to one logical unit, cut at the element's edges.
-    const QSize natural = mPicture.natural;
-    if (mPicture.image.size() == natural) {
-        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(natural)), mPicture.image);
-    } else {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(natural)), mPicture.image);
-    }
+    // On a high-density screen that is still a scale, so keep it smooth.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(mPicture.natural)), mPicture.image);
 }
 
 void PictureElement::mousePressEvent(QMouseEvent *event)

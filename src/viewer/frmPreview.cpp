@@ -47,6 +47,7 @@ frmPreview::frmPreview(frmVivrel *main) : QWidget(nullptr), mMain(main)
     mnuCancel = entry("mnuCancel", QStringLiteral("Cancel"));
     for (QAction *checkable : {mnuPause, mnuStretch, mnuRetainShape})
         checkable->setCheckable(true);
+    connectShowEntries();
 }
 
 frmPreview::~frmPreview() = default;

@@ -57,11 +57,34 @@ public:
     const QImage &background() const { return mBackground; }
     void setBackground(const QImage &picture);
 
+    // Showing slides, keys, mouse and the show's menu entries.
+    /** Shows the window over the whole screen, in front. */
+    void showViewer();
+    /** Loads `path` into the picture element and places it as the menu's options say. */
+    void placePicture(const QString &path);
+    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void Form_MouseDown(Qt::MouseButton button, QPoint globalPos);
+    void imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos);
+    void mnuPause_Click();
+    void mnuPrev_Click();
+    void mnuNext_Click();
+    void mnuStretch_Click();
+    void mnuRetainShape_Click();
+
+signals:
+    /** F1 was pressed: the program's help is wanted. */
+    void helpRequested();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void connectShowEntries();
+
     frmVivrel *mMain;
     QImage mBackground;
 };

@@ -1,0 +1,93 @@
+#include "common/PictureLoader.h"
+
+#include "common/RegularFile.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <cmath>
+
+namespace PictureLoader {
+
+namespace {
+
+const QString kInvalid = QStringLiteral("Invalid picture");
+
+Result failure(const QString &error)
+{
+    Result result;
+    result.error = error;
+    return result;
+}
+
+// The decode size for a JPEG that will be drawn at `shown`: the smallest size with the
+// picture's proportions that still covers `shown`, never more than natural.
+QSize decodeSizeFor(QSize natural, QSize shown)
+{
+    if (!shown.isValid() || shown.isEmpty())
+        return QSize();
+    const double scale = std::max(double(shown.width()) / natural.width(),
+                                  double(shown.height()) / natural.height());
+    if (scale >= 1.0)
+        return QSize();
+    const QSize size(std::max(1, int(std::ceil(natural.width() * scale))),
+                     std::max(1, int(std::ceil(natural.height() * scale))));
+    return size == natural ? QSize() : size;
+}
+
+} // namespace
+
+QByteArray sniffFormat(const QByteArray &head)
+{
+    if (head.size() >= 3 && uchar(head[0]) == 0xff && uchar(head[1]) == 0xd8 &&
+        uchar(head[2]) == 0xff)
+        return QByteArrayLiteral("jpeg");
+    if (head.startsWith("BM"))
+        return QByteArrayLiteral("bmp");
+    if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
+        return QByteArrayLiteral("gif");
+    return QByteArray();
+}
+
+Result load(const QString &path, QSize shownSize)
+{
+    QFile file;
+    QString error;
+    if (!RegularFile::openForReading(path, file, &error))
+        return failure(error == QLatin1String("Not a file") ? kInvalid : error);
+
+    const QByteArray format = sniffFormat(file.peek(6));
+    if (format.isEmpty())
+        return failure(kInvalid);
+
+    QImageReader::setAllocationLimit(allocationLimitMB);
+    QImageReader reader(&file, format);
+    reader.setDecideFormatFromContent(false);
+    reader.setAutoTransform(true);
+    reader.setQuality(100);
+
+    const QSize stored = reader.size();
+    if (!stored.isValid() || stored.isEmpty())
+        return failure(kInvalid);
+    if (stored.width() > maxSide || stored.height() > maxSide ||
+        qint64(stored.width()) * stored.height() > maxPixels)
+        return failure(QStringLiteral("Picture too large"));
+
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSize natural = turned ? stored.transposed() : stored;
+
+    if (format == "jpeg") {
+        // The reader scales in the file's own orientation, before turning it upright.
+        const QSize decode = decodeSizeFor(natural, shownSize);
+        if (decode.isValid())
+            reader.setScaledSize(turned ? decode.transposed() : decode);
+    }
+
+    Result result;
+    if (!reader.read(&result.picture.image) || result.picture.image.isNull())
+        return failure(kInvalid);
+    result.picture.natural = natural;
+    return result;
+}
+
+} // namespace PictureLoader

@@ -1,0 +1,50 @@
+#include "engine/Stepping.h"
+
+#include <algorithm>
+
+namespace Stepping {
+
+Forward forward(qint64 &position, const List &list, bool random, bool repeat, PickHistory &history,
+                UniformRandom &generator)
+{
+    const qint64 n = list.count;
+    if (position >= n) {
+        if (repeat) {
+            history.reset();
+            position = 0;
+            return {Outcome::Wrapped, -1};
+        }
+        return {Outcome::Ended, -1};
+    }
+    // A position that something set below zero starts the pass from its beginning.
+    position = std::max<qint64>(position, 0);
+    for (;;) {
+        qint64 r = position;
+        if (random) {
+            // position < n draws stand below the position and they are all different,
+            // so an undrawn index remains and the loop ends.
+            do {
+                r = generator.nextIndex(n);
+            } while (history.isDrawnBelow(r, position));
+            history.record(position, r);
+        }
+        ++position;
+        if (list.isSelected(r))
+            return {Outcome::Show, r};
+        if (position >= n)
+            return {Outcome::Nothing, -1};
+    }
+}
+
+qint64 back(qint64 &position, const List &list)
+{
+    for (qint64 i = std::min(position, list.count) - 1; i >= 0; --i) {
+        if (list.isSelected(i)) {
+            position = i;
+            return i;
+        }
+    }
+    return -1;
+}
+
+} // namespace Stepping

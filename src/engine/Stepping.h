@@ -1,0 +1,51 @@
+#pragma once
+
+#include "engine/PickHistory.h"
+#include "engine/UniformRandom.h"
+
+#include <QtGlobal>
+
+#include <cstdint>
+#include <functional>
+
+/**
+ * Which item of the picture list a show step lands on. No widgets here: the caller
+ * passes the list's size and selection and shows what comes back.
+ */
+namespace Stepping {
+
+struct List
+{
+    /** Item count, read afresh for every step. */
+    qint64 count = 0;
+    /** Whether item i is selected. */
+    std::function<bool(qint64)> isSelected;
+};
+
+enum class Outcome {
+    Show,    ///< show `index`; the position already points past it
+    Nothing, ///< the pass ran out while looking; nothing to show this time
+    Wrapped, ///< the pass was over and starts again (Repeat); nothing shown
+    Ended,   ///< the pass was over without Repeat: the show stops
+};
+
+struct Forward
+{
+    Outcome outcome = Outcome::Nothing;
+    qint64 index = -1;
+};
+
+/**
+ * One forward step from `position`. In random order every index is drawn once per
+ * pass, unselected ones included, and the position counts the draws.
+ */
+Forward forward(qint64 &position, const List &list, bool random, bool repeat, PickHistory &history,
+                UniformRandom &generator);
+
+/**
+ * One step back: the nearest selected item below `position`, which becomes the
+ * position; -1 (position unchanged) when there is none.
+ */
+qint64 back(qint64 &position, const List &list);
+
+} // namespace Stepping

@@ -1,0 +1,223 @@
+// The main window's show: starting, pausing and resuming, the steps forward and back,
+// the interval box, and where a slide goes (the viewer or the preview pane).
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/ControlEvents.h"
+#include "common/IntervalTimer.h"
+#include "common/Module1.h"
+#include "common/Numbers.h"
+#include "common/OpenWithAssociatedProgram.h"
+#include "common/Paths.h"
+#include "common/PictureElement.h"
+#include "common/PictureLoader.h"
+#include "common/Seams.h"
+#include "common/TriCheckBox.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextBrowser>
+#include <QToolButton>
+
+namespace {
+
+bool isEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+} // namespace
+
+void frmVivrel::cmdStart_Click()
+{
+    if (mAsk2SendMail)
+        askForThanksMail();
+    mDirPath = Paths::normaliseShowPath(mDirPath);
+    mFileNum = 0;
+    WebBrowser1->hide();
+
+    const QString caption = windowTitle();
+    setWindowTitle(QStringLiteral("Initializing..."));
+    setCursor(Qt::WaitCursor);
+    DownloadAdvert();
+    setWindowTitle(caption);
+    unsetCursor();
+
+    mPickHistory.reset();
+    LoadViewerBackground();
+    RunShow();
+}
+
+void frmVivrel::cmdResume_Click()
+{
+    if (cmdResumeCaption() == QLatin1String("Pause")) {
+        setCmdResumeCaption(QStringLiteral("Resume"));
+        Timer1->setEnabled(false);
+        return;
+    }
+    RunShow();
+}
+
+void frmVivrel::RunShow()
+{
+    if (mFileList->count() == 0) {
+        seams().showMessage(QStringLiteral("No ") + cmbFileType->currentText() +
+                                QStringLiteral("  found"),
+                            MsgStyle::Critical, Module1::programTitle());
+        return;
+    }
+    if (chkFullScreen->value() == 1)
+        viewer().showViewer();
+    else
+        chkPreview->setValue(1); // its click behaviour stops the timer; it starts again below
+
+    // Zero, negative or no number never ticks; a period beyond the timer's range is
+    // clamped by the timer.
+    Timer1->setInterval(Numbers::intervalMilliseconds(Text1->text()));
+    mDirPath = Paths::normaliseShowPath(mDirPath);
+    Timer1_Timer();
+    Timer1->setEnabled(true);
+    setCmdResumeCaption(QStringLiteral("Pause"));
+}
+
+Stepping::List frmVivrel::showList() const
+{
+    return {mFileList->count(), [this](qint64 i) { return File1->isSelected(i); }};
+}
+
+void frmVivrel::Timer1_Timer()
+{
+    const Stepping::Forward step =
+        Stepping::forward(mFileNum, showList(), chkRandom->value() == 1, chkRepeat->value() == 1,
+                          mPickHistory, mRandom);
+    switch (step.outcome) {
+    case Stepping::Outcome::Show:
+        showSlide(step.index);
+        break;
+    case Stepping::Outcome::Ended:
+        Timer1->setEnabled(false);
+        break;
+    case Stepping::Outcome::Wrapped:
+    case Stepping::Outcome::Nothing:
+        break;
+    }
+}
+
+void frmVivrel::showSlide(qsizetype index)
+{
+    // The position already points past this slide, so a tick that runs while the
+    // picture loads moves on instead of showing it twice. A file that does not load
+    // (not a picture, deleted, unreadable) keeps its path on show and the previous
+    // picture, and the show moves on.
+    lblFileName->setText(mFileList->fullPath(index));
+    if (chkFullScreen->value() == 1)
+        DoLoadFullScreen();
+    else
+        loadPreviewPane(lblFileName->text());
+    viewer().setCaption(lblFileName->text());
+}
+
+void frmVivrel::DoPrevious()
+{
+    Timer1->setEnabled(false);
+    viewer().mnuPause->setChecked(true);
+    const qint64 index = Stepping::back(mFileNum, showList());
+    if (index < 0)
+        return;
+    lblFileName->setText(mFileList->fullPath(index));
+    viewer().setCaption(lblFileName->text());
+    DoLoadFullScreen();
+}
+
+void frmVivrel::DoLoadFullScreen()
+{
+    viewer().placePicture(lblFileName->text());
+}
+
+QString frmVivrel::loadPreviewPane(const QString &path)
+{
+    const QSize shown =
+        (QSizeF(imgPreview->width(), imgPreview->height()) * imgPreview->devicePixelRatioF())
+            .toSize();
+    PictureLoader::Result loaded = PictureLoader::load(path, shown);
+    if (!loaded.ok())
+        return loaded.error;
+    imgPreview->setPicture(std::move(loaded.picture));
+    return QString();
+}
+
+void frmVivrel::Text1_KeyDown(int keyCode, Qt::KeyboardModifiers)
+{
+    if (isEnterKey(keyCode))
+        cmdStart->setFocus(Qt::OtherFocusReason);
+}
+
+void frmVivrel::Text1_LostFocus()
+{
+    if (Numbers::leadingNumber(Text1->text()) > 30) {
+        seams().showMessage(QStringLiteral("Max interval is 30 only"), MsgStyle::Information,
+                            Module1::programTitle());
+        Text1->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void frmVivrel::chkPreview_Click()
+{
+    if (chkPreview->value() != 0) {
+        File1_Click();
+    } else {
+        imgPreview->clearPicture();
+        WebBrowser1->show();
+    }
+    Timer1->setEnabled(false);
+}
+
+void frmVivrel::File1_Click()
+{
+    if (chkPreview->value() == 0 || !mPreviewNow)
+        return;
+    // No current item (nothing clicked yet, or an empty list): nothing to preview.
+    const qsizetype row = File1->currentRow();
+    if (row >= 0 && row < mFileList->count()) {
+        const QString error = loadPreviewPane(mFileList->fullPath(row));
+        if (!error.isEmpty())
+            seams().showMessage(error, MsgStyle::Critical, Module1::programTitle());
+    }
+    WebBrowser1->hide();
+}
+
+void frmVivrel::File1_DblClick()
+{
+    const qsizetype row = File1->currentRow();
+    if (row < 0 || row >= mFileList->count())
+        return; // nothing to open
+    Module1::OpenWithAssociatedProgram(mFileList->fullPath(row));
+}
+
+void frmVivrel::File1_KeyDown(int keyCode, Qt::KeyboardModifiers)
+{
+    if (isEnterKey(keyCode))
+        File1_DblClick();
+}
+
+void frmVivrel::connectShow()
+{
+    connect(Timer1, &IntervalTimer::timeout, this, &frmVivrel::Timer1_Timer);
+    connect(cmdStart, &QToolButton::clicked, this, &frmVivrel::cmdStart_Click);
+    connect(cmdResume, &QToolButton::clicked, this, &frmVivrel::cmdResume_Click);
+
+    auto *text1Events = new ControlEvents(Text1);
+    connect(text1Events, &ControlEvents::keyDown, this, &frmVivrel::Text1_KeyDown);
+    // After the focus has settled: the check may show a box and put the focus back.
+    connect(text1Events, &ControlEvents::lostFocus, this, &frmVivrel::Text1_LostFocus,
+            Qt::QueuedConnection);
+
+    connect(chkPreview, &TriCheckBox::valueChanged, this, &frmVivrel::chkPreview_Click);
+    connect(File1, &FileListView::currentRowChanged, this, &frmVivrel::File1_Click);
+    connect(File1, &QAbstractItemView::doubleClicked, this, &frmVivrel::File1_DblClick);
+    connect(File1, &FileListView::keyDown, this, &frmVivrel::File1_KeyDown);
+}

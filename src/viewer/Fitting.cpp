@@ -1,0 +1,81 @@
+#include "viewer/Fitting.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace Fitting {
+
+namespace {
+
+// A double result as the float it is stored in, or nothing when it cannot be.
+std::optional<float> toFloat(double value)
+{
+    if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return float(value);
+}
+
+// a / b * 100 * side / 100, left to right; nothing on a division by zero.
+std::optional<float> proportional(float a, float b, float side)
+{
+    if (b == 0)
+        return std::nullopt;
+    return toFloat(double(a) / double(b) * 100.0 * double(side) / 100.0);
+}
+
+void assign(float &target, std::optional<float> value)
+{
+    if (value)
+        target = *value;
+}
+
+} // namespace
+
+Placement place(const Input &in)
+{
+    const float W = in.windowWidth;
+    const float H = in.windowHeight;
+    const float pw = in.naturalWidth;
+    const float ph = in.naturalHeight;
+    Placement p{in.left, in.top, in.width, in.height, in.stretchChecked};
+
+    if (p.width > W)
+        p.width = W;
+    if (p.height > H)
+        p.height = H;
+
+    if (in.retainShapeChecked && in.stretchChecked) {
+        p.stretch = true;
+        // Decided by the picture's own orientation: landscape goes full width, portrait
+        // and square full height. Where that would spill over the other side of the
+        // window, the picture is fitted to that side instead so none of it is lost.
+        if (pw > ph) {
+            const std::optional<float> h = proportional(ph, pw, W);
+            if (h && *h > H) {
+                assign(p.width, proportional(pw, ph, H));
+                p.height = H;
+            } else {
+                assign(p.height, h);
+                p.width = W;
+            }
+        } else {
+            const std::optional<float> w = proportional(pw, ph, H);
+            if (w && *w > W) {
+                assign(p.height, proportional(ph, pw, W));
+                p.width = W;
+            } else {
+                assign(p.width, w);
+                p.height = H;
+            }
+        }
+        p.top = 0;
+        p.left = 0;
+    }
+
+    assign(p.left, toFloat(double(W) / 2.0 - double(p.width) / 2.0));
+    assign(p.top, toFloat(double(H) / 2.0 - double(p.height) / 2.0));
+    return p;
+}
+
+} // namespace Fitting

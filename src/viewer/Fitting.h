@@ -1,0 +1,39 @@
+#pragma once
+
+/**
+ * Where the viewer puts a slide: the clamps, the keep-proportions fit and the
+ * centring that follow loading a picture into the viewer's picture element. Plain
+ * arithmetic on single-precision logical units; each value is worked out in double
+ * and stored as float, and a division by zero or a result a float cannot hold leaves
+ * only that value as it was.
+ */
+namespace Fitting {
+
+struct Input
+{
+    float windowWidth = 0;  ///< W
+    float windowHeight = 0; ///< H
+    float width = 0;        ///< the element's size after the picture was assigned
+    float height = 0;
+    float naturalWidth = 0; ///< the picture's natural (upright) size
+    float naturalHeight = 0;
+    float left = 0; ///< the element's place before fitting
+    float top = 0;
+    bool stretchChecked = false;
+    bool retainShapeChecked = false;
+};
+
+struct Placement
+{
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+    /** The element draws its picture scaled to its size. */
+    bool stretch = false;
+};
+
+/** The element's place, size and mode after fitting. */
+Placement place(const Input &in);
+
+} // namespace Fitting

@@ -1,0 +1,175 @@
+// The viewer's part in a show: placing a slide, the keys, the right-button menu and
+// the menu entries that pause, step and choose how pictures are fitted.
+
+#include "viewer/frmPreview.h"
+
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/PictureElement.h"
+#include "common/PictureLoader.h"
+#include "viewer/Fitting.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+void frmPreview::connectShowEntries()
+{
+    // Checkable entries flip their mark before they report the choice; the handlers
+    // decide from the mark as it stood, so put it back first.
+    const auto checkable = [this](QAction *action, void (frmPreview::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+            action->setChecked(!checked);
+            (this->*handler)();
+        });
+    };
+    checkable(mnuPause, &frmPreview::mnuPause_Click);
+    checkable(mnuStretch, &frmPreview::mnuStretch_Click);
+    checkable(mnuRetainShape, &frmPreview::mnuRetainShape_Click);
+    connect(mnuPrev, &QAction::triggered, this, &frmPreview::mnuPrev_Click);
+    connect(mnuNext, &QAction::triggered, this, &frmPreview::mnuNext_Click);
+    imgPreview->installEventFilter(this);
+}
+
+void frmPreview::showViewer()
+{
+    showFullScreen();
+    raise();
+    activateWindow();
+}
+
+void frmPreview::placePicture(const QString &path)
+{
+    imgPreview->setVisible(false);
+    const bool stretch = mnuStretch->isChecked();
+    imgPreview->setStretch(stretch);
+
+    // Stretched, nothing larger than the window is ever seen: decode no more than that.
+    const QSize shown =
+        stretch ? (QSizeF(windowWidth(), windowHeight()) * devicePixelRatioF()).toSize() : QSize();
+    PictureLoader::Result loaded = PictureLoader::load(path, shown);
+    if (loaded.ok())
+        imgPreview->setPicture(std::move(loaded.picture));
+    // A picture that does not load leaves the previous one, fitted and centred again.
+
+    Fitting::Input in;
+    in.windowWidth = windowWidth();
+    in.windowHeight = windowHeight();
+    in.width = imgPreview->width();
+    in.height = imgPreview->height();
+    in.naturalWidth = float(imgPreview->picture().natural.width());
+    in.naturalHeight = float(imgPreview->picture().natural.height());
+    in.left = imgPreview->left();
+    in.top = imgPreview->top();
+    in.stretchChecked = stretch;
+    in.retainShapeChecked = mnuRetainShape->isChecked();
+    const Fitting::Placement placed = Fitting::place(in);
+    imgPreview->setStretch(placed.stretch);
+    imgPreview->setWidth(placed.width);
+    imgPreview->setHeight(placed.height);
+    imgPreview->setLeft(placed.left);
+    imgPreview->setTop(placed.top);
+    imgPreview->setVisible(true);
+}
+
+void frmPreview::Form_KeyDown(int keyCode, Qt::KeyboardModifiers)
+{
+    // Shift, Ctrl and Alt do not change what a key does here.
+    switch (keyCode) {
+    case Qt::Key_Escape:
+        close();
+        break;
+    case Qt::Key_F1:
+        emit helpRequested();
+        break;
+    case Qt::Key_Right:
+        mnuNext_Click();
+        break;
+    case Qt::Key_Left:
+        mnuPrev_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmPreview::Form_MouseDown(Qt::MouseButton button, QPoint globalPos)
+{
+    if (button == Qt::RightButton)
+        mnuOptions->popup(globalPos);
+}
+
+void frmPreview::imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos)
+{
+    Form_MouseDown(button, globalPos);
+}
+
+void frmPreview::mnuPause_Click()
+{
+    // The timer decides, not the mark, so this also restarts a show stopped elsewhere.
+    IntervalTimer *timer = mMain->Timer1;
+    if (timer->isEnabled()) {
+        timer->setEnabled(false);
+        mnuPause->setChecked(true);
+    } else {
+        timer->setEnabled(true);
+        mnuPause->setChecked(false);
+    }
+}
+
+void frmPreview::mnuPrev_Click()
+{
+    mMain->DoPrevious();
+}
+
+void frmPreview::mnuNext_Click()
+{
+    mMain->Timer1_Timer();
+}
+
+void frmPreview::mnuStretch_Click()
+{
+    if (mnuStretch->isChecked()) {
+        imgPreview->setStretch(false);
+        mnuStretch->setChecked(false);
+        mnuRetainShape->setEnabled(false);
+        mMain->DoLoadFullScreen();
+    } else {
+        DoStretch();
+        mnuStretch->setChecked(true);
+        mnuRetainShape->setEnabled(true);
+    }
+}
+
+void frmPreview::mnuRetainShape_Click()
+{
+    if (mnuRetainShape->isChecked()) {
+        mnuRetainShape->setChecked(false);
+    } else {
+        mnuStretch->setChecked(true);
+        mnuRetainShape->setChecked(true);
+    }
+    mMain->DoLoadFullScreen();
+}
+
+void frmPreview::keyPressEvent(QKeyEvent *event)
+{
+    Form_KeyDown(event->key(), event->modifiers());
+}
+
+void frmPreview::mousePressEvent(QMouseEvent *event)
+{
+    Form_MouseDown(event->button(), event->globalPosition().toPoint());
+}
+
+bool frmPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    // A press on the picture is the picture's own; it does not also reach the window.
+    if (watched == imgPreview && event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        imgPreview_MouseDown(mouse->button(), mouse->globalPosition().toPoint());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,293 @@
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "common/Module1.h"
+#include "common/OpenWithAssociatedProgram.h"
+#include "common/PictureLoader.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace TestTrees;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+/** A JPEG stored `width` x `height` whose EXIF says to turn it a quarter clockwise. */
+QByteArray turnedJpeg(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "jpeg");
+    // APP1 "Exif", big-endian TIFF with one entry: Orientation (0x0112) = 6.
+    jpeg.insert(2, QByteArray::fromHex("FFE10022457869660000"
+                                       "4D4D002A00000008"
+                                       "0001"
+                                       "011200030000000100060000"
+                                       "00000000"));
+    return jpeg;
+}
+
+/** A real JPEG whose frame header claims `width` x `height`. */
+QByteArray jpegClaiming(const QByteArray &jpeg, quint16 width, quint16 height)
+{
+    QByteArray patched = jpeg;
+    const qsizetype sof = patched.indexOf("\xff\xc0");
+    if (sof < 0)
+        return QByteArray();
+    patched[sof + 5] = char(height >> 8);
+    patched[sof + 6] = char(height & 0xff);
+    patched[sof + 7] = char(width >> 8);
+    patched[sof + 8] = char(width & 0xff);
+    return patched;
+}
+
+/**
+ * A two-colour GIF of `width` x `height`, all of colour 1 (Qt reads GIF but does not
+ * write it). The codes are 3 bits wide throughout: a clear code every two pixels keeps
+ * the table from growing.
+ */
+QByteArray gifOf(quint16 width, quint16 height)
+{
+    QByteArray gif("GIF89a");
+    const auto le16 = [&gif](quint16 v) {
+        gif.append(char(v & 0xff));
+        gif.append(char(v >> 8));
+    };
+    le16(width);
+    le16(height);
+    gif.append(QByteArray::fromHex("800000"
+                                   "000000"
+                                   "3366ff"));
+    gif.append(',');
+    le16(0);
+    le16(0);
+    le16(width);
+    le16(height);
+    gif.append(char(0));
+    gif.append(char(2)); // minimum code size
+
+    QByteArray data;
+    quint32 bits = 0;
+    int count = 0;
+    const auto put = [&](quint32 code) {
+        bits |= code << count;
+        count += 3;
+        while (count >= 8) {
+            data.append(char(bits & 0xff));
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    const int pixels = width * height;
+    for (int p = 0; p < pixels; ++p) {
+        if (p % 2 == 0)
+            put(4); // clear
+        put(1);
+    }
+    put(5); // end
+    if (count > 0)
+        data.append(char(bits & 0xff));
+    for (qsizetype at = 0; at < data.size(); at += 255) {
+        const QByteArray block = data.mid(at, 255);
+        gif.append(char(block.size()));
+        gif.append(block);
+    }
+    gif.append(char(0));
+    gif.append(';');
+    return gif;
+}
+
+} // namespace
+
+class TestPictureLoader : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mDir;
+
+    QString at(const QString &name) const { return mDir.path() + u'/' + name; }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(mDir.isValid());
+        writePicture(at("real.jpg"), 64, 48, "jpg");
+        writePicture(at("real.bmp"), 30, 20, "bmp");
+        writeBytes(at("real.gif"), gifOf(12, 34));
+        writePicture(at("png.jpg"), 10, 10, "png");
+        QVERIFY(QFile::copy(at("real.jpg"), at("jpeg named.gif")));
+        writeBytes(at("text.jpg"), "just some text, not a picture\n");
+        writeBytes(at("empty.bmp"), QByteArray());
+        writeBytes(at("truncated.jpg"), readAll(at("real.jpg")).left(40));
+        writeBytes(at("turned.jpg"), turnedJpeg(40, 20));
+        writeBytes(at("huge.jpg"), jpegClaiming(readAll(at("real.jpg")), 60000, 60000));
+        writePicture(at("big.jpg"), 1600, 1200, "jpg");
+        QVERIFY(QFile::link(at("real.gif"), at("link.gif")));
+        QVERIFY(QDir().mkpath(at("folder.jpg")));
+        QVERIFY(::mkfifo(QFile::encodeName(at("fifo.jpg")).constData(), 0600) == 0);
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QSize>("natural");
+        QTest::newRow("jpeg") << "real.jpg"
+                              << "" << QSize(64, 48);
+        QTest::newRow("bmp") << "real.bmp"
+                             << "" << QSize(30, 20);
+        QTest::newRow("gif") << "real.gif"
+                             << "" << QSize(12, 34);
+        QTest::newRow("content decides, not the name") << "jpeg named.gif"
+                                                       << "" << QSize(64, 48);
+        QTest::newRow("link to a picture") << "link.gif"
+                                           << "" << QSize(12, 34);
+        QTest::newRow("EXIF turned upright") << "turned.jpg"
+                                             << "" << QSize(20, 40);
+        QTest::newRow("png is not accepted") << "png.jpg"
+                                             << "Invalid picture" << QSize();
+        QTest::newRow("text") << "text.jpg"
+                              << "Invalid picture" << QSize();
+        QTest::newRow("empty") << "empty.bmp"
+                               << "Invalid picture" << QSize();
+        QTest::newRow("truncated") << "truncated.jpg"
+                                   << "Invalid picture" << QSize();
+        QTest::newRow("folder") << "folder.jpg"
+                                << "Invalid picture" << QSize();
+        QTest::newRow("fifo does not block") << "fifo.jpg"
+                                             << "Invalid picture" << QSize();
+        QTest::newRow("missing") << "missing.jpg"
+                                 << "File not found" << QSize();
+        QTest::newRow("absurd size refused") << "huge.jpg"
+                                             << "Picture too large" << QSize();
+    }
+
+    void load()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, error);
+        QFETCH(QSize, natural);
+        const PictureLoader::Result result = PictureLoader::load(at(name));
+        QCOMPARE(result.error, error);
+        QCOMPARE(result.picture.natural, natural);
+        QCOMPARE(result.picture.image.size(), natural.isValid() ? natural : QSize(0, 0));
+    }
+
+    void unreadableFile()
+    {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not hold for root");
+        writePicture(at("locked.jpg"), 5, 5, "jpg");
+        QFile::setPermissions(at("locked.jpg"), QFile::WriteOwner);
+        QCOMPARE(PictureLoader::load(at("locked.jpg")).error, QStringLiteral("Permission denied"));
+    }
+
+    void decodesAtTheShownSize()
+    {
+        const PictureLoader::Result small = PictureLoader::load(at("big.jpg"), QSize(400, 200));
+        QVERIFY(small.ok());
+        QCOMPARE(small.picture.natural, QSize(1600, 1200));
+        // Covers the shown size both ways, with the picture's proportions.
+        QVERIFY(small.picture.image.width() >= 400 && small.picture.image.height() >= 200);
+        QVERIFY(small.picture.image.width() < 1600);
+        QCOMPARE(small.picture.image.width() * 3, small.picture.image.height() * 4);
+        // Shown larger than natural: decoded at natural size.
+        QCOMPARE(PictureLoader::load(at("big.jpg"), QSize(4000, 4000)).picture.image.size(),
+                 QSize(1600, 1200));
+        // A turned picture is scaled in its upright proportions.
+        const PictureLoader::Result turned = PictureLoader::load(at("turned.jpg"), QSize(10, 20));
+        QCOMPARE(turned.picture.natural, QSize(20, 40));
+        QCOMPARE(turned.picture.image.size(), QSize(10, 20));
+    }
+
+    void openCopiesAndHandsOver()
+    {
+        FakeSeams fake;
+        Module1::initTempPath();
+        const QString copy = Module1::mTempPath() + QStringLiteral("Tremallo.jpg");
+
+        Module1::OpenWithAssociatedProgram(at("real.jpg"));
+        QCOMPARE(fake.shellTargets, QStringList{copy});
+        QCOMPARE(readAll(copy), readAll(at("real.jpg")));
+
+        // A second file of the same type replaces the first copy.
+        Module1::OpenWithAssociatedProgram(at("big.jpg"));
+        QCOMPARE(readAll(copy), readAll(at("big.jpg")));
+        QVERIFY(fake.messages.isEmpty());
+
+        // The extension is the last three characters, as they are.
+        QVERIFY(QFile::copy(at("real.jpg"), at("photo.JPEG")));
+        Module1::OpenWithAssociatedProgram(at("photo.JPEG"));
+        QCOMPARE(fake.shellTargets.last(), Module1::mTempPath() + QStringLiteral("Tremallo.PEG"));
+    }
+
+    void openNeverWritesThroughALink()
+    {
+        FakeSeams fake;
+        Module1::initTempPath();
+        const QString copy = Module1::mTempPath() + QStringLiteral("Tremallo.bmp");
+        const QString victim = at("victim.txt");
+        writeBytes(victim, "keep me");
+        QFile::remove(copy);
+        QVERIFY(QFile::link(victim, copy));
+        Module1::OpenWithAssociatedProgram(at("real.bmp"));
+        QCOMPARE(readAll(victim), QByteArray("keep me"));
+        QVERIFY(!QFileInfo(copy).isSymLink());
+        QCOMPARE(readAll(copy), readAll(at("real.bmp")));
+        QCOMPARE(fake.shellTargets, QStringList{copy});
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("deleted") << at("gone.jpg") << "File not found";
+        QTest::newRow("too short") << QStringLiteral("ab") << "Bad file name";
+        QTest::newRow("no extension") << at("folder.jpg") + "/x"
+                                      << "Bad file name";
+        QTest::newRow("a fifo") << at("fifo.jpg") << "Not a file";
+    }
+
+    void openFailures()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, description);
+        FakeSeams fake;
+        Module1::initTempPath();
+        Module1::OpenWithAssociatedProgram(path);
+        QVERIFY(fake.shellTargets.isEmpty());
+        QCOMPARE(fake.messages.size(), 1);
+        QCOMPARE(fake.messages[0].text, description);
+        QCOMPARE(fake.messages[0].style, 16);
+        QCOMPARE(fake.messages[0].title, QStringLiteral("Vivrel"));
+    }
+};
+
+QTEST_MAIN(TestPictureLoader)
+#include "tst_pictureloader.moc"

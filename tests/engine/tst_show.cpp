@@ -1,0 +1,474 @@
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/Module1.h"
+#include "common/PictureElement.h"
+#include "common/TriCheckBox.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+
+using namespace TestTrees;
+
+namespace {
+
+/** Picture i is 40 + 10 i pixels wide, so the width tells which one is on show. */
+int widthOf(int i)
+{
+    return 40 + 10 * i;
+}
+
+/**
+ * A main window whose list holds `names` from one folder: "p<i>.jpg" names are real
+ * pictures, "bad..." is not a picture, "gone..." was deleted after the scan.
+ */
+struct Show
+{
+    explicit Show(const QStringList &names, const QList<int> &selected)
+    {
+        for (int i = 0; i < names.size(); ++i) {
+            const QString path = dir.path() + u'/' + names[i];
+            if (names[i].startsWith(u"bad"))
+                writeFile(dir.path(), names[i], "not a picture");
+            else if (!names[i].startsWith(u"gone"))
+                writePicture(path, widthOf(i), 30, "jpg");
+        }
+        w.fileList()->appendFolder(dir.path() + u'/', names);
+        for (int i : selected)
+            w.File1->setSelected(i, true);
+        w.mPreviewNow = true;
+    }
+
+    QString path(int i) const { return w.fileList()->fullPath(i); }
+    /** Index of the picture on show in the pane or the viewer, -1 when none. */
+    int paneShows() const { return shown(w.imgPreview); }
+    int viewerShows() { return shown(w.viewer().imgPreview); }
+
+    static int shown(const PictureElement *element)
+    {
+        if (!element->hasPicture())
+            return -1;
+        return (element->picture().natural.width() - 40) / 10;
+    }
+
+    QTemporaryDir dir;
+    FakeSeams fake;
+    frmVivrel w;
+};
+
+QStringList fiveNames()
+{
+    return {"p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg"};
+}
+
+} // namespace
+
+class TestShow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void sequentialTwoOfFive_data()
+    {
+        QTest::addColumn<bool>("repeat");
+        // After each tick: the slide on show (the path in the label) and the position.
+        QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<QList<int>>("positions");
+        QTest::addColumn<QList<bool>>("running");
+        QTest::newRow("once") << false << QList<int>{3, 3, 3} << QList<int>{4, 5, 5}
+                              << QList<bool>{true, true, false};
+        QTest::newRow("repeat") << true << QList<int>{3, 3, 3, 1, 3} << QList<int>{4, 5, 0, 2, 4}
+                                << QList<bool>{true, true, true, true, true};
+    }
+
+    void sequentialTwoOfFive()
+    {
+        QFETCH(bool, repeat);
+        QFETCH(QList<int>, shown);
+        QFETCH(QList<int>, positions);
+        QFETCH(QList<bool>, running);
+        Show s(fiveNames(), {1, 3});
+        s.w.chkRepeat->setValue(repeat ? 1 : 0);
+        s.w.cmdStart_Click();
+        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+        QCOMPARE(s.paneShows(), 1);
+        QCOMPARE(s.w.viewer().caption(), s.path(1));
+        QVERIFY(!s.w.viewer().isVisible());
+        QCOMPARE(s.w.chkPreview->value(), 1);
+        QVERIFY(s.w.WebBrowser1->isHidden());
+        QCOMPARE(s.w.mFileNum, 2);
+        QVERIFY(s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        for (qsizetype t = 0; t < shown.size(); ++t) {
+            s.w.Timer1_Timer();
+            QCOMPARE(s.w.lblFileName->text(), s.path(shown[t]));
+            QCOMPARE(s.paneShows(), shown[t]);
+            QCOMPARE(s.w.mFileNum, positions[t]);
+            QCOMPARE(s.w.Timer1->isEnabled(), running[t]);
+        }
+        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+    }
+
+    void timerDrivesTheShow()
+    {
+        Show s(fiveNames(), {0, 2});
+        s.w.Text1->setText(QStringLiteral("0.01"));
+        s.w.cmdStart_Click();
+        QCOMPARE(s.w.Timer1->interval(), 10);
+        QTRY_COMPARE(s.w.lblFileName->text(), s.path(2));
+        QTRY_VERIFY(!s.w.Timer1->isEnabled());
+    }
+
+    void randomPassesDoNotRepeat()
+    {
+        // The names shown, pass by pass, and whether the show still ran after the last.
+        const auto play = [](bool repeat, int passes, bool *runningAfter) {
+            Show s(fiveNames(), {0, 1, 2, 3, 4});
+            s.w.chkRandom->setValue(1);
+            s.w.chkRepeat->setValue(repeat ? 1 : 0);
+            s.w.cmdStart_Click();
+            QList<QStringList> all;
+            for (int pass = 0; pass < passes; ++pass) {
+                QStringList seen;
+                for (int i = 0; i < 5; ++i) {
+                    if (pass > 0 || i > 0)
+                        s.w.Timer1_Timer();
+                    seen << QFileInfo(s.w.lblFileName->text()).fileName();
+                }
+                all << seen;
+                s.w.Timer1_Timer(); // the pass is over: wraps or stops
+            }
+            *runningAfter = s.w.Timer1->isEnabled();
+            return all;
+        };
+        bool running = false;
+        const QList<QStringList> first = play(true, 3, &running);
+        QVERIFY(running);
+        for (const QStringList &pass : first)
+            QCOMPARE(QSet<QString>(pass.begin(), pass.end()).size(), 5);
+        QVERIFY(first[0] != first[1] || first[1] != first[2]);
+        // A second run of the program plays the same order.
+        QCOMPARE(play(true, 3, &running), first);
+        QCOMPARE(play(false, 1, &running).first(), first.first());
+        QVERIFY(!running);
+    }
+
+    void resumeBeforeAnyStartWithRandom()
+    {
+        Show s(fiveNames(), {0, 1, 2, 3, 4});
+        s.w.chkRandom->setValue(1);
+        s.w.cmdResume_Click();
+        QVERIFY(!s.w.lblFileName->text().isEmpty());
+        QCOMPARE(s.w.mFileNum, 1);
+        QVERIFY(s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+    }
+
+    void noneSelected_data()
+    {
+        QTest::addColumn<bool>("repeat");
+        QTest::newRow("once") << false;
+        QTest::newRow("repeat") << true;
+    }
+
+    void noneSelected()
+    {
+        QFETCH(bool, repeat);
+        Show s(fiveNames(), {});
+        s.w.chkRepeat->setValue(repeat ? 1 : 0);
+        s.w.cmdStart_Click();
+        QVERIFY(s.w.lblFileName->text().isEmpty());
+        QCOMPARE(s.w.mFileNum, 5);
+        for (int tick = 0; tick < 4; ++tick)
+            s.w.Timer1_Timer();
+        QCOMPARE(s.w.Timer1->isEnabled(), repeat);
+        QVERIFY(s.w.lblFileName->text().isEmpty());
+        QCOMPARE(s.paneShows(), -1);
+    }
+
+    void previousAndNext()
+    {
+        Show s(fiveNames(), {1, 3});
+        s.w.chkFullScreen->setValue(1);
+        s.w.cmdStart_Click();
+        QVERIFY(s.w.viewer().isVisible());
+        QCOMPARE(s.viewerShows(), 1);
+        s.w.Timer1_Timer();
+        QCOMPARE(s.viewerShows(), 3);
+
+        s.w.DoPrevious(); // the slide on show, again, paused
+        QCOMPARE(s.w.lblFileName->text(), s.path(3));
+        QCOMPARE(s.w.viewer().caption(), s.path(3));
+        QCOMPARE(s.viewerShows(), 3);
+        QCOMPARE(s.w.mFileNum, 3);
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QVERIFY(s.w.viewer().mnuPause->isChecked());
+
+        s.w.DoPrevious();
+        QCOMPARE(s.viewerShows(), 1);
+        QCOMPARE(s.w.mFileNum, 1);
+
+        s.w.Timer1_Timer(); // Next shows the slide on screen once more
+        QCOMPARE(s.viewerShows(), 1);
+        QCOMPARE(s.w.viewer().caption(), s.path(1));
+        QCOMPARE(s.w.mFileNum, 2);
+        QVERIFY(!s.w.Timer1->isEnabled());
+
+        s.w.DoPrevious();
+        s.w.DoPrevious(); // nothing selected below: only pauses
+        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+        QCOMPARE(s.viewerShows(), 1);
+        QCOMPARE(s.w.mFileNum, 1);
+    }
+
+    void previousLoadsIntoTheViewerEvenFromThePane()
+    {
+        Show s(fiveNames(), {1, 3});
+        s.w.cmdStart_Click();
+        s.w.DoPrevious();
+        QCOMPARE(s.viewerShows(), 1);
+        QVERIFY(!s.w.viewer().isVisible());
+    }
+
+    void interval_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("complains");
+        QTest::addColumn<qint64>("period");
+        QTest::addColumn<bool>("ticks");
+        QTest::newRow("30 is accepted") << "30" << false << qint64(30000) << true;
+        QTest::newRow("30 and a half") << "30.5" << true << qint64(30500) << true;
+        QTest::newRow("45, from a file, runs as given") << "45" << true << qint64(45000) << true;
+        QTest::newRow("two and a half") << "2.5" << false << qint64(2500) << true;
+        QTest::newRow("one and a half") << "1.5" << false << qint64(1500) << true;
+        QTest::newRow("half a millisecond to even") << "0.0025" << false << qint64(2) << true;
+        QTest::newRow("trailing text") << " 2.5 s" << false << qint64(2500) << true;
+        QTest::newRow("zero waits") << "0" << false << qint64(0) << false;
+        QTest::newRow("no number waits") << "abc" << false << qint64(0) << false;
+        QTest::newRow("negative waits") << "-3" << false << qint64(-3000) << false;
+        QTest::newRow("beyond the timer is clamped") << "1e12" << true << qint64(1e15) << true;
+    }
+
+    void interval()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, complains);
+        QFETCH(qint64, period);
+        QFETCH(bool, ticks);
+        Show s(fiveNames(), {1, 3});
+        s.w.Text1->setText(text);
+        s.w.Text1_LostFocus();
+        QCOMPARE(s.fake.messages.size(), complains ? 1 : 0);
+        if (complains) {
+            QCOMPARE(s.fake.messages[0].text, QStringLiteral("Max interval is 30 only"));
+            QCOMPARE(s.fake.messages[0].style, 64);
+            QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
+        }
+        QCOMPARE(s.w.Text1->text(), text);
+        s.w.cmdStart_Click();
+        QCOMPARE(s.w.lblFileName->text(), s.path(1)); // the first slide never waits
+        QCOMPARE(s.w.Timer1->interval(), period);
+        QVERIFY(s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.Timer1->isTicking(), ticks);
+    }
+
+    void intervalBoxKeys()
+    {
+        Show s(fiveNames(), {1});
+        s.w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&s.w));
+        s.w.Text1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+        QTest::keyClick(s.w.Text1, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.cmdStart));
+        QCoreApplication::processEvents(); // the check runs once the focus has settled
+        QVERIFY(s.fake.messages.isEmpty());
+
+        s.w.Text1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+        s.w.Text1->setText(QStringLiteral("45"));
+        QTest::keyClick(s.w.Text1, Qt::Key_Enter); // the keypad's Enter too
+        QTRY_COMPARE(s.fake.messages.size(), 1);
+        QCOMPARE(s.fake.messages[0].text, QStringLiteral("Max interval is 30 only"));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+        QCOMPARE(s.w.Text1->text(), QStringLiteral("45"));
+        QVERIFY(!s.w.Timer1->isEnabled()); // leaving the box starts nothing
+    }
+
+    void unloadableFilesAreStepsLikeAnyOther_data()
+    {
+        QTest::addColumn<bool>("fullScreen");
+        QTest::newRow("pane") << false;
+        QTest::newRow("viewer") << true;
+    }
+
+    void unloadableFilesAreStepsLikeAnyOther()
+    {
+        QFETCH(bool, fullScreen);
+        Show s({"p0.jpg", "bad.jpg", "gone.jpg", "p3.jpg"}, {0, 1, 2, 3});
+        s.w.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        const auto onShow = [&] { return fullScreen ? s.viewerShows() : s.paneShows(); };
+        s.w.cmdStart_Click();
+        QCOMPARE(onShow(), 0);
+        for (int i : {1, 2}) {
+            s.w.Timer1_Timer();
+            QCOMPARE(s.w.lblFileName->text(), s.path(i));
+            QCOMPARE(s.w.viewer().caption(), s.path(i));
+            QCOMPARE(s.w.mFileNum, i + 1);
+            QCOMPARE(onShow(), 0); // the previous picture stays
+        }
+        s.w.Timer1_Timer();
+        QCOMPARE(onShow(), 3);
+        QVERIFY(s.w.Timer1->isEnabled());
+        QVERIFY(s.fake.messages.isEmpty());
+    }
+
+    void emptyListIsRefused()
+    {
+        Show s({}, {});
+        s.w.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                                   QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+        s.w.cmbFileType->setCurrentIndex(3);
+        s.w.chkFullScreen->setValue(1);
+        s.w.cmdStart_Click();
+        QCOMPARE(s.fake.messages.size(), 1);
+        QCOMPARE(s.fake.messages[0].text, QStringLiteral("No *.gif  found"));
+        QCOMPARE(s.fake.messages[0].style, 16);
+        QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QVERIFY(!s.w.hasViewer() || !s.w.viewer().isVisible());
+        QVERIFY(s.w.cmdResumeCaption() != QLatin1String("Pause"));
+        QCOMPARE(s.w.windowTitle(), QStringLiteral("Tremallo Vivrel"));
+    }
+
+    void startRestoresCaptionAndPointer()
+    {
+        Show s(fiveNames(), {1});
+        s.w.mDirPath = QStringLiteral("/mn");
+        s.w.cmdStart_Click();
+        QCOMPARE(s.w.windowTitle(), QStringLiteral("Tremallo Vivrel"));
+        QCOMPARE(s.w.cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(s.w.WebBrowser1->isHidden());
+        QCOMPARE(s.w.mDirPath, QStringLiteral("/mn"));
+    }
+
+    void pauseAndResume()
+    {
+        Show s(fiveNames(), {1, 3});
+        s.w.cmdStart_Click();
+        s.w.cmdResume_Click();
+        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Resume"));
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.mFileNum, 2);
+        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+
+        s.w.Text1->setText(QStringLiteral("2.5"));
+        s.w.cmdResume_Click(); // the next slide at once, at the box's interval
+        QCOMPARE(s.w.lblFileName->text(), s.path(3));
+        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        QVERIFY(s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.Timer1->interval(), 2500);
+    }
+
+    void stoppedAtTheEndKeepsPause()
+    {
+        Show s(fiveNames(), {1, 3});
+        s.w.cmdStart_Click();
+        for (int tick = 0; tick < 3; ++tick)
+            s.w.Timer1_Timer();
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        s.w.cmdResume_Click();
+        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Resume"));
+        s.w.cmdResume_Click();
+        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        QCOMPARE(s.w.lblFileName->text(), s.path(3));
+        QCOMPARE(s.w.mFileNum, 5);
+    }
+
+    void previewPane()
+    {
+        Show s({"p0.jpg", "p1.jpg", "bad.jpg", "p3.jpg"}, {0, 1, 2, 3});
+        QVERIFY(!s.w.WebBrowser1->isHidden());
+        s.w.chkPreview->setValue(1); // no current item yet: nothing to load, no message
+        QVERIFY(s.fake.messages.isEmpty());
+        QCOMPARE(s.paneShows(), -1);
+        QVERIFY(s.w.WebBrowser1->isHidden());
+
+        s.w.File1->setCurrentRow(1);
+        QCOMPARE(s.paneShows(), 1);
+        s.w.File1->setCurrentRow(0);
+        QCOMPARE(s.paneShows(), 0);
+
+        s.w.File1->setCurrentRow(2); // not a picture: one message, the pane unchanged
+        QCOMPARE(s.fake.messages.size(), 1);
+        QCOMPARE(s.fake.messages[0].text, QStringLiteral("Invalid picture"));
+        QCOMPARE(s.fake.messages[0].style, 16);
+        QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
+        QCOMPARE(s.paneShows(), 0);
+
+        // Switching the option halts a running show, whichever way it goes.
+        s.w.cmdStart_Click();
+        QVERIFY(s.w.Timer1->isEnabled());
+        s.w.chkPreview->setValue(0);
+        QCOMPARE(s.paneShows(), -1);
+        QVERIFY(!s.w.WebBrowser1->isHidden());
+        QVERIFY(!s.w.Timer1->isEnabled());
+        s.w.Timer1->setEnabled(true);
+        s.w.File1->setCurrentRow(3);
+        QCOMPARE(s.paneShows(), -1); // preview off: clicks load nothing
+        s.w.chkPreview->setValue(1);
+        QCOMPARE(s.paneShows(), 3);
+        QVERIFY(!s.w.Timer1->isEnabled());
+
+        s.w.mPreviewNow = false; // as while "Select All" runs
+        s.w.File1->setCurrentRow(1);
+        QCOMPARE(s.paneShows(), 3);
+    }
+
+    void openFromTheList()
+    {
+        Show s(fiveNames(), {});
+        Module1::initTempPath();
+        const QString copy = Module1::mTempPath() + QStringLiteral("Tremallo.jpg");
+        s.w.File1_KeyDown(Qt::Key_Return, {}); // no current item: nothing
+        QVERIFY(s.fake.shellTargets.isEmpty());
+        QVERIFY(s.fake.messages.isEmpty());
+        s.w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s.w));
+        s.w.File1->setFocus();
+
+        s.w.File1->setCurrentRow(1);
+        QTest::keyClick(s.w.File1, Qt::Key_Return);
+        QCOMPARE(s.fake.shellTargets, QStringList{copy});
+        QCOMPARE(QFileInfo(copy).size(), QFileInfo(s.path(1)).size());
+
+        const QRect row3 = s.w.File1->visualRect(s.w.fileList()->index(3));
+        QTest::mouseClick(s.w.File1->viewport(), Qt::LeftButton, {}, row3.center());
+        QTest::mouseDClick(s.w.File1->viewport(), Qt::LeftButton, {}, row3.center());
+        QCOMPARE(s.fake.shellTargets.size(), 2);
+        QCOMPARE(QFileInfo(copy).size(), QFileInfo(s.path(3)).size());
+        QVERIFY(s.fake.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestShow)
+#include "tst_show.moc"
