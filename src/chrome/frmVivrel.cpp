@@ -55,6 +55,7 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     mFileList = new FileList(this);
     buildControls();
     connectCatalogue();
+    connectConfig();
 }
 
 frmVivrel::~frmVivrel()

@@ -81,6 +81,33 @@ public:
     frmPreview &viewer();
     bool hasViewer() const { return mViewer != nullptr; }
 
+    // Settings, configuration files, start-up and shut-down.
+    /** Applies the per-user store; false, with nothing applied, when it holds no folder. */
+    bool LoadStoredSettings();
+    /** Writes the current options, or the reset values when "Save on Exit" is not ticked. */
+    void SaveStoredSettings();
+    /** Makes the stored background picture the viewer's, when there is a usable one. */
+    void LoadViewerBackground();
+    /** Applies the configuration file beside the executable, then scans the folder. */
+    void LoadIniSettings();
+    void cmdTools_Click();
+    /** Start-up: run once, before the window is first shown. */
+    void Form_Load();
+    /** Shut-down: saves the settings and ends the program at once. */
+    void Form_Unload();
+    /** Defined by the slide show engine. */
+    void cmdStart_Click();
+    /** Defined by the advert panel. */
+    void PrepareAdvertPanel();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectConfig();
+    bool mUnloading = false;
+
+public:
 signals:
     /** Pictures found so far while a scan runs (for the busy display). */
     void scanProgress(qsizetype found);
