@@ -64,14 +64,13 @@ QString lookup(const QByteArray &content, const QString &section, const QString 
 
 QString iniFilePath()
 {
-    return Paths::withTrailingSeparator(Paths::executableFolder()) +
-           Paths::executableBaseName() + QStringLiteral(".INI");
+    return Paths::withTrailingSeparator(Paths::executableFolder()) + Paths::executableBaseName() +
+           QStringLiteral(".INI");
 }
 
 QString autorunFilePath()
 {
-    return Paths::withTrailingSeparator(Paths::executableFolder()) +
-           QStringLiteral("AUTORUN.INF");
+    return Paths::withTrailingSeparator(Paths::executableFolder()) + QStringLiteral("AUTORUN.INF");
 }
 
 QString iniSection()

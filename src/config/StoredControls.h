@@ -6,7 +6,8 @@
 #include <QAction>
 #include <QString>
 
-/** Stored strings put into the controls that hold them; a value that does not convert changes nothing. */
+/** Stored strings put into the controls that hold them; a value that does not convert changes
+ * nothing. */
 namespace StoredControls {
 
 inline void applyCheckBox(TriCheckBox *box, const QString &stored)

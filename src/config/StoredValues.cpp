@@ -46,11 +46,11 @@ QString fromBoolean(bool value)
 const QStringList &savedKeys()
 {
     static const QStringList keys = {
-        QStringLiteral("mInterval"),     QStringLiteral("mPath"),
-        QStringLiteral("mFullScreen"),   QStringLiteral("mPreview"),
-        QStringLiteral("mFileType"),     QStringLiteral("mStretchImage"),
-        QStringLiteral("mRetainShape"),  QStringLiteral("mRepeat"),
-        QStringLiteral("mRandom"),       QStringLiteral("mSaveSettings"),
+        QStringLiteral("mInterval"),    QStringLiteral("mPath"),
+        QStringLiteral("mFullScreen"),  QStringLiteral("mPreview"),
+        QStringLiteral("mFileType"),    QStringLiteral("mStretchImage"),
+        QStringLiteral("mRetainShape"), QStringLiteral("mRepeat"),
+        QStringLiteral("mRandom"),      QStringLiteral("mSaveSettings"),
     };
     return keys;
 }
@@ -60,9 +60,15 @@ const QStringList &resetValues()
     // The single-space folder is not empty, so the next start counts as a later run
     // (no thank-you mail) yet scans nothing.
     static const QStringList values = {
-        QStringLiteral("3"), QStringLiteral(" "), QStringLiteral("0"),
-        QStringLiteral("0"), QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("0"),
-        QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+        QStringLiteral("3"),
+        QStringLiteral(" "),
+        QStringLiteral("0"),
+        QStringLiteral("0"),
+        QStringLiteral("*.jpg;*.bmp;*.gif"),
+        QStringLiteral("0"),
+        QStringLiteral("0"),
+        QStringLiteral("0"),
+        QStringLiteral("0"),
         QStringLiteral("0"),
     };
     return values;

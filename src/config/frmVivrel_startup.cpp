@@ -53,8 +53,8 @@ void frmVivrel::LoadIniSettings()
     applyCheckBox(chkFullScreen, read("FullScreen", QStringLiteral("0")));
     applyCheckBox(chkRepeat, read("Repeat", QStringLiteral("1")));
     applyCheckBox(chkRandom, read("Random", QStringLiteral("1")));
-    if (const std::optional<int> type = StoredValues::toInteger(read("FileType",
-                                                                     QStringLiteral("0")));
+    if (const std::optional<int> type =
+            StoredValues::toInteger(read("FileType", QStringLiteral("0")));
         type && *type >= -1 && *type <= 3 && *type < cmbFileType->count())
         cmbFileType->setCurrentIndex(*type);
     Text1->setText(read("Interval", QStringLiteral("3")));
@@ -116,9 +116,8 @@ void frmVivrel::Form_Load()
     mPreviewNow = true;
     standAlone([&] { PrepareAdvertPanel(); });
     standAlone([&] {
-        const std::optional<double> start = Numbers::wholeNumber(
-            ReadIniValue(IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"),
-                         iniFile));
+        const std::optional<double> start = Numbers::wholeNumber(ReadIniValue(
+            IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"), iniFile));
         if (!start || *start != 1.0)
             return;
         seams().processEvents();

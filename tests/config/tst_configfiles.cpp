@@ -1,8 +1,8 @@
 // Stored-value conversions, the configuration-file reader and the file writer.
 
+#include "common/Paths.h"
 #include "config/AtomicWrite.h"
 #include "config/IniFile.h"
-#include "common/Paths.h"
 #include "config/StoredValues.h"
 
 #include <QDir>
@@ -116,61 +116,84 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
         const QString def = QStringLiteral("<def>");
-        QTest::newRow("plain") << QByteArray("[Vivrel]\nPath=/pics\n") << "VIVREL" << "Path"
+        QTest::newRow("plain") << QByteArray("[Vivrel]\nPath=/pics\n") << "VIVREL"
+                               << "Path"
                                << "/pics";
         QTest::newRow("case of section and key")
-            << QByteArray("[vIvReL]\nfullSCREEN=1\n") << "VIVREL" << "FullScreen" << "1";
+            << QByteArray("[vIvReL]\nfullSCREEN=1\n") << "VIVREL"
+            << "FullScreen"
+            << "1";
         QTest::newRow("blanks trimmed")
-            << QByteArray("  [ Vivrel ]  \n  Interval   =   1.5   \n") << "VIVREL" << "Interval"
+            << QByteArray("  [ Vivrel ]  \n  Interval   =   1.5   \n") << "VIVREL"
+            << "Interval"
             << "1.5";
         QTest::newRow("tabs trimmed") << QByteArray("[Vivrel]\n\tStart\t=\t1\t\n") << "VIVREL"
-                                      << "Start" << "1";
+                                      << "Start"
+                                      << "1";
         QTest::newRow("blanks inside kept")
-            << QByteArray("[Vivrel]\nPath = /my pictures/a b \n") << "VIVREL" << "Path"
+            << QByteArray("[Vivrel]\nPath = /my pictures/a b \n") << "VIVREL"
+            << "Path"
             << "/my pictures/a b";
-        QTest::newRow("comment line") << QByteArray("[Vivrel]\n;Start=1\n  ; Start=2\nStart=3\n")
-                                      << "VIVREL" << "Start" << "3";
+        QTest::newRow("comment line")
+            << QByteArray("[Vivrel]\n;Start=1\n  ; Start=2\nStart=3\n") << "VIVREL"
+            << "Start"
+            << "3";
         QTest::newRow("first key wins") << QByteArray("[Vivrel]\nStart=1\nSTART=2\n") << "VIVREL"
-                                        << "Start" << "1";
+                                        << "Start"
+                                        << "1";
         QTest::newRow("first section wins")
             << QByteArray("[Vivrel]\nStart=1\n[Other]\nStart=5\n[VIVREL]\nStart=2\n") << "VIVREL"
-            << "Start" << "1";
+            << "Start"
+            << "1";
         QTest::newRow("repeated section still searched")
-            << QByteArray("[Vivrel]\nPath=a\n[Other]\n[Vivrel]\nStart=2\n") << "VIVREL" << "Start"
+            << QByteArray("[Vivrel]\nPath=a\n[Other]\n[Vivrel]\nStart=2\n") << "VIVREL"
+            << "Start"
             << "2";
         QTest::newRow("key of another section")
-            << QByteArray("[Other]\nStart=1\n[Vivrel]\nPath=x\n") << "VIVREL" << "Start" << def;
+            << QByteArray("[Other]\nStart=1\n[Vivrel]\nPath=x\n") << "VIVREL"
+            << "Start" << def;
         QTest::newRow("key before any section") << QByteArray("Start=1\n[Vivrel]\n") << "VIVREL"
                                                 << "Start" << def;
-        QTest::newRow("absent section") << QByteArray("[Vivrel]\nStart=1\n") << "SHOW" << "Start"
-                                        << def;
-        QTest::newRow("absent key") << QByteArray("[Vivrel]\n") << "VIVREL" << "Start" << def;
-        QTest::newRow("empty value") << QByteArray("[Vivrel]\nPath=\n") << "VIVREL" << "Path"
-                                     << def;
-        QTest::newRow("blank value") << QByteArray("[Vivrel]\nPath=   \r\n") << "VIVREL" << "Path"
-                                     << def;
+        QTest::newRow("absent section") << QByteArray("[Vivrel]\nStart=1\n") << "SHOW"
+                                        << "Start" << def;
+        QTest::newRow("absent key") << QByteArray("[Vivrel]\n") << "VIVREL"
+                                    << "Start" << def;
+        QTest::newRow("empty value") << QByteArray("[Vivrel]\nPath=\n") << "VIVREL"
+                                     << "Path" << def;
+        QTest::newRow("blank value") << QByteArray("[Vivrel]\nPath=   \r\n") << "VIVREL"
+                                     << "Path" << def;
         QTest::newRow("empty value wins over a later one")
-            << QByteArray("[Vivrel]\nPath=\nPath=/x\n") << "VIVREL" << "Path" << def;
-        QTest::newRow("equals in the value")
-            << QByteArray("[Vivrel]\nPath=/a=b\n") << "VIVREL" << "Path" << "/a=b";
-        QTest::newRow("line without equals")
-            << QByteArray("[Vivrel]\nStart\nStart=1\n") << "VIVREL" << "Start" << "1";
+            << QByteArray("[Vivrel]\nPath=\nPath=/x\n") << "VIVREL"
+            << "Path" << def;
+        QTest::newRow("equals in the value") << QByteArray("[Vivrel]\nPath=/a=b\n") << "VIVREL"
+                                             << "Path"
+                                             << "/a=b";
+        QTest::newRow("line without equals") << QByteArray("[Vivrel]\nStart\nStart=1\n") << "VIVREL"
+                                             << "Start"
+                                             << "1";
         QTest::newRow("CR LF") << QByteArray("[Vivrel]\r\nInterval = 1.5\r\nStart = 1\r\n")
-                               << "VIVREL" << "Interval" << "1.5";
+                               << "VIVREL"
+                               << "Interval"
+                               << "1.5";
         QTest::newRow("no final line end") << QByteArray("[Vivrel]\nStart=1") << "VIVREL"
-                                           << "Start" << "1";
+                                           << "Start"
+                                           << "1";
         QTest::newRow("byte order mark")
-            << QByteArray("\xEF\xBB\xBF[Vivrel]\r\nStart=1\r\n") << "VIVREL" << "Start" << "1";
+            << QByteArray("\xEF\xBB\xBF[Vivrel]\r\nStart=1\r\n") << "VIVREL"
+            << "Start"
+            << "1";
         QTest::newRow("UTF-8 value")
-            << QByteArray("[Vivrel]\nPath=/Bilder/M\xC3\xBCnchen\n") << "VIVREL" << "Path"
-            << QStringLiteral("/Bilder/M\u00fcnchen");
+            << QByteArray("[Vivrel]\nPath=/Bilder/M\xC3\xBCnchen\n") << "VIVREL"
+            << "Path" << QStringLiteral("/Bilder/M\u00fcnchen");
         QTest::newRow("single-byte value")
-            << QByteArray("[Vivrel]\nPath=/Bilder/M\xFCnchen\n") << "VIVREL" << "Path"
-            << QStringLiteral("/Bilder/M\u00fcnchen");
+            << QByteArray("[Vivrel]\nPath=/Bilder/M\xFCnchen\n") << "VIVREL"
+            << "Path" << QStringLiteral("/Bilder/M\u00fcnchen");
         const QString longPath = QStringLiteral("/media/") + QString(600, u'x');
         QTest::newRow("long value read whole")
-            << ("[Vivrel]\nPath=" + longPath.toUtf8() + "\n") << "VIVREL" << "Path" << longPath;
-        QTest::newRow("empty file") << QByteArray() << "VIVREL" << "Start" << def;
+            << ("[Vivrel]\nPath=" + longPath.toUtf8() + "\n") << "VIVREL"
+            << "Path" << longPath;
+        QTest::newRow("empty file") << QByteArray() << "VIVREL"
+                                    << "Start" << def;
     }
 
     void lookup()
@@ -285,8 +308,7 @@ private slots:
         const bool canWriteAnyway = ::access(QFile::encodeName(dir.path()).constData(), W_OK) == 0;
         QString error;
         const bool written = writeFileAtomically(file, "new", &error);
-        QFile::setPermissions(dir.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (canWriteAnyway)
             QSKIP("running with rights that ignore the folder's permissions");
         QVERIFY(!written);

@@ -288,8 +288,8 @@ private slots:
             << QByteArray("[Vivrel]\r\nFileType = 7\r\nFullScreen = yes\r\n") << 0 << 0;
         QTest::newRow("FileType 3, FullScreen 2")
             << QByteArray("[Vivrel]\r\nFileType = 3\r\nFullScreen = 2\r\n") << 3 << 2;
-        QTest::newRow("FileType -1 selects none") << QByteArray("[Vivrel]\nFileType=-1\n") << -1
-                                                  << 0;
+        QTest::newRow("FileType -1 selects none")
+            << QByteArray("[Vivrel]\nFileType=-1\n") << -1 << 0;
         QTest::newRow("FileType 4, FullScreen 1.5")
             << QByteArray("[Vivrel]\nFileType=4\nFullScreen=1.5\n") << 0 << 2;
     }
