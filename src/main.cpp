@@ -1,4 +1,5 @@
 #include "chrome/frmVivrel.h"
+#include "viewer/frmPreview.h"
 
 #include <QApplication>
 
@@ -9,6 +10,13 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Vivrel"));
 
     frmVivrel window;
+    window.Form_Load();
     window.show();
+    // A show that started by itself has put the viewer up already; the main window,
+    // shown after it, must not cover it.
+    if (window.hasViewer() && window.viewer().isVisible()) {
+        window.viewer().raise();
+        window.viewer().activateWindow();
+    }
     return app.exec();
 }

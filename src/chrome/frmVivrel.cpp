@@ -59,6 +59,7 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     buildControls();
     connectCatalogue();
     connectShow();
+    connectConfig();
 }
 
 frmVivrel::~frmVivrel()

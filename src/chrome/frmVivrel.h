@@ -104,8 +104,6 @@ public:
     void askForThanksMail();
     /** Fetches the advert panel's page; defined by the advert panel. */
     void DownloadAdvert();
-    /** Puts the stored background picture into the viewer; defined by the settings. */
-    void LoadViewerBackground();
 
 private:
     void RunShow();
@@ -119,6 +117,31 @@ private:
     /** The random draws of the current pass; empty, not missing, before the first start. */
     PickHistory mPickHistory;
     UniformRandom mRandom;
+
+public:
+    // Settings, configuration files, start-up and shut-down.
+    /** Applies the per-user store; false, with nothing applied, when it holds no folder. */
+    bool LoadStoredSettings();
+    /** Writes the current options, or the reset values when "Save on Exit" is not ticked. */
+    void SaveStoredSettings();
+    /** Makes the stored background picture the viewer's, when there is a usable one. */
+    void LoadViewerBackground();
+    /** Applies the configuration file beside the executable, then scans the folder. */
+    void LoadIniSettings();
+    void cmdTools_Click();
+    /** Start-up: run once, before the window is first shown. */
+    void Form_Load();
+    /** Shut-down: saves the settings and ends the program at once. */
+    void Form_Unload();
+    /** Defined by the advert panel. */
+    void PrepareAdvertPanel();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void connectConfig();
+    bool mUnloading = false;
 
 public:
 signals:

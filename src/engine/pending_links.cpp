@@ -5,4 +5,3 @@
 
 void frmVivrel::askForThanksMail() {}
 void frmVivrel::DownloadAdvert() {}
-void frmVivrel::LoadViewerBackground() {}

@@ -1,0 +1,121 @@
+#include "config/IniFile.h"
+
+#include "common/Paths.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace IniFile {
+
+namespace {
+
+QString decode(QByteArray content)
+{
+    if (content.startsWith("\xEF\xBB\xBF"))
+        content.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(content);
+    // A file written by an older editor in a single-byte code page.
+    if (utf8.hasError())
+        text = QString::fromLatin1(content);
+    return text;
+}
+
+} // namespace
+
+QString lookup(const QByteArray &content, const QString &section, const QString &key,
+               const QString &def)
+{
+    const QString text = decode(content);
+    bool inSection = false;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        QStringView line = QStringView(text).mid(start, end - start);
+        start = end + 1;
+        if (line.size() > kMaxLineLength)
+            line = line.left(kMaxLineLength);
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u';'))
+            continue;
+        if (line.startsWith(u'[')) {
+            qsizetype close = line.indexOf(u']');
+            if (close < 0)
+                close = line.size();
+            const QStringView name = line.mid(1, close - 1).trimmed();
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals < 0)
+            continue;
+        if (line.left(equals).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+            continue;
+        const QStringView value = line.mid(equals + 1).trimmed();
+        return value.isEmpty() ? def : value.toString();
+    }
+    return def;
+}
+
+QString iniFilePath()
+{
+    return Paths::withTrailingSeparator(Paths::executableFolder()) + Paths::executableBaseName() +
+           QStringLiteral(".INI");
+}
+
+QString autorunFilePath()
+{
+    return Paths::withTrailingSeparator(Paths::executableFolder()) + QStringLiteral("AUTORUN.INF");
+}
+
+QString iniSection()
+{
+    return Paths::executableBaseName().toUpper();
+}
+
+QByteArray configurationFileContents()
+{
+    // The folder is left empty so that the medium shows the folder it is run from.
+    return QByteArrayLiteral("[Vivrel]\r\n"
+                             "PATH=\r\n"
+                             "START = 1\r\n"
+                             "FILETYPE = 0\r\n"
+                             "FullScreen = 1\r\n"
+                             "Interval = 1.5\r\n"
+                             "REPEAT = 1\r\n"
+                             "Stretch = 1\r\n"
+                             "RetainShape = 1\r\n");
+}
+
+QByteArray autorunContents(const QString &baseName)
+{
+    const QByteArray exe = baseName.toUtf8() + ".EXE";
+    return "[AUTORUN]\r\nICON=" + exe + ",0\r\nOPEN=" + exe + "\r\n";
+}
+
+bool isNormalFile(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.isFile() && !info.isHidden();
+}
+
+} // namespace IniFile
+
+QString ReadIniValue(const QString &section, const QString &key, const QString &def,
+                     const QString &file)
+{
+    // Only a regular file is opened: reading a pipe or a device could block start-up.
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return def;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return def;
+    return IniFile::lookup(in.read(IniFile::kMaxReadBytes), section, key, def);
+}

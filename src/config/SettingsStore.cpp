@@ -1,0 +1,41 @@
+#include "config/SettingsStore.h"
+
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
+
+namespace SettingsStore {
+
+namespace {
+const QString kGroup = QStringLiteral("Settings");
+}
+
+std::unique_ptr<QSettings> open()
+{
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Tremallo"), QStringLiteral("Vivrel"));
+}
+
+QString GetSetting(const QString &key)
+{
+    const std::unique_ptr<QSettings> store = open();
+    store->beginGroup(kGroup);
+    const QVariant value = store->value(key);
+    // A hand-edited value with an unquoted comma reads back as a list; it was one text.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+bool SaveSetting(const QString &key, const QString &value)
+{
+    // A store of its own for each key: QSettings keeps the first error it meets, and
+    // one key that failed must not make the ones after it look failed too.
+    const std::unique_ptr<QSettings> store = open();
+    store->beginGroup(kGroup);
+    store->setValue(key, value);
+    store->sync();
+    return store->status() == QSettings::NoError;
+}
+
+} // namespace SettingsStore

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+/**
+ * The per-user store. Every reader and writer opens it through here, so it is the
+ * same store everywhere and a test can move it with QSettings::setPath().
+ */
+namespace SettingsStore {
+
+/** The store itself (native format, user scope), with no group entered. */
+std::unique_ptr<QSettings> open();
+
+/** The value of `key` in the group "Settings"; an absent key reads as the empty string. */
+QString GetSetting(const QString &key);
+
+/**
+ * Writes `value` under `key` in the group "Settings" and flushes it at once; false
+ * when the store could not be written.
+ */
+bool SaveSetting(const QString &key, const QString &value);
+
+} // namespace SettingsStore

@@ -1,0 +1,149 @@
+// Where the program begins and ends: start-up from the configuration file or the
+// per-user store, the Tools command that writes the autorun files, and shut-down.
+
+#include "chrome/RoundRegion.h"
+#include "chrome/frmVivrel.h"
+#include "common/Numbers.h"
+#include "common/Paths.h"
+#include "common/Seams.h"
+#include "common/TriCheckBox.h"
+#include "config/AtomicWrite.h"
+#include "config/IniFile.h"
+#include "config/StoredControls.h"
+#include "config/StoredValues.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QList>
+#include <QPair>
+#include <QToolButton>
+
+namespace {
+
+// Start-up goes on whatever one of its steps does: a step that fails is skipped.
+template <typename Step> void standAlone(Step &&step)
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+using StoredControls::applyCheckBox;
+using StoredControls::applyCheckMark;
+
+void frmVivrel::LoadIniSettings()
+{
+    const QString file = IniFile::iniFilePath();
+    const QString section = IniFile::iniSection();
+    const QString folder = Paths::executableFolder();
+    const auto read = [&](const char *key, const QString &def) {
+        return ReadIniValue(section, QLatin1String(key), def, file);
+    };
+
+    mDirPath = read("Path", folder);
+    if (mDirPath.isEmpty())
+        mDirPath = folder;
+    applyCheckBox(chkFullScreen, read("FullScreen", QStringLiteral("0")));
+    applyCheckBox(chkRepeat, read("Repeat", QStringLiteral("1")));
+    applyCheckBox(chkRandom, read("Random", QStringLiteral("1")));
+    if (const std::optional<int> type =
+            StoredValues::toInteger(read("FileType", QStringLiteral("0")));
+        type && *type >= -1 && *type <= 3 && *type < cmbFileType->count())
+        cmbFileType->setCurrentIndex(*type);
+    Text1->setText(read("Interval", QStringLiteral("3")));
+    frmPreview &view = viewer();
+    applyCheckMark(view.mnuStretch, read("Stretch", QStringLiteral("0")));
+    applyCheckMark(view.mnuRetainShape, read("RetainShape", QStringLiteral("0")));
+    // The medium's own folder is scanned even when it is a drive root.
+    DirSearch(mDirPath);
+}
+
+void frmVivrel::cmdTools_Click()
+{
+    if (seams().showMessage(QStringLiteral("Create INI and AUTORUN Files ?"),
+                            MsgStyle::YesNo | MsgStyle::Question, QString()) != MsgAnswer::Yes)
+        return;
+
+    const QList<QPair<QString, QByteArray>> files = {
+        {IniFile::iniFilePath(), IniFile::configurationFileContents()},
+        {IniFile::autorunFilePath(), IniFile::autorunContents(Paths::executableBaseName())},
+    };
+    for (const auto &[path, content] : files) {
+        QString reason;
+        if (!writeFileAtomically(path, content, &reason)) {
+            seams().showMessage(QStringLiteral("Could not write %1:\n%2")
+                                    .arg(QDir::toNativeSeparators(path), reason),
+                                MsgStyle::Critical, QString());
+            return;
+        }
+    }
+    seams().showMessage(QStringLiteral("Files Created"), MsgStyle::Information, QString());
+}
+
+void frmVivrel::Form_Load()
+{
+    const QString iniFile = IniFile::iniFilePath();
+
+    standAlone([&] { SetRoundRegion(*this); });
+    standAlone([&] {
+        cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                               QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+        cmbFileType->setCurrentIndex(0);
+    });
+    // The viewer must exist before the settings set its menu's check marks.
+    standAlone([&] { viewer(); });
+    standAlone([&] {
+        if (IniFile::isNormalFile(iniFile)) {
+            LoadIniSettings();
+            return;
+        }
+        if (!LoadStoredSettings()) {
+            // Nothing stored: the very first run.
+            mAsk2SendMail = true;
+            mDirPath = Paths::executableFolder();
+        }
+        // A drive root, or the folder of the reset values, is not scanned at start-up.
+        if (Paths::isScannableStoredPath(mDirPath))
+            DirSearch(mDirPath);
+    });
+    mPreviewNow = true;
+    standAlone([&] { PrepareAdvertPanel(); });
+    standAlone([&] {
+        const std::optional<double> start = Numbers::wholeNumber(ReadIniValue(
+            IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"), iniFile));
+        if (!start || *start != 1.0)
+            return;
+        seams().processEvents();
+        cmdSelectAll_Click();
+        seams().processEvents();
+        cmdStart_Click();
+    });
+}
+
+void frmVivrel::Form_Unload()
+{
+    mUnloading = true;
+    SaveStoredSettings();
+    // Ends at once: no other window's close handling runs.
+    seams().endProgram(0);
+}
+
+void frmVivrel::closeEvent(QCloseEvent *event)
+{
+    // The window manager's close (Alt+F4) ends the program the way Escape does.
+    if (!mUnloading)
+        Form_Unload();
+    event->accept();
+}
+
+void frmVivrel::connectConfig()
+{
+    connect(cmdTools, &QToolButton::clicked, this, &frmVivrel::cmdTools_Click);
+}

@@ -1,0 +1,521 @@
+// The main window's start-up from the configuration file or the per-user store, the
+// Tools command, and shut-down.
+
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/Paths.h"
+#include "common/TriCheckBox.h"
+#include "config/IniFile.h"
+#include "config/SettingsStore.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using SettingsStore::GetSetting;
+using SettingsStore::SaveSetting;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeAll(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+/** Three pictures in a folder and its subfolders. */
+void writePictures(const QString &root)
+{
+    TestTrees::writePicture(root + QStringLiteral("/a.jpg"), 40, 30, "JPG");
+    TestTrees::writePicture(root + QStringLiteral("/sub/b.bmp"), 30, 40, "BMP");
+    // Qt writes no GIF; a 1 x 1 one by hand.
+    TestTrees::writeFile(root, QStringLiteral("sub/deep/c.gif"),
+                         QByteArray::fromHex("4749463839610100010080000000000000ffffff2c0000000001"
+                                             "0001000002024401003b"));
+}
+
+qsizetype selectedCount(const frmVivrel &w)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < w.fileList()->count(); ++i)
+        n += w.File1->isSelected(i) ? 1 : 0;
+    return n;
+}
+
+const QByteArray kNineLines = "[Vivrel]\r\nPATH=\r\nSTART = 1\r\nFILETYPE = 0\r\nFullScreen = "
+                              "1\r\nInterval = 1.5\r\nREPEAT = 1\r\nStretch = 1\r\nRetainShape = "
+                              "1\r\n";
+const QByteArray kThreeLines = "[AUTORUN]\r\nICON=Vivrel.EXE,0\r\nOPEN=Vivrel.EXE\r\n";
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> mStore;
+    std::unique_ptr<QTemporaryDir> mExe;
+    std::unique_ptr<QTemporaryDir> mPictures;
+
+    QString exeDir() const { return mExe->path(); }
+    QString iniFile() const { return exeDir() + QStringLiteral("/Vivrel.INI"); }
+
+    void storeAll(const QList<QPair<QString, QString>> &values)
+    {
+        for (const auto &[key, value] : values)
+            QVERIFY(SaveSetting(key, value));
+    }
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        // A fresh store, executable folder and picture folder for every test.
+        mStore = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore->path());
+        mExe = std::make_unique<QTemporaryDir>();
+        mPictures = std::make_unique<QTemporaryDir>();
+        Paths::setExecutableForTesting(mExe->path(), QStringLiteral("Vivrel"));
+        writePictures(mExe->path());
+        writePictures(mPictures->path());
+    }
+
+    void cleanup() { Paths::setExecutableForTesting(QString(), QString()); }
+
+    void roundTripThroughStore_data()
+    {
+        QTest::addColumn<int>("saveOnExit");
+        QTest::newRow("ticked") << 1;
+        QTest::newRow("cleared") << 0;
+        QTest::newRow("grayed") << 2;
+    }
+
+    void roundTripThroughStore()
+    {
+        QFETCH(int, saveOnExit);
+        FakeSeams fake;
+        {
+            frmVivrel w;
+            w.Form_Load();
+            QVERIFY(w.mAsk2SendMail);
+            w.Text1->setText(QStringLiteral("2.5"));
+            w.mDirPath = mPictures->path();
+            w.chkFullScreen->setValue(1);
+            w.chkRepeat->setValue(2);
+            w.chkRandom->setValue(1);
+            w.cmbFileType->setCurrentIndex(2);
+            w.viewer().mnuStretch->setChecked(true);
+            w.viewer().mnuRetainShape->setChecked(true);
+            w.chkSaveSettings->setValue(saveOnExit);
+            w.Form_Unload();
+        }
+        QCOMPARE(fake.endProgramCalls, QList<int>{0});
+
+        frmVivrel w;
+        w.Form_Load();
+        QVERIFY(!w.mAsk2SendMail);
+        const bool kept = saveOnExit == 1;
+        QCOMPARE(w.Text1->text(), kept ? QStringLiteral("2.5") : QStringLiteral("3"));
+        QCOMPARE(w.mDirPath, kept ? mPictures->path() : QStringLiteral(" "));
+        QCOMPARE(w.chkFullScreen->value(), kept ? 1 : 0);
+        QCOMPARE(w.chkRepeat->value(), kept ? 2 : 0);
+        QCOMPARE(w.chkRandom->value(), kept ? 1 : 0);
+        QCOMPARE(w.chkSaveSettings->value(), kept ? 1 : 0);
+        QCOMPARE(w.cmbFileType->currentIndex(), kept ? 2 : 0);
+        QCOMPARE(w.viewer().mnuStretch->isChecked(), kept);
+        QCOMPARE(w.viewer().mnuRetainShape->isChecked(), kept);
+        QCOMPARE(w.viewer().mnuRetainShape->isEnabled(), kept);
+        // Kept: the stored folder is scanned with the stored type (BMP only).
+        // Reset: the single-space folder is scanned neither as it is nor as the
+        // executable's folder, which holds pictures.
+        QCOMPARE(w.fileList()->count(), kept ? 1 : 0);
+        QCOMPARE(GetSetting(QStringLiteral("mStretchImage")),
+                 kept ? QStringLiteral("True") : QStringLiteral("0"));
+    }
+
+    void storedValues_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("saveSettings");
+        QTest::addColumn<bool>("stretch");
+        // "Save on Exit" starts ticked, Stretch clear; mRetainShape holds "True".
+        QTest::newRow("True") << "True" << 1 << true;
+        QTest::newRow("False") << "False" << 1 << false;
+        QTest::newRow("0") << "0" << 0 << false;
+        QTest::newRow("2") << "2" << 2 << true;
+        QTest::newRow("7") << "7" << 1 << true;
+        QTest::newRow("abc") << "abc" << 1 << false;
+        QTest::newRow("absent") << QString() << 1 << false;
+    }
+
+    void storedValues()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, saveSettings);
+        QFETCH(bool, stretch);
+        storeAll({{"mPath", mPictures->path()}, {"mRetainShape", "True"}});
+        if (!stored.isNull())
+            storeAll({{"mSaveSettings", stored}, {"mStretchImage", stored}});
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        QCOMPARE(w.chkSaveSettings->value(), saveSettings);
+        QCOMPARE(w.viewer().mnuStretch->isChecked(), stretch);
+        // Without Stretch the Retain Shape mark is not loaded and the entry is off.
+        QCOMPARE(w.viewer().mnuRetainShape->isChecked(), stretch);
+        QCOMPARE(w.viewer().mnuRetainShape->isEnabled(), stretch);
+        // An absent interval is not skipped: it empties the box.
+        QCOMPARE(w.Text1->text(), QString());
+    }
+
+    void storedSelectorText_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("item");
+        QTest::newRow("one of the items") << "*.gif" << 3;
+        QTest::newRow("unknown text") << "*.png" << 0;
+        QTest::newRow("empty") << "" << 0;
+    }
+
+    void storedSelectorText()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, item);
+        storeAll({{"mPath", mPictures->path()}, {"mFileType", stored}});
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        QCOMPARE(w.cmbFileType->currentIndex(), item);
+        QCOMPARE(w.cmbFileType->count(), 4);
+    }
+
+    void storedPreviewRunsItsBehaviour()
+    {
+        storeAll({{"mPath", mPictures->path()}, {"mPreview", "1"}});
+        FakeSeams fake;
+        frmVivrel w;
+        QSignalSpy changed(w.chkPreview, &TriCheckBox::valueChanged);
+        w.Form_Load();
+        QCOMPARE(w.chkPreview->value(), 1);
+        QCOMPARE(changed.size(), 1);
+        QVERIFY(w.mPreviewNow);
+    }
+
+    void viewerBackground()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        const QString picture = mPictures->path() + QStringLiteral("/a.jpg");
+
+        w.LoadViewerBackground(); // nothing stored
+        QVERIFY(w.viewer().background().isNull());
+
+        QVERIFY(SaveSetting(QStringLiteral("mBgd"), picture));
+        w.LoadViewerBackground();
+        QCOMPARE(w.viewer().background().size(), QSize(40, 30));
+
+        // Anything that is not a loadable picture keeps the background there is.
+        const QString notPicture = mPictures->path() + QStringLiteral("/fake.jpg");
+        writeAll(notPicture, "not a picture");
+        for (const QString &bad :
+             {notPicture, mPictures->path() + QStringLiteral("/gone.jpg"), mPictures->path()}) {
+            QVERIFY(SaveSetting(QStringLiteral("mBgd"), bad));
+            w.LoadViewerBackground();
+            QCOMPARE(w.viewer().background().size(), QSize(40, 30));
+        }
+    }
+
+    void iniWithOnlyItsSection()
+    {
+        writeAll(iniFile(), "[Vivrel]\r\n");
+        // The store is not read at all when the file is there.
+        storeAll({{"mPath", mPictures->path()},
+                  {"mInterval", "9"},
+                  {"mPreview", "1"},
+                  {"mSaveSettings", "0"}});
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        QCOMPARE(w.mDirPath, exeDir());
+        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(selectedCount(w), 0);
+        QCOMPARE(w.chkFullScreen->value(), 0);
+        QCOMPARE(w.chkRepeat->value(), 1);
+        QCOMPARE(w.chkRandom->value(), 1);
+        QCOMPARE(w.cmbFileType->currentIndex(), 0);
+        QCOMPARE(w.Text1->text(), QStringLiteral("3"));
+        QVERIFY(!w.viewer().mnuStretch->isChecked());
+        QVERIFY(!w.viewer().mnuRetainShape->isChecked());
+        QVERIFY(w.viewer().mnuRetainShape->isEnabled());
+        QCOMPARE(w.chkPreview->value(), 0);
+        QCOMPARE(w.chkSaveSettings->value(), 1);
+        QVERIFY(!w.mAsk2SendMail);
+        QVERIFY(w.mPreviewNow);
+    }
+
+    void iniValuesTheControlsRefuse_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("fileType");
+        QTest::addColumn<int>("fullScreen");
+        QTest::newRow("FileType 7, FullScreen yes")
+            << QByteArray("[Vivrel]\r\nFileType = 7\r\nFullScreen = yes\r\n") << 0 << 0;
+        QTest::newRow("FileType 3, FullScreen 2")
+            << QByteArray("[Vivrel]\r\nFileType = 3\r\nFullScreen = 2\r\n") << 3 << 2;
+        QTest::newRow("FileType -1 selects none")
+            << QByteArray("[Vivrel]\nFileType=-1\n") << -1 << 0;
+        QTest::newRow("FileType 4, FullScreen 1.5")
+            << QByteArray("[Vivrel]\nFileType=4\nFullScreen=1.5\n") << 0 << 2;
+    }
+
+    void iniValuesTheControlsRefuse()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, fileType);
+        QFETCH(int, fullScreen);
+        writeAll(iniFile(), content);
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        QCOMPARE(w.cmbFileType->currentIndex(), fileType);
+        QCOMPARE(w.chkFullScreen->value(), fullScreen);
+        QCOMPARE(w.chkRepeat->value(), 1);
+    }
+
+    void iniUnderAnotherExecutableName()
+    {
+        Paths::setExecutableForTesting(exeDir(), QStringLiteral("Show"));
+        writeAll(exeDir() + QStringLiteral("/Show.INI"), kNineLines);
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        // Found, but its section is [Vivrel], not [SHOW]: every key takes its default.
+        QCOMPARE(w.mDirPath, exeDir());
+        QCOMPARE(w.chkFullScreen->value(), 0);
+        QCOMPARE(w.Text1->text(), QStringLiteral("3"));
+        QVERIFY(!w.viewer().mnuStretch->isChecked());
+        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(selectedCount(w), 0);
+    }
+
+    void filesOfAnotherNameLeaveTheStoreInCharge()
+    {
+        Paths::setExecutableForTesting(exeDir(), QStringLiteral("Show"));
+        writeAll(iniFile(), kNineLines); // Vivrel.INI: not this executable's file
+        storeAll({{"mPath", mPictures->path()}, {"mInterval", "4"}, {"mFullScreen", "0"}});
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        QCOMPARE(w.mDirPath, mPictures->path());
+        QCOMPARE(w.Text1->text(), QStringLiteral("4"));
+        QCOMPARE(selectedCount(w), 0);
+    }
+
+    void autoStart_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("1") << QByteArray("START = 1") << true;
+        QTest::newRow("1.0") << QByteArray("Start=1.0") << true;
+        QTest::newRow("2") << QByteArray("Start=2") << false;
+        QTest::newRow("empty") << QByteArray("Start=") << false;
+        QTest::newRow("absent") << QByteArray() << false;
+        QTest::newRow("abc") << QByteArray("Start=abc") << false;
+    }
+
+    void autoStart()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, starts);
+        writeAll(iniFile(), "[Vivrel]\r\n" + line + "\r\n");
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(selectedCount(w), starts ? 3 : 0);
+        if (starts)
+            QVERIFY(fake.processEventsCalls >= 2);
+        QVERIFY(w.mPreviewNow);
+    }
+
+    void firstRun_data()
+    {
+        QTest::addColumn<bool>("driveRoot");
+        QTest::newRow("ordinary folder") << false;
+        QTest::newRow("file-system root") << true;
+    }
+
+    void firstRun()
+    {
+        QFETCH(bool, driveRoot);
+        if (driveRoot) {
+            if (QFileInfo::exists(QStringLiteral("/Vivrel.INI")))
+                QSKIP("this machine has a configuration file at the root");
+            Paths::setExecutableForTesting(QStringLiteral("/"), QStringLiteral("Vivrel"));
+        }
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        QVERIFY(w.mAsk2SendMail);
+        QCOMPARE(w.mDirPath, driveRoot ? QStringLiteral("/") : exeDir());
+        QCOMPARE(w.fileList()->count(), driveRoot ? 0 : 3);
+        QVERIFY(!w.viewer().isVisible());
+        QVERIFY(fake.messages.isEmpty());
+    }
+
+    void tools_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("yes") << int(MsgAnswer::Yes);
+        QTest::newRow("no") << int(MsgAnswer::No);
+    }
+
+    void tools()
+    {
+        QFETCH(int, answer);
+        const QString autorun = exeDir() + QStringLiteral("/AUTORUN.INF");
+        const QByteArray edited = "[Vivrel]\r\n; edited by hand, and longer than what replaces "
+                                  "it ......................................................."
+                                  "........................................................\r\n";
+        writeAll(iniFile(), edited);
+        writeAll(autorun, edited);
+        FakeSeams fake;
+        fake.messageAnswers = {answer};
+        frmVivrel w;
+        w.cmdTools_Click();
+        QVERIFY(!fake.messages.isEmpty());
+        QCOMPARE(fake.messages[0].text, QStringLiteral("Create INI and AUTORUN Files ?"));
+        QCOMPARE(fake.messages[0].style, MsgStyle::YesNo | MsgStyle::Question);
+        QCOMPARE(fake.messages[0].title, QString());
+        if (answer == MsgAnswer::No) {
+            QCOMPARE(fake.messages.size(), 1);
+            QCOMPARE(readAll(iniFile()), edited);
+            QCOMPARE(readAll(autorun), edited);
+            return;
+        }
+        QCOMPARE(readAll(iniFile()), kNineLines);
+        QCOMPARE(readAll(autorun), kThreeLines);
+        QCOMPARE(fake.messages.size(), 2);
+        QCOMPARE(fake.messages[1].text, QStringLiteral("Files Created"));
+        QCOMPARE(fake.messages[1].style, int(MsgStyle::Information));
+        QCOMPARE(fake.messages[1].title, QString());
+    }
+
+    void toolsButtonIsConnected()
+    {
+        FakeSeams fake;
+        fake.messageAnswers = {MsgAnswer::No};
+        frmVivrel w;
+        w.cmdTools->click();
+        QCOMPARE(fake.messages.size(), 1);
+    }
+
+    void toolsInAFolderThatCannotBeWritten()
+    {
+        // A folder below a regular file can never be written, whoever runs the test.
+        writeAll(exeDir() + QStringLiteral("/plain"), "plain");
+        const QString folder = exeDir() + QStringLiteral("/plain/bin");
+        Paths::setExecutableForTesting(folder, QStringLiteral("Vivrel"));
+        FakeSeams fake;
+        frmVivrel w;
+        w.cmdTools_Click();
+        QCOMPARE(fake.messages.size(), 2);
+        const FakeSeams::Message &failure = fake.messages[1];
+        QCOMPARE(failure.style, int(MsgStyle::Critical));
+        QVERIFY2(failure.text.contains(folder + QStringLiteral("/Vivrel.INI")),
+                 qPrintable(failure.text));
+        // The reason follows the file's name.
+        QVERIFY(failure.text.section(u'\n', 1).trimmed().size() > 0);
+        QCOMPARE(readAll(exeDir() + QStringLiteral("/plain")), QByteArray("plain"));
+    }
+
+    void mediumWrittenByToolsStartsItsShow()
+    {
+        FakeSeams fake;
+        {
+            frmVivrel w;
+            w.cmdTools_Click();
+        }
+        frmVivrel w;
+        w.Form_Load();
+        QCOMPARE(w.mDirPath, exeDir());
+        QCOMPARE(w.chkFullScreen->value(), 1);
+        QCOMPARE(w.chkRepeat->value(), 1);
+        QCOMPARE(w.chkRandom->value(), 1);
+        QCOMPARE(w.cmbFileType->currentIndex(), 0);
+        QCOMPARE(w.Text1->text(), QStringLiteral("1.5"));
+        QVERIFY(w.viewer().mnuStretch->isChecked());
+        QVERIFY(w.viewer().mnuRetainShape->isChecked());
+        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(selectedCount(w), 3);
+    }
+
+    void unloadSavesAndEnds()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        w.Text1->setText(QStringLiteral("7"));
+        w.viewer().show();
+        w.Timer1->setEnabled(true);
+        w.Form_Unload();
+        QCOMPARE(GetSetting(QStringLiteral("mInterval")), QStringLiteral("7"));
+        QCOMPARE(GetSetting(QStringLiteral("mPath")), exeDir());
+        QCOMPARE(fake.endProgramCalls, QList<int>{0});
+        // The viewer's close handling (which stops the show) did not run.
+        QVERIFY(w.Timer1->isEnabled());
+        QVERIFY(w.viewer().isVisible());
+    }
+
+    void closeRequestTakesTheUnloadPath()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        w.show();
+        w.Text1->setText(QStringLiteral("5"));
+        QVERIFY(w.close());
+        QCOMPARE(GetSetting(QStringLiteral("mInterval")), QStringLiteral("5"));
+        QCOMPARE(fake.endProgramCalls, QList<int>{0});
+    }
+
+    void unwritableStoreStillEnds()
+    {
+        // A store folder below a regular file cannot be created.
+        writeAll(mStore->path() + QStringLiteral("/plain"), "plain");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           mStore->path() + QStringLiteral("/plain/store"));
+        QVERIFY(!SaveSetting(QStringLiteral("probe"), QStringLiteral("x")));
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        w.Form_Unload();
+        QCOMPARE(fake.endProgramCalls, QList<int>{0});
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
