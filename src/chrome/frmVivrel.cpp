@@ -55,6 +55,7 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     mFileList = new FileList(this);
     buildControls();
     connectCatalogue();
+    connectChrome();
 }
 
 frmVivrel::~frmVivrel()
@@ -230,8 +231,10 @@ void frmVivrel::buildControls()
     linkFont.setItalic(true);
     linkFont.setUnderline(true);
     Label3->setFont(linkFont);
-    Label3->setStyleSheet(
-        QStringLiteral("QLabel{color:%1;background:transparent;}").arg(colour(253, 198, 157)));
+    // A palette rather than a style sheet, so the hover look can change the colour.
+    QPalette linkColours = Label3->palette();
+    linkColours.setColor(QPalette::WindowText, QColor(253, 198, 157));
+    Label3->setPalette(linkColours);
     Label3->setCursor(Qt::PointingHandCursor);
 
     Label1 = new QLabel(QStringLiteral("&Interval"), this);

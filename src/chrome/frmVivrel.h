@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QString>
 #include <QWidget>
 
@@ -66,6 +67,42 @@ public:
     bool DirSearch(const QString &path, QString *error = nullptr);
     void cmdDirList_Click();
     void cmdSelectAll_Click();
+
+    // Window chrome, links and the advert panel.
+    /**
+     * A press on the bare window body or on the banner: the window manager moves the
+     * window until the button is released. False when there is none to do it (the
+     * window then follows the mouse by itself). `globalPos` is where the press was.
+     */
+    bool Form_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
+    bool Image1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
+    /** Mouse over the bare body: the link label back to its normal look. */
+    void Form_MouseMove();
+    /** Mouse over the link label: its hover look. */
+    void Label3_MouseMove();
+    void Label3_Click();
+    /** Sees every key before the focused control; true when it used the key up. */
+    bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
+    void cmdMinimise_Click();
+    /** Ends the program at once; the settings are not saved on this path. */
+    void cmdClose_Click();
+    /** Opens the help page (also F1 here and in the viewer). */
+    void cmdHelp_Click();
+    /** The unload steps (settings saved as chosen, then the end); defined with start-up. */
+    void Form_Unload();
+    /** The thank-you mail, offered while mAsk2SendMail is set; clears it. */
+    void askForThanksMail();
+    /** Start-up: writes the program's own page unless one is there, and shows it. */
+    void PrepareAdvertPanel();
+    /** First call of a run: fetches the maker's page and pictures when on line; reloads. */
+    void DownloadAdvert();
+    /** Set once the advert download was tried in this run. */
+    bool mAdvertFetched = false;
+
+private:
+    void connectChrome();
+
+public:
 
     // Show state.
     qint64 mFileNum = 0;
