@@ -40,6 +40,13 @@ std::optional<QByteArray> readPlainFile(const QString &path, qint64 cap)
     return file.read(cap);
 }
 
+QImage blankPicture()
+{
+    QImage blank(1, 1, QImage::Format_ARGB32);
+    blank.fill(Qt::transparent);
+    return blank;
+}
+
 PanelDocument *panelDocument(const QTextBrowser &browser)
 {
     return dynamic_cast<PanelDocument *>(browser.document());
@@ -61,21 +68,32 @@ PageColours pageColoursOf(const QString &html)
 
 QVariant PanelDocument::loadResource(int type, const QUrl &name)
 {
-    // The base class would fall back to reading local files and data: addresses.
-    if (type != QTextDocument::ImageResource || pageFile.isEmpty())
-        return QVariant();
+    // Never the base class: it would read local files and data: addresses. A refused
+    // picture gets an invisible stand-in, as the text engine would otherwise try to
+    // load it from the file system itself.
+    if (type == QTextDocument::ImageResource) {
+        const QImage picture = ownPicture(name);
+        return picture.isNull() ? QVariant(blankPicture()) : QVariant(picture);
+    }
+    return QVariant(QString());
+}
+
+QImage PanelDocument::ownPicture(const QUrl &name) const
+{
+    if (pageFile.isEmpty())
+        return QImage();
     if (!name.scheme().isEmpty() || !name.host().isEmpty() || name.hasQuery())
-        return QVariant();
+        return QImage();
     QString picture = name.path();
     if (picture.startsWith(QLatin1String("./")))
         picture.remove(0, 2);
     if (picture != AdvertPage::jpegName() && picture != AdvertPage::gifName())
-        return QVariant();
+        return QImage();
 
     const QString path = QFileInfo(pageFile).absolutePath() + u'/' + picture;
     const std::optional<QByteArray> bytes = readPlainFile(path, AdvertPage::kPictureCap);
     if (!bytes)
-        return QVariant();
+        return QImage();
     QBuffer buffer;
     buffer.setData(*bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -84,9 +102,8 @@ QVariant PanelDocument::loadResource(int type, const QUrl &name)
     reader.setAllocationLimit(64);
     const QByteArray format = reader.format();
     if (format != "jpeg" && format != "gif")
-        return QVariant();
-    const QImage image = reader.read();
-    return image.isNull() ? QVariant() : QVariant(image);
+        return QImage();
+    return reader.read();
 }
 
 namespace AdvertPanel {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QString>
 #include <QTextDocument>
 
@@ -30,6 +31,10 @@ public:
 
 protected:
     QVariant loadResource(int type, const QUrl &name) override;
+
+private:
+    /** One of the page's two pictures, read from beside the page; null for anything else. */
+    QImage ownPicture(const QUrl &name) const;
 };
 
 /** Showing the web panel's page in a text browser. */
