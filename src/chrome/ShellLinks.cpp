@@ -18,7 +18,8 @@ QString webSite()
 
 QString thanksMail(const QString &version)
 {
-    return QStringLiteral("mailto:feedback@tremallo.example?subject=Thanks for Tremallo Vivrel!!!") +
+    return QStringLiteral(
+               "mailto:feedback@tremallo.example?subject=Thanks for Tremallo Vivrel!!!") +
            version;
 }
 

@@ -103,7 +103,6 @@ private:
     void connectChrome();
 
 public:
-
     // Show state.
     qint64 mFileNum = 0;
     QString mDirPath;

@@ -43,13 +43,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         switch (event->type()) {
-        case QEvent::KeyPress: return keyPress(watched, static_cast<QKeyEvent *>(event));
+        case QEvent::KeyPress:
+            return keyPress(watched, static_cast<QKeyEvent *>(event));
         case QEvent::MouseButtonPress:
             return mousePress(watched, static_cast<QMouseEvent *>(event));
-        case QEvent::MouseMove: return mouseMove(watched, static_cast<QMouseEvent *>(event));
+        case QEvent::MouseMove:
+            return mouseMove(watched, static_cast<QMouseEvent *>(event));
         case QEvent::MouseButtonRelease:
             return mouseRelease(watched, static_cast<QMouseEvent *>(event));
-        default: return false;
+        default:
+            return false;
         }
     }
 
@@ -83,8 +86,8 @@ private:
             moved = mForm.Image1_MouseDown(event->button(), event->modifiers(),
                                            event->globalPosition());
         else if (onBareBody(watched, event))
-            moved = mForm.Form_MouseDown(event->button(), event->modifiers(),
-                                         event->globalPosition());
+            moved =
+                mForm.Form_MouseDown(event->button(), event->modifiers(), event->globalPosition());
         else
             return false;
         if (!moved) {
@@ -168,9 +171,14 @@ void frmVivrel::Label3_Click()
 bool frmVivrel::Form_KeyDown(int key, Qt::KeyboardModifiers)
 {
     switch (key) {
-    case Qt::Key_F1: cmdHelp_Click(); return true;
-    case Qt::Key_Escape: Form_Unload(); return true;
-    default: return false;
+    case Qt::Key_F1:
+        cmdHelp_Click();
+        return true;
+    case Qt::Key_Escape:
+        Form_Unload();
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -90,13 +90,15 @@ private:
         acceptEncodings.append(encoding);
 
         const Reply reply = mScript.value(path, Reply{Kind::Ok, "not here", 404, {}});
-        const QByteArray length = "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        const QByteArray length =
+            "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
         switch (reply.kind) {
         case Kind::Ok:
             socket->write(head(reply.status, length) + reply.body);
             socket->disconnectFromHost();
             break;
-        case Kind::Silent: break;
+        case Kind::Silent:
+            break;
         case Kind::Trickle: {
             socket->write(head(200, length));
             auto *timer = new QTimer(socket);
@@ -109,9 +111,9 @@ private:
             break;
         }
         case Kind::Truncated:
-            socket->write(head(200, "Content-Length: " +
-                                        QByteArray::number(2 * reply.body.size()) + "\r\n") +
-                          reply.body);
+            socket->write(
+                head(200, "Content-Length: " + QByteArray::number(2 * reply.body.size()) + "\r\n") +
+                reply.body);
             socket->disconnectFromHost();
             break;
         case Kind::Undeclared:

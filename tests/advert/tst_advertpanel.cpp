@@ -87,8 +87,7 @@ class TestAdvertPanel : public QObject
         server.set("/tremallo/advt/vivrel/vivrel4.htm", {Kind::Ok, kServerPage, 200, {}});
         server.set("/tremallo/advt/vivrel/vivrel4.jpg",
                    {Kind::Ok, picture("JPG", Qt::green), 200, {}});
-        server.set("/tremallo/advt/vivrel/vivrel4.gif",
-                   {Kind::Ok, gif(), 200, {}});
+        server.set("/tremallo/advt/vivrel/vivrel4.gif", {Kind::Ok, gif(), 200, {}});
     }
 
 private slots:
@@ -164,8 +163,8 @@ private slots:
         QVERIFY(!folder.isEmpty());
         QVERIFY(folder.endsWith(QDir::separator()));
         QVERIFY(QDir::isAbsolutePath(folder));
-        QCOMPARE(QFileInfo(folder).permissions() & (QFile::ReadOther | QFile::WriteOther |
-                                                    QFile::ReadGroup | QFile::WriteGroup),
+        QCOMPARE(QFileInfo(folder).permissions() &
+                     (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
                  QFileDevice::Permissions());
         QCOMPARE(contents(folder + QStringLiteral("vivrel4.htm")), AdvertPage::composedPage());
         QFile::remove(folder + QStringLiteral("vivrel4.htm"));
@@ -188,8 +187,7 @@ private slots:
                                                   "/tremallo/advt/vivrel/vivrel4.gif"}));
         QVERIFY(w.mAdvertFetched);
         QCOMPARE(contents(page()), kServerPage);
-        QCOMPARE(contents(mTemp->filePath(QStringLiteral("vivrel4.gif"))),
-                 gif());
+        QCOMPARE(contents(mTemp->filePath(QStringLiteral("vivrel4.gif"))), gif());
         // Reloaded: the fetched page, its colours and both pictures.
         QVERIFY(w.WebBrowser1->toPlainText().contains(QStringLiteral("From the server")));
         QCOMPARE(w.WebBrowser1->palette().color(QPalette::Text), QColor(0, 0, 255));
@@ -270,8 +268,8 @@ private slots:
         write(mTemp->filePath(QStringLiteral("sub/vivrel4.gif")), gif());
         const QString remote = server.url("/x.gif");
         const QString localUrl = QUrl::fromLocalFile(outside).toString();
-        const QString dataUrl = QStringLiteral("data:image/gif;base64,") +
-                                QString::fromLatin1(gif().toBase64());
+        const QString dataUrl =
+            QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(gif().toBase64());
         write(page(), QStringLiteral("<p>pictures</p><img src=\"vivrel4.jpg\"><img src=\"%1\">"
                                      "<img src=\"%2\"><img src=\"%3\"><img src=\"%4\">"
                                      "<img src=\"other.gif\"><img src=\"sub/vivrel4.gif\">")
@@ -296,12 +294,12 @@ private slots:
         FakeSeams fake;
         frmVivrel w;
         w.PrepareAdvertPanel();
-        for (const char *link : {"http://www.tremallo.example/offer", "https://a.example/x?y=1",
-                                 "file:///etc/passwd", "javascript:alert(1)", "mailto:a@b.example",
-                                 "vivrel4.htm"})
+        for (const char *link :
+             {"http://www.tremallo.example/offer", "https://a.example/x?y=1", "file:///etc/passwd",
+              "javascript:alert(1)", "mailto:a@b.example", "vivrel4.htm"})
             emit w.WebBrowser1->anchorClicked(QUrl(QString::fromLatin1(link)));
-        QCOMPARE(fake.shellTargets, (QStringList{"http://www.tremallo.example/offer",
-                                                 "https://a.example/x?y=1"}));
+        QCOMPARE(fake.shellTargets,
+                 (QStringList{"http://www.tremallo.example/offer", "https://a.example/x?y=1"}));
     }
 };
 

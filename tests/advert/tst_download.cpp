@@ -96,10 +96,9 @@ private slots:
         QTest::newRow("composed page") << QString::fromLatin1(AdvertPage::composedPage())
                                        << QColor(255, 0, 0) << QColor(0xFC, 0xD5, 0xB1);
         QTest::newRow("single quotes, upper case")
-            << "<HTML><BODY BGCOLOR='navy' TEXT='#00ff00'>x" << QColor(0, 255, 0)
-            << QColor("navy");
-        QTest::newRow("bare values") << "<body link=blue text=#123456>" << QColor(0x12, 0x34, 0x56)
-                                     << QColor();
+            << "<HTML><BODY BGCOLOR='navy' TEXT='#00ff00'>x" << QColor(0, 255, 0) << QColor("navy");
+        QTest::newRow("bare values")
+            << "<body link=blue text=#123456>" << QColor(0x12, 0x34, 0x56) << QColor();
         QTest::newRow("no body") << "<p text=red>x</p>" << QColor() << QColor();
         QTest::newRow("bad colour") << "<body text=\"nonsense\">" << QColor() << QColor();
     }
@@ -129,7 +128,8 @@ private slots:
         QTest::newRow("trickle") << int(Kind::Trickle) << 0 << QByteArray(2000, 'x') << false;
         QTest::newRow("truncated") << int(Kind::Truncated) << 0 << page << false;
         QTest::newRow("no length, within cap") << int(Kind::Undeclared) << 0 << page << true;
-        QTest::newRow("declared over cap") << int(Kind::Ok) << 200 << QByteArray(2049, 'x') << false;
+        QTest::newRow("declared over cap")
+            << int(Kind::Ok) << 200 << QByteArray(2049, 'x') << false;
         QTest::newRow("undeclared over cap")
             << int(Kind::Undeclared) << 0 << QByteArray(2049, 'x') << false;
         QTest::newRow("exactly the cap") << int(Kind::Ok) << 200 << QByteArray(2048, 'x') << true;
@@ -158,7 +158,8 @@ private slots:
         QCOMPARE(server.paths, QList<QByteArray>{"/file"});
         QCOMPARE(server.acceptEncodings, QList<QByteArray>{"identity"});
         // Nothing but the file itself is left behind in the folder.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"vivrel4.htm"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"vivrel4.htm"});
     }
 
     void redirects_data()

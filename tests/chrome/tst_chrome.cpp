@@ -55,9 +55,10 @@ private slots:
         const QRegion mask = w.mask();
         QVERIFY(!mask.isEmpty());
         // Inside: the middle and each straight edge's first pixel row or column.
-        for (QPoint in : {QPoint(184, 146), QPoint(6, 146), QPoint(363, 146), QPoint(184, 5),
-                          QPoint(184, 292)})
-            QVERIFY2(mask.contains(in), qPrintable(QStringLiteral("%1,%2").arg(in.x()).arg(in.y())));
+        for (QPoint in :
+             {QPoint(184, 146), QPoint(6, 146), QPoint(363, 146), QPoint(184, 5), QPoint(184, 292)})
+            QVERIFY2(mask.contains(in),
+                     qPrintable(QStringLiteral("%1,%2").arg(in.x()).arg(in.y())));
         // Outside: the insets and all four corners of the inset rectangle.
         for (QPoint out : {QPoint(5, 146), QPoint(364, 146), QPoint(184, 4), QPoint(6, 5),
                            QPoint(363, 5), QPoint(6, 292), QPoint(363, 292), QPoint(0, 0)})
@@ -168,7 +169,8 @@ private slots:
         QTest::mousePress(w.windowHandle(), mouseButton, {}, press);
         QTest::mouseMove(w.windowHandle(), press + QPoint(30, 20));
         // Once the window followed, the mouse is back over the same point of the window.
-        QTest::mouseRelease(w.windowHandle(), mouseButton, {}, moves ? press : press + QPoint(30, 20));
+        QTest::mouseRelease(w.windowHandle(), mouseButton, {},
+                            moves ? press : press + QPoint(30, 20));
         if (moves)
             QTRY_COMPARE(w.pos(), start + QPoint(30, 20));
         else
@@ -196,7 +198,8 @@ private slots:
         QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
         QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
         QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, w.Label3->geometry().center());
-        const QString help = QStringLiteral("http://www.tremallo.example/freesupport/Vivrel%20Help.htm");
+        const QString help =
+            QStringLiteral("http://www.tremallo.example/freesupport/Vivrel%20Help.htm");
         QCOMPARE(fake.shellTargets,
                  (QStringList{help, help, QStringLiteral("http://www.tremallo.example")}));
         QCOMPARE(w.pos(), QPoint(100, 100));
