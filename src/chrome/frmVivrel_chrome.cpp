@@ -46,6 +46,7 @@ protected:
         case QEvent::KeyPress:
             return keyPress(watched, static_cast<QKeyEvent *>(event));
         case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: // the second press of a double click
             return mousePress(watched, static_cast<QMouseEvent *>(event));
         case QEvent::MouseMove:
             return mouseMove(watched, static_cast<QMouseEvent *>(event));
