@@ -1,6 +1,31 @@
 #pragma once
 
+#include <QRegion>
+
 class QWidget;
 
-/** Gives `form` the rounded outline of the skinned main window. */
+/** The rounded outline of a borderless window, in the window's pixels. */
+struct RoundRect
+{
+    int left = 0;
+    int top = 0;
+    int right = 0;  ///< exclusive
+    int bottom = 0; ///< exclusive
+    int cornerWidth = 0;
+    int cornerHeight = 0;
+
+    bool operator==(const RoundRect &) const = default;
+};
+
+/**
+ * The outline for a window of `width` x `height` pixels: inset by a sixtieth of the size
+ * at the left and top, by 4 pixels at the right and not at the bottom, with corner
+ * ellipses of a twentieth of the size. Every value is rounded half to even.
+ */
+RoundRect roundRectFor(double width, double height);
+
+/** The pixels inside `outline`. */
+QRegion roundRegion(const RoundRect &outline);
+
+/** Clips `form` to its rounded outline; outside it the desktop shows through. */
 void SetRoundRegion(QWidget &form);

@@ -60,6 +60,7 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     connectCatalogue();
     connectShow();
     connectConfig();
+    connectChrome();
 }
 
 frmVivrel::~frmVivrel()
@@ -78,6 +79,7 @@ frmPreview &frmVivrel::viewer()
     if (!mViewer) {
         mViewer = new frmPreview(this);
         mViewer->Form_Load();
+        connect(mViewer, &frmPreview::helpRequested, this, &frmVivrel::cmdHelp_Click);
     }
     return *mViewer;
 }
@@ -235,8 +237,10 @@ void frmVivrel::buildControls()
     linkFont.setItalic(true);
     linkFont.setUnderline(true);
     Label3->setFont(linkFont);
-    Label3->setStyleSheet(
-        QStringLiteral("QLabel{color:%1;background:transparent;}").arg(colour(253, 198, 157)));
+    // A palette rather than a style sheet, so the hover look can change the colour.
+    QPalette linkColours = Label3->palette();
+    linkColours.setColor(QPalette::WindowText, QColor(253, 198, 157));
+    Label3->setPalette(linkColours);
     Label3->setCursor(Qt::PointingHandCursor);
 
     Label1 = new QLabel(QStringLiteral("&Interval"), this);

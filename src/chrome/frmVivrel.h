@@ -4,6 +4,7 @@
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
 
+#include <QPointF>
 #include <QString>
 #include <QWidget>
 
@@ -71,6 +72,39 @@ public:
     void cmdDirList_Click();
     void cmdSelectAll_Click();
 
+    // Window chrome, links and the advert panel.
+    /**
+     * A press on the bare window body or on the banner: the window manager moves the
+     * window until the button is released. False when there is none to do it (the
+     * window then follows the mouse by itself). `globalPos` is where the press was.
+     */
+    bool Form_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
+    bool Image1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
+    /** Mouse over the bare body: the link label back to its normal look. */
+    void Form_MouseMove();
+    /** Mouse over the link label: its hover look. */
+    void Label3_MouseMove();
+    void Label3_Click();
+    /** Sees every key before the focused control; true when it used the key up. */
+    bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
+    void cmdMinimise_Click();
+    /** Ends the program at once; the settings are not saved on this path. */
+    void cmdClose_Click();
+    /** Opens the help page (also F1 here and in the viewer). */
+    void cmdHelp_Click();
+    /** The thank-you mail, offered while mAsk2SendMail is set; clears it. */
+    void askForThanksMail();
+    /** Start-up: writes the program's own page unless one is there, and shows it. */
+    void PrepareAdvertPanel();
+    /** First call of a run: fetches the maker's page and pictures when on line; reloads. */
+    void DownloadAdvert();
+    /** Set once the advert download was tried in this run. */
+    bool mAdvertFetched = false;
+
+private:
+    void connectChrome();
+
+public:
     // Show state.
     qint64 mFileNum = 0;
     QString mDirPath;
@@ -100,10 +134,6 @@ public:
     void File1_Click();
     void File1_DblClick();
     void File1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
-    /** The thank-you mail step; defined by the chrome (shell links). */
-    void askForThanksMail();
-    /** Fetches the advert panel's page; defined by the advert panel. */
-    void DownloadAdvert();
 
 private:
     void RunShow();
@@ -133,8 +163,6 @@ public:
     void Form_Load();
     /** Shut-down: saves the settings and ends the program at once. */
     void Form_Unload();
-    /** Defined by the advert panel. */
-    void PrepareAdvertPanel();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -143,7 +171,6 @@ private:
     void connectConfig();
     bool mUnloading = false;
 
-public:
 signals:
     /** Pictures found so far while a scan runs (for the busy display). */
     void scanProgress(qsizetype found);

@@ -1,0 +1,47 @@
+#include "advert/AdvertPage.h"
+
+#include <QSettings>
+
+namespace AdvertPage {
+
+QString pageName()
+{
+    return QStringLiteral("vivrel4.htm");
+}
+
+QString jpegName()
+{
+    return QStringLiteral("vivrel4.jpg");
+}
+
+QString gifName()
+{
+    return QStringLiteral("vivrel4.gif");
+}
+
+QByteArray composedPage()
+{
+    return QByteArrayLiteral("<body text=\"#FF0000\" bgcolor=\"#FCD5B1\">\r\n"
+                             "<div style='width:120;height:10'>\r\n"
+                             "<b><font size= 2 >Thank You For Using: </font>Tremallo"
+                             "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp; V i v r e l</b>\r\n");
+}
+
+QString baseUrl()
+{
+    const QString fallback = QStringLiteral("http://ads.tremallo.example/tremallo");
+    QSettings settings;
+    const QString stored =
+        settings.value(QStringLiteral("Advert/BaseUrl"), fallback).toString().trimmed();
+    return stored.isEmpty() ? fallback : stored;
+}
+
+QUrl remoteUrl(const QString &base, const QString &name)
+{
+    QString root = base;
+    while (root.endsWith(u'/'))
+        root.chop(1);
+    return QUrl(root + QStringLiteral("/advt/vivrel/") + name);
+}
+
+} // namespace AdvertPage

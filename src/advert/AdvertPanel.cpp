@@ -1,0 +1,164 @@
+#include "advert/AdvertPanel.h"
+
+#include "advert/AdvertPage.h"
+#include "advert/BoundedDownloader.h"
+#include "common/Seams.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QPalette>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTextBrowser>
+
+namespace {
+
+QColor attributeColour(const QString &attributes, const QString &name)
+{
+    const QRegularExpression pattern(
+        QStringLiteral(R"re((?:^|\s)%1\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))re").arg(name),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(attributes);
+    for (int group = 1; group <= 3; ++group) {
+        if (match.capturedLength(group) > 0)
+            return QColor(match.captured(group).trimmed());
+    }
+    return QColor();
+}
+
+/** At most `cap` bytes of a plain file; nothing for links, folders and devices. */
+std::optional<QByteArray> readPlainFile(const QString &path, qint64 cap)
+{
+    if (!isPlainFile(path))
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.read(cap);
+}
+
+QImage blankPicture()
+{
+    QImage blank(1, 1, QImage::Format_ARGB32);
+    blank.fill(Qt::transparent);
+    return blank;
+}
+
+PanelDocument *panelDocument(const QTextBrowser &browser)
+{
+    return dynamic_cast<PanelDocument *>(browser.document());
+}
+
+} // namespace
+
+PageColours pageColoursOf(const QString &html)
+{
+    static const QRegularExpression body(QStringLiteral(R"(<body\b([^>]*)>)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = body.match(html);
+    if (!match.hasMatch())
+        return {};
+    const QString attributes = match.captured(1);
+    return {attributeColour(attributes, QStringLiteral("text")),
+            attributeColour(attributes, QStringLiteral("bgcolor"))};
+}
+
+QVariant PanelDocument::loadResource(int type, const QUrl &name)
+{
+    // Never the base class: it would read local files and data: addresses. A refused
+    // picture gets an invisible stand-in, as the text engine would otherwise try to
+    // load it from the file system itself.
+    if (type == QTextDocument::ImageResource) {
+        const QImage picture = ownPicture(name);
+        return picture.isNull() ? QVariant(blankPicture()) : QVariant(picture);
+    }
+    return QVariant(QString());
+}
+
+QImage PanelDocument::ownPicture(const QUrl &name) const
+{
+    if (pageFile.isEmpty())
+        return QImage();
+    if (!name.scheme().isEmpty() || !name.host().isEmpty() || name.hasQuery())
+        return QImage();
+    QString picture = name.path();
+    if (picture.startsWith(QLatin1String("./")))
+        picture.remove(0, 2);
+    if (picture != AdvertPage::jpegName() && picture != AdvertPage::gifName())
+        return QImage();
+
+    const QString path = QFileInfo(pageFile).absolutePath() + u'/' + picture;
+    const std::optional<QByteArray> bytes = readPlainFile(path, AdvertPage::kPictureCap);
+    if (!bytes)
+        return QImage();
+    QBuffer buffer;
+    buffer.setData(*bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    reader.setAllocationLimit(64);
+    const QByteArray format = reader.format();
+    if (format != "jpeg" && format != "gif")
+        return QImage();
+    return reader.read();
+}
+
+namespace AdvertPanel {
+
+void attach(QTextBrowser &browser)
+{
+    if (panelDocument(browser))
+        return;
+    browser.setOpenLinks(false);
+    browser.setOpenExternalLinks(false);
+    browser.setDocument(new PanelDocument(&browser));
+    QObject::connect(&browser, &QTextBrowser::anchorClicked, &browser, [](const QUrl &link) {
+        if (isWebUrl(link))
+            seams().openWithShell(link.toString(QUrl::FullyEncoded));
+    });
+}
+
+void showPage(QTextBrowser &browser, const QString &pageFile)
+{
+    attach(browser);
+    panelDocument(browser)->pageFile = pageFile;
+    reload(browser);
+}
+
+void reload(QTextBrowser &browser)
+{
+    attach(browser);
+    PanelDocument *document = panelDocument(browser);
+    // Clearing drops the pictures the document keeps, so changed files are read anew.
+    document->clear();
+    QPalette colours;
+    browser.setPalette(colours);
+    const std::optional<QByteArray> bytes =
+        document->pageFile.isEmpty() ? std::nullopt
+                                     : readPlainFile(document->pageFile, AdvertPage::kPageCap);
+    if (!bytes)
+        return;
+    QStringDecoder decoder = QStringDecoder::decoderForHtml(*bytes);
+    const QString html =
+        decoder.isValid() ? QString(decoder.decode(*bytes)) : QString::fromLatin1(*bytes);
+
+    // The text engine ignores the body's text colour; the panel's palette carries both.
+    const PageColours pageColours = pageColoursOf(html);
+    if (pageColours.text.isValid())
+        colours.setColor(QPalette::Text, pageColours.text);
+    if (pageColours.background.isValid())
+        colours.setColor(QPalette::Base, pageColours.background);
+    browser.setPalette(colours);
+    browser.setHtml(html);
+}
+
+QString pageFile(const QTextBrowser &browser)
+{
+    const PanelDocument *document = panelDocument(browser);
+    return document ? document->pageFile : QString();
+}
+
+} // namespace AdvertPanel

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QTextDocument>
+
+class QTextBrowser;
+
+/** Text and ground colours a page asks for in its body tag; invalid where it asks none. */
+struct PageColours
+{
+    QColor text;
+    QColor background;
+};
+
+/** The colours of the first `<body text=... bgcolor=...>` tag of `html`. */
+PageColours pageColoursOf(const QString &html);
+
+/**
+ * The panel's document. It loads no resource of its own accord: no remote address, no
+ * data: address, no local file but the page's two pictures from beside the page.
+ */
+class PanelDocument : public QTextDocument
+{
+public:
+    using QTextDocument::QTextDocument;
+
+    /** The page file shown; its folder is where the pictures are looked up. */
+    QString pageFile;
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override;
+
+private:
+    /** One of the page's two pictures, read from beside the page; null for anything else. */
+    QImage ownPicture(const QUrl &name) const;
+};
+
+/** Showing the web panel's page in a text browser. */
+namespace AdvertPanel {
+
+/** Gives `browser` a PanelDocument and lets its links open web addresses only. */
+void attach(QTextBrowser &browser);
+
+/** Shows `pageFile` as HTML in its colours; an unreadable page leaves the panel empty. */
+void showPage(QTextBrowser &browser, const QString &pageFile);
+
+/** Shows the current page file again, as it is on disk now. */
+void reload(QTextBrowser &browser);
+
+/** The page file shown, or empty. */
+QString pageFile(const QTextBrowser &browser);
+
+} // namespace AdvertPanel

@@ -1,0 +1,48 @@
+#include "chrome/RoundRegion.h"
+
+#include <QPainterPath>
+#include <QPolygon>
+#include <QWidget>
+
+#include <cmath>
+
+namespace {
+
+/** Nearest whole number, a half going to the even neighbour. */
+int roundHalfEven(double value)
+{
+    const double nearest = std::round(value);
+    if (std::abs(value - std::trunc(value)) == 0.5)
+        return int(2.0 * std::round(value / 2.0));
+    return int(nearest);
+}
+
+} // namespace
+
+RoundRect roundRectFor(double width, double height)
+{
+    RoundRect r;
+    r.left = roundHalfEven(width / 60.0);
+    r.top = roundHalfEven(height / 60.0);
+    r.right = roundHalfEven(width - 4.0);
+    r.bottom = roundHalfEven(height);
+    r.cornerWidth = roundHalfEven(width / 20.0);
+    r.cornerHeight = roundHalfEven(height / 20.0);
+    return r;
+}
+
+QRegion roundRegion(const RoundRect &outline)
+{
+    if (outline.right <= outline.left || outline.bottom <= outline.top)
+        return QRegion();
+    QPainterPath path;
+    path.addRoundedRect(QRectF(outline.left, outline.top, outline.right - outline.left,
+                               outline.bottom - outline.top),
+                        outline.cornerWidth / 2.0, outline.cornerHeight / 2.0);
+    return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill);
+}
+
+void SetRoundRegion(QWidget &form)
+{
+    form.setMask(roundRegion(roundRectFor(form.width(), form.height())));
+}

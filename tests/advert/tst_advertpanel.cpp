@@ -1,0 +1,307 @@
+#include "FakeSeams.h"
+#include "ScriptedHttpServer.h"
+
+#include "advert/AdvertPage.h"
+#include "advert/AdvertPanel.h"
+#include "advert/BoundedDownloader.h"
+#include "chrome/frmVivrel.h"
+#include "common/Module1.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace std::chrono_literals;
+using Kind = ScriptedHttpServer::Kind;
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void write(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+/** A 1 x 1 GIF: Qt reads GIF but cannot write it. */
+QByteArray gif()
+{
+    return QByteArray::fromHex("47494638396101000100800000000000ffffff21f9040000000000"
+                               "2c00000000010001000002024401003b");
+}
+
+QByteArray picture(const char *format, QColor colour)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+bool hasPictureLoaded(const QTextBrowser &browser, const QString &name)
+{
+    const QVariant resource =
+        browser.document()->resource(QTextDocument::ImageResource, QUrl(name));
+    // A refused picture is an invisible stand-in; the real ones here are opaque.
+    const QImage image = resource.value<QImage>();
+    return !image.isNull() && qAlpha(image.pixel(0, 0)) == 255;
+}
+
+const QByteArray kServerPage = "<body text=\"#0000FF\" bgcolor=\"#FFFFFF\"><p>From the server</p>"
+                               "<img src=\"vivrel4.jpg\"><img src=\"vivrel4.gif\">";
+
+} // namespace
+
+class TestAdvertPanel : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mSettingsDir;
+    std::unique_ptr<QTemporaryDir> mTemp;
+    QString page() const { return mTemp->filePath(QStringLiteral("vivrel4.htm")); }
+
+    void pointStoreAt(const ScriptedHttpServer &server)
+    {
+        QSettings().setValue(QStringLiteral("Advert/BaseUrl"), server.url("/tremallo"));
+    }
+
+    void serveAdvert(ScriptedHttpServer &server)
+    {
+        server.set("/tremallo/advt/vivrel/vivrel4.htm", {Kind::Ok, kServerPage, 200, {}});
+        server.set("/tremallo/advt/vivrel/vivrel4.jpg",
+                   {Kind::Ok, picture("JPG", Qt::green), 200, {}});
+        server.set("/tremallo/advt/vivrel/vivrel4.gif", {Kind::Ok, gif(), 200, {}});
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("TremalloTest"));
+        QCoreApplication::setApplicationName(QStringLiteral("VivrelPanelTest"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mSettingsDir.path());
+        BoundedDownloader::setDefaultLimits({500ms, 1500ms});
+    }
+
+    void init()
+    {
+        mTemp = std::make_unique<QTemporaryDir>();
+        Module1::mTempPath() = mTemp->path() + u'/';
+        QSettings().remove(QStringLiteral("Advert"));
+    }
+
+    void firstStartWritesAndShowsTheComposedPage()
+    {
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        QCOMPARE(contents(page()), AdvertPage::composedPage());
+        QCOMPARE(AdvertPanel::pageFile(*w.WebBrowser1), page());
+        QVERIFY(w.WebBrowser1->toPlainText().contains(QStringLiteral("Thank You For Using:")));
+
+        // Red text on the light orange ground, as the body tag asks.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QImage shot = w.WebBrowser1->viewport()->grab().toImage();
+        const QRgb ground = qRgb(0xFC, 0xD5, 0xB1);
+        QCOMPARE(shot.pixel(shot.width() - 2, shot.height() - 2), ground);
+        bool red = false;
+        for (int y = 0; y < shot.height() && !red; ++y) {
+            for (int x = 0; x < shot.width() && !red; ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                red = c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            }
+        }
+        QVERIFY(red);
+    }
+
+    void aPageAlreadyThereIsKept()
+    {
+        write(page(), "<p>downloaded last time</p>");
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        QCOMPARE(contents(page()), QByteArray("<p>downloaded last time</p>"));
+        QCOMPARE(w.WebBrowser1->toPlainText(), QStringLiteral("downloaded last time"));
+    }
+
+    void aLinkAtThePageNameIsReplaced()
+    {
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath(QStringLiteral("victim"));
+        write(victim, "<p>not yours</p>");
+        QVERIFY(QFile::link(victim, page()));
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        QVERIFY(!QFileInfo(page()).isSymLink());
+        QCOMPARE(contents(page()), AdvertPage::composedPage());
+        QCOMPARE(contents(victim), QByteArray("<p>not yours</p>"));
+        QVERIFY(!w.WebBrowser1->toPlainText().contains(QStringLiteral("not yours")));
+    }
+
+    void privateFolderWhenNoneIsSet()
+    {
+        Module1::mTempPath().clear();
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        const QString folder = Module1::mTempPath();
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(folder.endsWith(QDir::separator()));
+        QVERIFY(QDir::isAbsolutePath(folder));
+        QCOMPARE(QFileInfo(folder).permissions() &
+                     (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
+                 QFileDevice::Permissions());
+        QCOMPARE(contents(folder + QStringLiteral("vivrel4.htm")), AdvertPage::composedPage());
+        QFile::remove(folder + QStringLiteral("vivrel4.htm"));
+    }
+
+    void onLineFetchesThreeFilesOncePerRun()
+    {
+        FakeSeams fake;
+        fake.online = true;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        serveAdvert(server);
+        pointStoreAt(server);
+
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        w.DownloadAdvert();
+        QCOMPARE(server.paths, (QList<QByteArray>{"/tremallo/advt/vivrel/vivrel4.htm",
+                                                  "/tremallo/advt/vivrel/vivrel4.jpg",
+                                                  "/tremallo/advt/vivrel/vivrel4.gif"}));
+        QVERIFY(w.mAdvertFetched);
+        QCOMPARE(contents(page()), kServerPage);
+        QCOMPARE(contents(mTemp->filePath(QStringLiteral("vivrel4.gif"))), gif());
+        // Reloaded: the fetched page, its colours and both pictures.
+        QVERIFY(w.WebBrowser1->toPlainText().contains(QStringLiteral("From the server")));
+        QCOMPARE(w.WebBrowser1->palette().color(QPalette::Text), QColor(0, 0, 255));
+        QVERIFY(hasPictureLoaded(*w.WebBrowser1, QStringLiteral("vivrel4.jpg")));
+        QVERIFY(hasPictureLoaded(*w.WebBrowser1, QStringLiteral("vivrel4.gif")));
+
+        w.DownloadAdvert();
+        QCOMPARE(server.paths.size(), 3);
+    }
+
+    void offLineFetchesNothingAndStillReloads()
+    {
+        FakeSeams fake;
+        fake.online = false;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        serveAdvert(server);
+        pointStoreAt(server);
+
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        write(page(), "<p>changed on disk</p>");
+        w.DownloadAdvert();
+        QVERIFY(server.paths.isEmpty());
+        QVERIFY(w.mAdvertFetched);
+        QCOMPARE(w.WebBrowser1->toPlainText(), QStringLiteral("changed on disk"));
+
+        // Back on line later in the same run: still nothing.
+        fake.online = true;
+        w.DownloadAdvert();
+        QVERIFY(server.paths.isEmpty());
+    }
+
+    void failedFetchesLeaveTheEarlierPage_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("status");
+        QTest::newRow("404") << int(Kind::Ok) << 404;
+        QTest::newRow("silent server") << int(Kind::Silent) << 0;
+    }
+
+    void failedFetchesLeaveTheEarlierPage()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, status);
+        FakeSeams fake;
+        fake.online = true;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        for (const char *name : {"htm", "jpg", "gif"})
+            server.set(QByteArray("/tremallo/advt/vivrel/vivrel4.") + name,
+                       {Kind(kind), "<p>error page</p>", status, {}});
+        pointStoreAt(server);
+
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        QElapsedTimer clock;
+        clock.start();
+        w.DownloadAdvert();
+        QVERIFY(clock.elapsed() < 10000);
+        QVERIFY(w.mAdvertFetched);
+        QCOMPARE(contents(page()), AdvertPage::composedPage());
+        QVERIFY(!QFile::exists(mTemp->filePath(QStringLiteral("vivrel4.jpg"))));
+        QVERIFY(w.WebBrowser1->toPlainText().contains(QStringLiteral("Thank You For Using:")));
+    }
+
+    void panelLoadsOnlyItsOwnPictures()
+    {
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        server.set("/x.gif", {Kind::Ok, gif(), 200, {}});
+        QTemporaryDir elsewhere;
+        const QString outside = elsewhere.filePath(QStringLiteral("vivrel4.gif"));
+        write(outside, gif());
+        write(mTemp->filePath(QStringLiteral("vivrel4.jpg")), picture("JPG", Qt::green));
+        write(mTemp->filePath(QStringLiteral("other.gif")), gif());
+        QVERIFY(QDir(mTemp->path()).mkdir(QStringLiteral("sub")));
+        write(mTemp->filePath(QStringLiteral("sub/vivrel4.gif")), gif());
+        const QString remote = server.url("/x.gif");
+        const QString localUrl = QUrl::fromLocalFile(outside).toString();
+        const QString dataUrl =
+            QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(gif().toBase64());
+        write(page(), QStringLiteral("<p>pictures</p><img src=\"vivrel4.jpg\"><img src=\"%1\">"
+                                     "<img src=\"%2\"><img src=\"%3\"><img src=\"%4\">"
+                                     "<img src=\"other.gif\"><img src=\"sub/vivrel4.gif\">")
+                          .arg(remote, localUrl, dataUrl, outside)
+                          .toUtf8());
+
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.WebBrowser1->viewport()->grab(); // lays out and paints every picture
+        QVERIFY(hasPictureLoaded(*w.WebBrowser1, QStringLiteral("vivrel4.jpg")));
+        for (const QString &refused :
+             {remote, localUrl, dataUrl, outside, QStringLiteral("other.gif"),
+              QStringLiteral("sub/vivrel4.gif")})
+            QVERIFY2(!hasPictureLoaded(*w.WebBrowser1, refused), qPrintable(refused.left(60)));
+        QVERIFY(server.paths.isEmpty());
+    }
+
+    void linksOpenOnlyWebAddresses()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        w.PrepareAdvertPanel();
+        for (const char *link :
+             {"http://www.tremallo.example/offer", "https://a.example/x?y=1", "file:///etc/passwd",
+              "javascript:alert(1)", "mailto:a@b.example", "vivrel4.htm"})
+            emit w.WebBrowser1->anchorClicked(QUrl(QString::fromLatin1(link)));
+        QCOMPARE(fake.shellTargets,
+                 (QStringList{"http://www.tremallo.example/offer", "https://a.example/x?y=1"}));
+    }
+};
+
+QTEST_MAIN(TestAdvertPanel)
+#include "tst_advertpanel.moc"

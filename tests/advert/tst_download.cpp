@@ -1,0 +1,243 @@
+#include "ScriptedHttpServer.h"
+
+#include "advert/AdvertPage.h"
+#include "advert/AdvertPanel.h"
+#include "advert/BoundedDownloader.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Kind = ScriptedHttpServer::Kind;
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void write(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+const BoundedDownloader::Limits kQuick{1000ms, 3000ms};
+
+} // namespace
+
+class TestDownload : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mSettingsDir;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("TremalloTest"));
+        QCoreApplication::setApplicationName(QStringLiteral("VivrelDownloadTest"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mSettingsDir.path());
+    }
+
+    void composedPage()
+    {
+        const QByteArray page = AdvertPage::composedPage();
+        QCOMPARE(page, QByteArray("<body text=\"#FF0000\" bgcolor=\"#FCD5B1\">\r\n"
+                                  "<div style='width:120;height:10'>\r\n"
+                                  "<b><font size= 2 >Thank You For Using: </font>Tremallo&nbsp;"
+                                  "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp; V i v r e l</b>\r\n"));
+        QCOMPARE(page.count("\r\n"), 3);
+        QCOMPARE(page.count('\n'), 3);
+    }
+
+    void remoteUrls_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("maker") << "http://ads.tremallo.example/tremallo"
+                               << "http://ads.tremallo.example/tremallo/advt/vivrel/vivrel4.jpg";
+        QTest::newRow("trailing slash") << "http://127.0.0.1:8080/t/"
+                                        << "http://127.0.0.1:8080/t/advt/vivrel/vivrel4.jpg";
+    }
+
+    void remoteUrls()
+    {
+        QFETCH(QString, base);
+        QFETCH(QString, expected);
+        QCOMPARE(AdvertPage::remoteUrl(base, AdvertPage::jpegName()).toString(), expected);
+    }
+
+    void baseUrlFromTheStore()
+    {
+        QSettings settings;
+        settings.remove(QStringLiteral("Advert"));
+        QCOMPARE(AdvertPage::baseUrl(), QStringLiteral("http://ads.tremallo.example/tremallo"));
+        settings.setValue(QStringLiteral("Advert/BaseUrl"), QStringLiteral("http://127.0.0.1:9/x"));
+        QCOMPARE(AdvertPage::baseUrl(), QStringLiteral("http://127.0.0.1:9/x"));
+        settings.remove(QStringLiteral("Advert"));
+    }
+
+    void bodyColours_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QColor>("text");
+        QTest::addColumn<QColor>("background");
+        QTest::newRow("composed page") << QString::fromLatin1(AdvertPage::composedPage())
+                                       << QColor(255, 0, 0) << QColor(0xFC, 0xD5, 0xB1);
+        QTest::newRow("single quotes, upper case")
+            << "<HTML><BODY BGCOLOR='navy' TEXT='#00ff00'>x" << QColor(0, 255, 0) << QColor("navy");
+        QTest::newRow("bare values")
+            << "<body link=blue text=#123456>" << QColor(0x12, 0x34, 0x56) << QColor();
+        QTest::newRow("no body") << "<p text=red>x</p>" << QColor() << QColor();
+        QTest::newRow("bad colour") << "<body text=\"nonsense\">" << QColor() << QColor();
+    }
+
+    void bodyColours()
+    {
+        QFETCH(QString, html);
+        QFETCH(QColor, text);
+        QFETCH(QColor, background);
+        const PageColours colours = pageColoursOf(html);
+        QCOMPARE(colours.text, text);
+        QCOMPARE(colours.background, background);
+    }
+
+    void replies_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("replaced");
+        const QByteArray page = "<p>fresh page</p>";
+        QTest::newRow("200") << int(Kind::Ok) << 200 << page << true;
+        QTest::newRow("204 empty") << int(Kind::Ok) << 204 << QByteArray() << true;
+        QTest::newRow("404 error page") << int(Kind::Ok) << 404 << page << false;
+        QTest::newRow("500") << int(Kind::Ok) << 500 << page << false;
+        QTest::newRow("silent") << int(Kind::Silent) << 0 << page << false;
+        QTest::newRow("trickle") << int(Kind::Trickle) << 0 << QByteArray(2000, 'x') << false;
+        QTest::newRow("truncated") << int(Kind::Truncated) << 0 << page << false;
+        QTest::newRow("no length, within cap") << int(Kind::Undeclared) << 0 << page << true;
+        QTest::newRow("declared over cap")
+            << int(Kind::Ok) << 200 << QByteArray(2049, 'x') << false;
+        QTest::newRow("undeclared over cap")
+            << int(Kind::Undeclared) << 0 << QByteArray(2049, 'x') << false;
+        QTest::newRow("exactly the cap") << int(Kind::Ok) << 200 << QByteArray(2048, 'x') << true;
+        QTest::newRow("gzip despite identity") << int(Kind::Gzip) << 0 << page << false;
+    }
+
+    void replies()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(bool, replaced);
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        server.set("/file", {Kind(kind), body, status, {}});
+        QTemporaryDir dir;
+        const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
+        write(local, "earlier");
+
+        BoundedDownloader downloader(kQuick);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(downloader.DownloadUrlToFile(QUrl(server.url("/file")), local, 2048), replaced);
+        QVERIFY(clock.elapsed() < 10000);
+        QCOMPARE(contents(local), replaced ? body : QByteArray("earlier"));
+        QCOMPARE(server.paths, QList<QByteArray>{"/file"});
+        QCOMPARE(server.acceptEncodings, QList<QByteArray>{"identity"});
+        // Nothing but the file itself is left behind in the folder.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"vivrel4.htm"});
+    }
+
+    void redirects_data()
+    {
+        QTest::addColumn<QByteArray>("location");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("same server") << QByteArray("/moved") << true;
+        QTest::newRow("local file") << QByteArray("file:///etc/hostname") << false;
+        QTest::newRow("other scheme") << QByteArray("ftp://127.0.0.1/x") << false;
+    }
+
+    void redirects()
+    {
+        QFETCH(QByteArray, location);
+        QFETCH(bool, replaced);
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        server.set("/file", {Kind::Redirect, {}, 302, location});
+        server.set("/moved", {Kind::Ok, "moved here", 200, {}});
+        QTemporaryDir dir;
+        const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
+        write(local, "earlier");
+
+        BoundedDownloader downloader(kQuick);
+        QCOMPARE(downloader.DownloadUrlToFile(QUrl(server.url("/file")), local, 2048), replaced);
+        QCOMPARE(contents(local), replaced ? QByteArray("moved here") : QByteArray("earlier"));
+    }
+
+    void onlyWebAddresses()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("source"));
+        write(source, "local");
+        const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
+        BoundedDownloader downloader(kQuick);
+        QVERIFY(!downloader.DownloadUrlToFile(QUrl::fromLocalFile(source), local, 2048));
+        QVERIFY(!downloader.DownloadUrlToFile(QUrl("data:text/html,hello"), local, 2048));
+        QVERIFY(!QFile::exists(local));
+    }
+
+    void overallDeadline()
+    {
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        for (const QByteArray &path : {"/a", "/b", "/c"})
+            server.set(path, {Kind::Silent, {}, 0, {}});
+        QTemporaryDir dir;
+        // Each fetch alone could wait 400 ms; all three together get 600 ms.
+        BoundedDownloader downloader({400ms, 600ms});
+        QElapsedTimer clock;
+        clock.start();
+        for (const char *path : {"/a", "/b", "/c"})
+            QVERIFY(!downloader.DownloadUrlToFile(QUrl(server.url(path)),
+                                                  dir.filePath(QStringLiteral("f")), 2048));
+        QVERIFY(clock.elapsed() < 5000);
+        // The third fetch found the time spent and asked nothing.
+        QVERIFY(server.paths.size() < 3);
+    }
+
+    void linkAtTheNameIsReplacedNotFollowed()
+    {
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        server.set("/file", {Kind::Ok, "fresh", 200, {}});
+        QTemporaryDir dir;
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath(QStringLiteral("victim"));
+        write(victim, "precious");
+        const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
+        QVERIFY(QFile::link(victim, local));
+
+        BoundedDownloader downloader(kQuick);
+        QVERIFY(downloader.DownloadUrlToFile(QUrl(server.url("/file")), local, 2048));
+        QVERIFY(!QFileInfo(local).isSymLink());
+        QCOMPARE(contents(local), QByteArray("fresh"));
+        QCOMPARE(contents(victim), QByteArray("precious"));
+    }
+};
+
+QTEST_MAIN(TestDownload)
+#include "tst_download.moc"

@@ -1,0 +1,232 @@
+#include "FakeSeams.h"
+
+#include "catalogue/FileListView.h"
+#include "chrome/RoundRegion.h"
+#include "chrome/frmVivrel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+class TestChrome : public QObject
+{
+    Q_OBJECT
+
+    /** A point of the window that no control covers. */
+    static QPoint bareBodyPoint(const frmVivrel &w)
+    {
+        const QPoint point(200, 38);
+        return w.childAt(point) ? QPoint() : point;
+    }
+
+    static void showAndWait(frmVivrel &w)
+    {
+        w.move(100, 100);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }
+
+private slots:
+    void outlineNumbers_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QList<int>>("expected"); // left, top, right, bottom, corner w, h
+        QTest::newRow("main window") << QSize(368, 293) << QList<int>{6, 5, 364, 293, 18, 15};
+        // 7.5, 5.5, 22.5 and 16.5 all go to the even neighbour.
+        QTest::newRow("halves to even") << QSize(450, 330) << QList<int>{8, 6, 446, 330, 22, 16};
+        QTest::newRow("small") << QSize(90, 90) << QList<int>{2, 2, 86, 90, 4, 4};
+    }
+
+    void outlineNumbers()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QList<int>, expected);
+        const RoundRect r = roundRectFor(size.width(), size.height());
+        QCOMPARE((QList<int>{r.left, r.top, r.right, r.bottom, r.cornerWidth, r.cornerHeight}),
+                 expected);
+    }
+
+    void outlineMasksTheWindow()
+    {
+        frmVivrel w;
+        SetRoundRegion(w);
+        const QRegion mask = w.mask();
+        QVERIFY(!mask.isEmpty());
+        // Inside: the middle and each straight edge's first pixel row or column.
+        for (QPoint in :
+             {QPoint(184, 146), QPoint(6, 146), QPoint(363, 146), QPoint(184, 5), QPoint(184, 292)})
+            QVERIFY2(mask.contains(in),
+                     qPrintable(QStringLiteral("%1,%2").arg(in.x()).arg(in.y())));
+        // Outside: the insets and all four corners of the inset rectangle.
+        for (QPoint out : {QPoint(5, 146), QPoint(364, 146), QPoint(184, 4), QPoint(6, 5),
+                           QPoint(363, 5), QPoint(6, 292), QPoint(363, 292), QPoint(0, 0)})
+            QVERIFY2(!mask.contains(out),
+                     qPrintable(QStringLiteral("%1,%2").arg(out.x()).arg(out.y())));
+    }
+
+    void linkLabelHover()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        const QColor normal(253, 198, 157);
+        const QColor hover(224, 99, 5);
+        QCOMPARE(w.Label3->palette().color(QPalette::WindowText), normal);
+        QVERIFY(w.Label3->font().italic());
+
+        QTest::mouseMove(&w, w.Label3->geometry().center());
+        QTRY_COMPARE(w.Label3->palette().color(QPalette::WindowText), hover);
+        QVERIFY(!w.Label3->font().italic());
+        QVERIFY(w.Label3->font().underline());
+
+        // Straight onto another control: the label keeps its hover look.
+        QTest::mouseMove(&w, w.File1->geometry().center());
+        QTest::mouseMove(&w, w.cmdStart->geometry().center());
+        QCOMPARE(w.Label3->palette().color(QPalette::WindowText), hover);
+
+        const QPoint body = bareBodyPoint(w);
+        QVERIFY(!body.isNull());
+        QTest::mouseMove(&w, body);
+        QTRY_COMPARE(w.Label3->palette().color(QPalette::WindowText), normal);
+        QVERIFY(w.Label3->font().italic());
+    }
+
+    void keysReachTheWindowFirst_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("list") << QStringLiteral("File1");
+        QTest::newRow("interval box") << QStringLiteral("Text1");
+        QTest::newRow("start button") << QStringLiteral("cmdStart");
+    }
+
+    void keysReachTheWindowFirst()
+    {
+        QFETCH(QString, focus);
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        auto *target = w.findChild<QWidget *>(focus);
+        QVERIFY(target);
+        target->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), target);
+
+        QTest::keyClick(target, Qt::Key_F1);
+        QCOMPARE(fake.shellTargets,
+                 QStringList{"http://www.tremallo.example/freesupport/Vivrel%20Help.htm"});
+        QVERIFY(fake.endProgramCalls.isEmpty());
+
+        QTest::keyClick(target, Qt::Key_Escape);
+        QCOMPARE(fake.endProgramCalls, QList<int>{0});
+        QCOMPARE(fake.shellTargets.size(), 1);
+    }
+
+    void otherKeysStillReachTheControl()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        w.Text1->setFocus();
+        w.Text1->setText(QString());
+        QTest::keyClicks(w.Text1, QStringLiteral("12"));
+        QCOMPARE(w.Text1->text(), QStringLiteral("12"));
+        QVERIFY(fake.shellTargets.isEmpty());
+        QVERIFY(fake.endProgramCalls.isEmpty());
+    }
+
+    void dragByBodyAndBanner_data()
+    {
+        QTest::addColumn<QString>("pressOn"); // empty: the bare body
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("body, left") << QString() << int(Qt::LeftButton) << true;
+        QTest::newRow("body, right") << QString() << int(Qt::RightButton) << true;
+        QTest::newRow("banner") << QStringLiteral("Image1") << int(Qt::LeftButton) << true;
+        QTest::newRow("start button") << QStringLiteral("cmdStart") << int(Qt::LeftButton) << false;
+        QTest::newRow("list") << QStringLiteral("File1") << int(Qt::LeftButton) << false;
+        QTest::newRow("check box") << QStringLiteral("chkRepeat") << int(Qt::LeftButton) << false;
+        QTest::newRow("interval box") << QStringLiteral("Text1") << int(Qt::LeftButton) << false;
+        QTest::newRow("link label") << QStringLiteral("Label3") << int(Qt::LeftButton) << false;
+    }
+
+    void dragByBodyAndBanner()
+    {
+        QFETCH(QString, pressOn);
+        QFETCH(int, button);
+        QFETCH(bool, moves);
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        const QPoint start = w.pos();
+        const QPoint press = pressOn.isEmpty()
+                                 ? bareBodyPoint(w)
+                                 : w.findChild<QWidget *>(pressOn)->geometry().center();
+        QVERIFY(!press.isNull());
+        const auto mouseButton = Qt::MouseButton(button);
+
+        // Without a window manager (as here) the window follows the mouse by itself.
+        QTest::mousePress(w.windowHandle(), mouseButton, {}, press);
+        QTest::mouseMove(w.windowHandle(), press + QPoint(30, 20));
+        // Once the window followed, the mouse is back over the same point of the window.
+        QTest::mouseRelease(w.windowHandle(), mouseButton, {},
+                            moves ? press : press + QPoint(30, 20));
+        if (moves)
+            QTRY_COMPARE(w.pos(), start + QPoint(30, 20));
+        else
+            QCOMPARE(w.pos(), start);
+    }
+
+    void closeEndsAtOnceMinimiseMinimises()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        QTest::mouseClick(w.cmdClose, Qt::LeftButton);
+        QCOMPARE(fake.endProgramCalls, QList<int>{0});
+        QVERIFY(fake.messages.isEmpty());
+
+        QTest::mouseClick(w.cmdMinimise, Qt::LeftButton);
+        QTRY_VERIFY(w.windowState() & Qt::WindowMinimized);
+    }
+
+    void shellTargets()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
+        QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
+        QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, w.Label3->geometry().center());
+        const QString help =
+            QStringLiteral("http://www.tremallo.example/freesupport/Vivrel%20Help.htm");
+        QCOMPARE(fake.shellTargets,
+                 (QStringList{help, help, QStringLiteral("http://www.tremallo.example")}));
+        QCOMPARE(w.pos(), QPoint(100, 100));
+    }
+
+    void thanksMailOncePerRun()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        w.mAsk2SendMail = true;
+        w.askForThanksMail();
+        QCOMPARE(fake.messages.size(), 1);
+        QCOMPARE(fake.messages[0].text,
+                 QStringLiteral("Please spend a moment to send a mail to Tremlo as a token of "
+                                "appreciation"));
+        QCOMPARE(fake.messages[0].style, 0);
+        QCOMPARE(fake.messages[0].title, QStringLiteral("Thank you for using Tremallo Product"));
+        QCOMPARE(fake.shellTargets,
+                 QStringList{"mailto:feedback@tremallo.example?subject=Thanks for Tremallo "
+                             "Vivrel!!!4.6.0"});
+        QVERIFY(!w.mAsk2SendMail);
+
+        w.askForThanksMail();
+        QCOMPARE(fake.messages.size(), 1);
+        QCOMPARE(fake.shellTargets.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestChrome)
+#include "tst_chrome.moc"
