@@ -65,9 +65,9 @@ void frmPreview::mnuDelete_Click()
     const QString path = caption();
     if (path.isEmpty())
         return; // no slide shown yet
-    const int answer = seams().showMessage(QStringLiteral("Delete ") + path + u'?',
-                                           MsgStyle::YesNo | MsgStyle::Critical,
-                                           QStringLiteral("Delete File"));
+    const int answer =
+        seams().showMessage(QStringLiteral("Delete ") + path + u'?',
+                            MsgStyle::YesNo | MsgStyle::Critical, QStringLiteral("Delete File"));
     if (answer != MsgAnswer::Yes)
         return;
     const QString error = discardFile(path);
