@@ -13,10 +13,35 @@
 #include "viewer/OpenFileDlg.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
+
+/**
+ * Whether the user has a trash to take the file. Where the desktop keeps it in the
+ * data folder, make sure it is there: asked to trash with none to be found, Qt moves
+ * the file into the current folder instead.
+ */
+bool trashAvailable()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        return false;
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QString trash = data + QStringLiteral("/Trash");
+    if (!QFileInfo(trash).isDir()) {
+        QDir().mkpath(data);
+        QDir().mkdir(trash, ownerOnly);
+    }
+    return QFileInfo(trash).isDir();
+#else
+    return true;
+#endif
+}
 
 /**
  * Moves `path` to the user's trash, or deletes it where no trash takes it. Empty on
@@ -30,11 +55,11 @@ QString discardFile(const QString &path)
     if (info.isDir() && !info.isSymLink())
         return QStringLiteral("Not a file"); // a folder took the picture's name: leave it
     QFile file(path);
-    if (file.moveToTrash())
+    if (trashAvailable() && file.moveToTrash())
         return QString();
-    // No trash here, or none that reaches the file's disk: delete it outright. A file
-    // that cannot be removed at all (read-only folder, in use, gone meanwhile) fails
-    // again here, with the reason.
+    // No trash here, or none that takes the file: delete it outright. A file that
+    // cannot be removed at all (read-only folder, in use, gone meanwhile) fails here
+    // too, with the reason.
     QFile again(path);
     if (again.remove())
         return QString();

@@ -204,13 +204,18 @@ private slots:
     void deleteWithoutATrashDeletes()
     {
         Show s;
+        // The data folder is a file: there is no trash to be had.
+        const QString blocked = gSandbox + QStringLiteral("/blocked");
+        writeFile(gSandbox, QStringLiteral("blocked"));
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", (gSandbox + QStringLiteral("/no/such/folder")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());
         s.v().mnuDelete->trigger();
         qputenv("XDG_DATA_HOME", saved);
         QCOMPARE(s.fake.messages.size(), 1); // the question only
         QVERIFY(!QFile::exists(s.path(0)));
         QVERIFY(!QFile::exists(trashFiles() + QStringLiteral("/p0.jpg")));
+        QVERIFY(
+            !QFileInfo::exists(QDir::currentPath() + QStringLiteral("/files"))); // not moved aside
     }
 
     void deleteFailureIsReported_data()
@@ -352,6 +357,7 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", (gSandbox + QStringLiteral("/data")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", (gSandbox + QStringLiteral("/cache")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (gSandbox + QStringLiteral("/config")).toLocal8Bit());
+    QDir::setCurrent(gSandbox);
 
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
