@@ -48,6 +48,7 @@ frmPreview::frmPreview(frmVivrel *main) : QWidget(nullptr), mMain(main)
     for (QAction *checkable : {mnuPause, mnuStretch, mnuRetainShape})
         checkable->setCheckable(true);
     connectShowEntries();
+    connectFileCommands();
 }
 
 frmPreview::~frmPreview() = default;

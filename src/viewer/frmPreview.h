@@ -71,6 +71,15 @@ public:
     void mnuStretch_Click();
     void mnuRetainShape_Click();
 
+    // File commands: the slide on screen opened with its program or deleted, and the
+    // background picture chosen.
+    /** Pauses the show and opens a working copy of the slide with its associated program. */
+    void mnuOpen_Click();
+    /** Asks, then moves the slide's file to the trash (deletes it where there is none). */
+    void mnuDelete_Click();
+    /** Lets the user choose the background picture, stores the choice and applies it. */
+    void mnuBackground_Click();
+
 signals:
     /** F1 was pressed: the program's help is wanted. */
     void helpRequested();
@@ -84,6 +93,7 @@ protected:
 
 private:
     void connectShowEntries();
+    void connectFileCommands();
 
     frmVivrel *mMain;
     QImage mBackground;

@@ -1,0 +1,369 @@
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/Module1.h"
+#include "common/PictureElement.h"
+#include "common/TriCheckBox.h"
+#include "config/SettingsStore.h"
+#include "viewer/OpenFileDlg.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace TestTrees;
+
+namespace {
+
+// Home, trash and caches of this test run; set up in main() before anything reads them.
+QString gSandbox;
+
+QString trashFiles()
+{
+    return gSandbox + QStringLiteral("/data/Trash/files");
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/** A running full-screen show of three pictures; picture i is 100 + 10 i wide. */
+struct Show
+{
+    Show()
+    {
+        Module1::mTempPath() = temp.path() + u'/';
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
+        OpenFileDlg::resetForTesting();
+        QStringList names;
+        for (int i = 0; i < 3; ++i) {
+            names << QStringLiteral("p%1.jpg").arg(i);
+            writePicture(path(i), 100 + 10 * i, 60, "jpg");
+        }
+        w.fileList()->appendFolder(pictures.path() + u'/', names);
+        w.File1->selectAllItems();
+        w.chkFullScreen->setValue(1);
+        w.Text1->setText(QStringLiteral("30")); // no tick comes during a test
+        w.cmdStart_Click();
+    }
+
+    frmPreview &v() { return w.viewer(); }
+    QString path(int i) const { return pictures.path() + QStringLiteral("/p%1.jpg").arg(i); }
+    /** Which picture is on screen, by its width. */
+    int shown() { return (v().imgPreview->picture().natural.width() - 100) / 10; }
+    QStringList workingFiles() const { return QDir(temp.path()).entryList(QDir::Files); }
+
+    // In the sandbox home, so the trash that Delete uses is the one below it.
+    QTemporaryDir pictures{gSandbox + QStringLiteral("/pictures-XXXXXX")};
+    QTemporaryDir temp;
+    QTemporaryDir store;
+    FakeSeams fake;
+    frmVivrel w;
+};
+
+} // namespace
+
+class TestFileCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openCopiesAndPauses()
+    {
+        Show s;
+        QVERIFY(s.w.Timer1->isEnabled());
+        s.v().mnuOpen->trigger();
+        const QString copy = s.temp.path() + QStringLiteral("/Tremallo.jpg");
+        QCOMPARE(s.fake.shellTargets, QStringList{QDir::toNativeSeparators(copy)});
+        QCOMPARE(contents(copy), contents(s.path(0)));
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QVERIFY(s.v().mnuPause->isChecked());
+        QVERIFY(s.fake.messages.isEmpty());
+
+        // A second JPEG replaces the copy; nothing else is left behind.
+        s.v().mnuNext->trigger();
+        s.v().mnuOpen->trigger();
+        QCOMPARE(s.fake.shellTargets.size(), 2);
+        QCOMPARE(s.workingFiles(), QStringList{"Tremallo.jpg"});
+        QCOMPARE(contents(copy), contents(s.path(1)));
+        QVERIFY(!s.w.Timer1->isEnabled());
+    }
+
+    void openWorkingCopy_data()
+    {
+        QTest::addColumn<QString>("file");    // created below the pictures folder
+        QTest::addColumn<QString>("caption"); // %1 is the pictures folder
+        QTest::addColumn<QString>("copy");    // the copy opened, or "" when it must fail
+        QTest::newRow("four-letter extension") << "beach.jpeg"
+                                               << "%1/beach.jpeg"
+                                               << "Tremallo.peg";
+        QTest::newRow("deleted meanwhile") << ""
+                                           << "%1/gone.jpg"
+                                           << "";
+        QTest::newRow("separator in the last three") << "xx/ab"
+                                                     << "%1/xx/ab"
+                                                     << "";
+        QTest::newRow("shorter than three") << ""
+                                            << "ab"
+                                            << "";
+    }
+
+    void openWorkingCopy()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, caption);
+        QFETCH(QString, copy);
+        Show s;
+        if (!file.isEmpty())
+            writeFile(s.pictures.path(), file, "picture bytes");
+        // Where a copy named by a separator would otherwise land.
+        const QDir stray(s.temp.path() + QStringLiteral("/Tremallo."));
+        QVERIFY(stray.mkpath(QStringLiteral(".")));
+        s.v().setCaption(caption.contains(u'%') ? caption.arg(s.pictures.path()) : caption);
+        s.v().mnuOpen->trigger();
+
+        QVERIFY(!s.w.Timer1->isEnabled()); // paused whether or not it opened
+        QVERIFY(s.v().mnuPause->isChecked());
+        if (copy.isEmpty()) {
+            QCOMPARE(s.fake.messages.size(), 1);
+            QCOMPARE(s.fake.messages[0].style, 16);
+            QCOMPARE(s.fake.messages[0].title, Module1::programTitle());
+            QVERIFY(!s.fake.messages[0].text.isEmpty());
+            QVERIFY(s.fake.shellTargets.isEmpty());
+            QVERIFY(s.workingFiles().isEmpty());
+            QVERIFY(stray.isEmpty());
+        } else {
+            QVERIFY(s.fake.messages.isEmpty());
+            const QString expected = s.temp.path() + u'/' + copy;
+            QCOMPARE(s.fake.shellTargets, QStringList{QDir::toNativeSeparators(expected)});
+            QCOMPARE(contents(expected), QByteArray("picture bytes"));
+        }
+    }
+
+    void deleteAnsweredNoKeepsTheFile()
+    {
+        Show s;
+        s.fake.messageAnswers = {MsgAnswer::No};
+        s.v().mnuDelete->trigger();
+        QCOMPARE(s.fake.messages.size(), 1);
+        QCOMPARE(s.fake.messages[0].text, QStringLiteral("Delete ") + s.path(0) + u'?');
+        QCOMPARE(s.fake.messages[0].title, QStringLiteral("Delete File"));
+        QCOMPARE(s.fake.messages[0].style, 20); // Yes/No, critical, Yes the default
+        QVERIFY(QFile::exists(s.path(0)));
+    }
+
+    void deleteMovesTheFileToTheTrash()
+    {
+        Show s;
+        const QByteArray before = contents(s.path(0));
+        s.v().mnuDelete->trigger();
+        QCOMPARE(s.fake.messages.size(), 1);
+        QVERIFY(!QFile::exists(s.path(0)));
+        QCOMPARE(contents(trashFiles() + QStringLiteral("/p0.jpg")), before);
+        // The slide stays, and so does the show.
+        QVERIFY(s.v().isVisible());
+        QCOMPARE(s.shown(), 0);
+        QCOMPARE(s.v().caption(), s.path(0));
+        QVERIFY(s.w.Timer1->isEnabled());
+        QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
+    }
+
+    void deleteRemovesThePathAskedAbout()
+    {
+        Show s;
+        // The show steps on while the question is open.
+        Seams stepping = seams();
+        stepping.showMessage = [&s](const QString &, int, const QString &) {
+            s.w.Timer1_Timer();
+            return int(MsgAnswer::Yes);
+        };
+        ScopedSeams scope(stepping);
+        s.v().mnuDelete->trigger();
+        QCOMPARE(s.v().caption(), s.path(1));
+        QVERIFY(!QFile::exists(s.path(0)));
+        QVERIFY(QFile::exists(s.path(1)));
+        QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
+    }
+
+    void deleteWithoutATrashDeletes()
+    {
+        Show s;
+        // The data folder is a file: there is no trash to be had.
+        const QString blocked = gSandbox + QStringLiteral("/blocked");
+        writeFile(gSandbox, QStringLiteral("blocked"));
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());
+        s.v().mnuDelete->trigger();
+        qputenv("XDG_DATA_HOME", saved);
+        QCOMPARE(s.fake.messages.size(), 1); // the question only
+        QVERIFY(!QFile::exists(s.path(0)));
+        QVERIFY(!QFile::exists(trashFiles() + QStringLiteral("/p0.jpg")));
+        QVERIFY(
+            !QFileInfo::exists(QDir::currentPath() + QStringLiteral("/files"))); // not moved aside
+    }
+
+    void deleteFailureIsReported_data()
+    {
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::newRow("already gone") << false;
+        QTest::newRow("read-only folder") << true;
+    }
+
+    void deleteFailureIsReported()
+    {
+        QFETCH(bool, readOnlyFolder);
+        Show s;
+        const QString folder = s.pictures.path();
+        if (readOnlyFolder) {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            if (QFileInfo(folder).isWritable()) {
+                QFile::setPermissions(folder,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+                QSKIP("permissions do not bind this user");
+            }
+        } else {
+            QVERIFY(QFile::remove(s.path(0)));
+        }
+        s.v().mnuDelete->trigger();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QCOMPARE(s.fake.messages.size(), 2);
+        const FakeSeams::Message &report = s.fake.messages[1];
+        QCOMPARE(report.style, 16);
+        QVERIFY(report.text.contains(s.path(0)));
+        QVERIFY(!report.text.endsWith(QStringLiteral(": "))); // with the reason
+        QCOMPARE(QFile::exists(s.path(0)), readOnlyFolder);
+        QVERIFY(s.v().isVisible());
+        QVERIFY(s.w.Timer1->isEnabled());
+        QCOMPARE(s.shown(), 0);
+    }
+
+    void chooserFilters_data()
+    {
+        QTest::addColumn<QString>("nulSeparated");
+        QTest::addColumn<QStringList>("filters");
+        QTest::newRow("background") << QStringLiteral("Background\0*.jpg;*.bmp\0All Files\0*.*\0\0")
+                                    << QStringList{"Background (*.jpg *.bmp)", "All Files (*)"};
+        QTest::newRow("no closing NUL")
+            << QStringLiteral("Gif\0*.gif\0Other") << QStringList{"Gif (*.gif)"};
+    }
+
+    void chooserFilters()
+    {
+        QFETCH(QString, nulSeparated);
+        QFETCH(QStringList, filters);
+        QCOMPARE(OpenFileDlg::chooserFilters(nulSeparated), filters);
+    }
+
+    void backgroundCancelledChangesNothing()
+    {
+        Show s;
+        const QString old = s.pictures.path() + QStringLiteral("/old.bmp");
+        writePicture(old, 40, 30, "bmp");
+        SettingsStore::SaveSetting(QStringLiteral("mBgd"), old);
+        s.w.LoadViewerBackground();
+        QCOMPARE(s.v().background().size(), QSize(40, 30));
+
+        s.v().mnuBackground->trigger(); // no answer: cancelled
+        QCOMPARE(s.fake.offeredFilters, QStringList{"Background (*.jpg *.bmp)"});
+        QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), old);
+        QCOMPARE(s.v().background().size(), QSize(40, 30));
+    }
+
+    void backgroundChosenIsStoredAndShown()
+    {
+        Show s;
+        const QString chosen = s.pictures.path() + QStringLiteral("/bgd.bmp");
+        writePicture(chosen, 50, 40, "bmp");
+        s.fake.fileAnswers = {{chosen, QString()}};
+        s.v().mnuBackground->trigger();
+        QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), chosen);
+        QCOMPARE(s.v().background().size(), QSize(50, 40));
+    }
+
+    void nonPictureKeepsBackgroundAndItsFilterIsOfferedNext()
+    {
+        Show s;
+        const QString picture = s.pictures.path() + QStringLiteral("/bgd.bmp");
+        const QString text = s.pictures.path() + QStringLiteral("/notes.txt");
+        writePicture(picture, 50, 40, "bmp");
+        writeFile(s.pictures.path(), QStringLiteral("notes.txt"), "not a picture");
+        s.fake.fileAnswers = {{picture, QString()}, {text, QStringLiteral("All Files (*)")}};
+        s.v().mnuBackground->trigger();
+        s.v().mnuBackground->trigger();
+        QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), text);
+        QCOMPARE(s.v().background().size(), QSize(50, 40));
+        QVERIFY(s.v().isVisible());
+
+        s.v().mnuBackground->trigger(); // cancelled
+        QCOMPARE(s.fake.offeredFilters, (QStringList{"Background (*.jpg *.bmp)",
+                                                     "Background (*.jpg *.bmp)", "All Files (*)"}));
+    }
+
+    void backgroundIsDrawnBehindTheSlide()
+    {
+        Show s;
+        frmPreview &v = s.v();
+        const QString bgd = s.pictures.path() + QStringLiteral("/bgd.bmp");
+        const QString slide = s.pictures.path() + QStringLiteral("/slide.bmp");
+        writePicture(bgd, v.width() / 2, v.height() / 2 + 20, "bmp", 0xff0000);
+        writePicture(slide, 60, 40, "bmp", 0x0000ff);
+        s.fake.fileAnswers = {{bgd, QString()}};
+        v.mnuBackground->trigger();
+
+        // Spread over the window with no picture yet: the background shows through.
+        v.imgPreview->clearPicture();
+        v.DoStretch();
+        QImage shot = v.grab().toImage();
+        QCOMPARE(shot.pixelColor(5, 5), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(v.width() - 5, v.height() - 5), QColor(Qt::black));
+
+        // A slide at natural size is centred over it, in front.
+        v.mnuStretch->setChecked(false);
+        s.w.lblFileName->setText(slide);
+        s.w.DoLoadFullScreen();
+        shot = v.grab().toImage();
+        QCOMPARE(shot.pixelColor(v.width() / 2, v.height() / 2), QColor(Qt::blue));
+        QCOMPARE(shot.pixelColor(5, 5), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(v.width() / 2 - 40, v.height() / 2), QColor(Qt::red));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // A home of our own, so the trash that Delete fills and every cache are the test's.
+    QTemporaryDir sandbox;
+    if (!sandbox.isValid())
+        return 1;
+    gSandbox = sandbox.path();
+    QDir(gSandbox).mkpath(QStringLiteral("data"));
+    qputenv("HOME", gSandbox.toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (gSandbox + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", (gSandbox + QStringLiteral("/cache")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (gSandbox + QStringLiteral("/config")).toLocal8Bit());
+    QDir::setCurrent(gSandbox);
+
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestFileCommands test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_filecommands.moc"
