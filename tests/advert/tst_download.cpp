@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace std::chrono_literals;
 using Kind = ScriptedHttpServer::Kind;
 
@@ -155,8 +157,13 @@ private slots:
         QCOMPARE(downloader.DownloadUrlToFile(QUrl(server.url("/file")), local, 2048), replaced);
         QVERIFY(clock.elapsed() < 10000);
         QCOMPARE(contents(local), replaced ? body : QByteArray("earlier"));
-        QCOMPARE(server.paths, QList<QByteArray>{"/file"});
-        QCOMPARE(server.acceptEncodings, QList<QByteArray>{"identity"});
+        // Qt's network stack may send a request again once when the server hangs up
+        // early; it must never ask for anything else, nor for a compressed body.
+        QVERIFY(!server.paths.isEmpty() && server.paths.size() <= 2);
+        QVERIFY(std::all_of(server.paths.cbegin(), server.paths.cend(),
+                            [](const QByteArray &p) { return p == "/file"; }));
+        QVERIFY(std::all_of(server.acceptEncodings.cbegin(), server.acceptEncodings.cend(),
+                            [](const QByteArray &e) { return e == "identity"; }));
         // Nothing but the file itself is left behind in the folder.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"vivrel4.htm"});
