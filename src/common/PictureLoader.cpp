@@ -70,7 +70,8 @@ Result load(const QString &path, QSize shownSize)
     if (!stored.isValid() || stored.isEmpty())
         return failure(kInvalid);
     if (stored.width() > maxSide || stored.height() > maxSide ||
-        qint64(stored.width()) * stored.height() > maxPixels)
+        qint64(stored.width()) * stored.height() >
+            (format == "jpeg" ? maxPixels : maxFullDecodePixels))
         return failure(QStringLiteral("Picture too large"));
 
     const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;

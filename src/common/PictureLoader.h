@@ -26,6 +26,11 @@ struct Result
 inline constexpr int maxSide = 65535;
 /** Pictures with more pixels than this are refused before anything is decoded. */
 inline constexpr qint64 maxPixels = 400'000'000;
+/**
+ * The same for GIF and BMP, which are always decoded whole: a few bytes of header can
+ * claim a screen of billions of pixels, and the decoder would clear it all first.
+ */
+inline constexpr qint64 maxFullDecodePixels = 64'000'000;
 /** Memory one decoded picture may take, in megabytes. */
 inline constexpr int allocationLimitMB = 1024;
 

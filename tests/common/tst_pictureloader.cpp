@@ -148,6 +148,9 @@ private slots:
         writeBytes(at("turned.jpg"), turnedJpeg(40, 20));
         writeBytes(at("huge.jpg"), jpegClaiming(readAll(at("real.jpg")), 60000, 60000));
         writePicture(at("big.jpg"), 1600, 1200, "jpg");
+        // A GIF header of a few bytes that claims a screen of 18759 x 12358 pixels.
+        writeBytes(at("huge-screen.gif"),
+                   readAll(QFINDTESTDATA("../../fuzz/corpus/picture/gif-huge-screen.gif")));
         QVERIFY(QFile::link(at("real.gif"), at("link.gif")));
         QVERIFY(QDir().mkpath(at("folder.jpg")));
         QVERIFY(::mkfifo(QFile::encodeName(at("fifo.jpg")).constData(), 0600) == 0);
@@ -184,6 +187,8 @@ private slots:
                                              << "Invalid picture" << QSize();
         QTest::newRow("missing") << "missing.jpg"
                                  << "File not found" << QSize();
+        QTest::newRow("GIF screen too large to decode whole")
+            << "huge-screen.gif" << "Picture too large" << QSize();
         QTest::newRow("absurd size refused") << "huge.jpg"
                                              << "Picture too large" << QSize();
     }
