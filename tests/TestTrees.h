@@ -14,6 +14,12 @@ void writeFile(const QString &root, const QString &relative, const QByteArray &c
 void writePicture(const QString &path, int width, int height, const char *format,
                   unsigned rgb = 0xff3366);
 
+/** The whole content of `path`, or "<missing>" when it cannot be read. */
+QByteArray readAll(const QString &path);
+
+/** Writes `content` to `path`, replacing it; fails the running test when it cannot. */
+void writeAll(const QString &path, const QByteArray &content);
+
 /** Creates every file named in `relatives` below `root` with dummy content. */
 void touch(const QString &root, const QStringList &relatives);
 

@@ -1,3 +1,4 @@
+#include "TestTrees.h"
 #include "FakeSeams.h"
 #include "ScriptedHttpServer.h"
 
@@ -22,20 +23,12 @@
 using namespace std::chrono_literals;
 using Kind = ScriptedHttpServer::Kind;
 
+using TestTrees::readAll;
+using TestTrees::writeAll;
+
 namespace {
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-void write(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
 
 /** A 1 x 1 GIF: Qt reads GIF but cannot write it. */
 QByteArray gif()
@@ -111,7 +104,7 @@ private slots:
     {
         frmVivrel w;
         w.PrepareAdvertPanel();
-        QCOMPARE(contents(page()), AdvertPage::composedPage());
+        QCOMPARE(readAll(page()), AdvertPage::composedPage());
         QCOMPARE(AdvertPanel::pageFile(*w.WebBrowser1), page());
         QVERIFY(w.WebBrowser1->toPlainText().contains(QStringLiteral("Thank You For Using:")));
 
@@ -133,10 +126,10 @@ private slots:
 
     void aPageAlreadyThereIsKept()
     {
-        write(page(), "<p>downloaded last time</p>");
+        writeAll(page(), "<p>downloaded last time</p>");
         frmVivrel w;
         w.PrepareAdvertPanel();
-        QCOMPARE(contents(page()), QByteArray("<p>downloaded last time</p>"));
+        QCOMPARE(readAll(page()), QByteArray("<p>downloaded last time</p>"));
         QCOMPARE(w.WebBrowser1->toPlainText(), QStringLiteral("downloaded last time"));
     }
 
@@ -144,13 +137,13 @@ private slots:
     {
         QTemporaryDir elsewhere;
         const QString victim = elsewhere.filePath(QStringLiteral("victim"));
-        write(victim, "<p>not yours</p>");
+        writeAll(victim, "<p>not yours</p>");
         QVERIFY(QFile::link(victim, page()));
         frmVivrel w;
         w.PrepareAdvertPanel();
         QVERIFY(!QFileInfo(page()).isSymLink());
-        QCOMPARE(contents(page()), AdvertPage::composedPage());
-        QCOMPARE(contents(victim), QByteArray("<p>not yours</p>"));
+        QCOMPARE(readAll(page()), AdvertPage::composedPage());
+        QCOMPARE(readAll(victim), QByteArray("<p>not yours</p>"));
         QVERIFY(!w.WebBrowser1->toPlainText().contains(QStringLiteral("not yours")));
     }
 
@@ -166,7 +159,7 @@ private slots:
         QCOMPARE(QFileInfo(folder).permissions() &
                      (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
                  QFileDevice::Permissions());
-        QCOMPARE(contents(folder + QStringLiteral("vivrel4.htm")), AdvertPage::composedPage());
+        QCOMPARE(readAll(folder + QStringLiteral("vivrel4.htm")), AdvertPage::composedPage());
         QFile::remove(folder + QStringLiteral("vivrel4.htm"));
     }
 
@@ -186,8 +179,8 @@ private slots:
                                                   "/tremallo/advt/vivrel/vivrel4.jpg",
                                                   "/tremallo/advt/vivrel/vivrel4.gif"}));
         QVERIFY(w.mAdvertFetched);
-        QCOMPARE(contents(page()), kServerPage);
-        QCOMPARE(contents(mTemp->filePath(QStringLiteral("vivrel4.gif"))), gif());
+        QCOMPARE(readAll(page()), kServerPage);
+        QCOMPARE(readAll(mTemp->filePath(QStringLiteral("vivrel4.gif"))), gif());
         // Reloaded: the fetched page, its colours and both pictures.
         QVERIFY(w.WebBrowser1->toPlainText().contains(QStringLiteral("From the server")));
         QCOMPARE(w.WebBrowser1->palette().color(QPalette::Text), QColor(0, 0, 255));
@@ -209,7 +202,7 @@ private slots:
 
         frmVivrel w;
         w.PrepareAdvertPanel();
-        write(page(), "<p>changed on disk</p>");
+        writeAll(page(), "<p>changed on disk</p>");
         w.DownloadAdvert();
         QVERIFY(server.paths.isEmpty());
         QVERIFY(w.mAdvertFetched);
@@ -249,7 +242,7 @@ private slots:
         w.DownloadAdvert();
         QVERIFY(clock.elapsed() < 10000);
         QVERIFY(w.mAdvertFetched);
-        QCOMPARE(contents(page()), AdvertPage::composedPage());
+        QCOMPARE(readAll(page()), AdvertPage::composedPage());
         QVERIFY(!QFile::exists(mTemp->filePath(QStringLiteral("vivrel4.jpg"))));
         QVERIFY(w.WebBrowser1->toPlainText().contains(QStringLiteral("Thank You For Using:")));
     }
@@ -261,16 +254,16 @@ private slots:
         server.set("/x.gif", {Kind::Ok, gif(), 200, {}});
         QTemporaryDir elsewhere;
         const QString outside = elsewhere.filePath(QStringLiteral("vivrel4.gif"));
-        write(outside, gif());
-        write(mTemp->filePath(QStringLiteral("vivrel4.jpg")), picture("JPG", Qt::green));
-        write(mTemp->filePath(QStringLiteral("other.gif")), gif());
+        writeAll(outside, gif());
+        writeAll(mTemp->filePath(QStringLiteral("vivrel4.jpg")), picture("JPG", Qt::green));
+        writeAll(mTemp->filePath(QStringLiteral("other.gif")), gif());
         QVERIFY(QDir(mTemp->path()).mkdir(QStringLiteral("sub")));
-        write(mTemp->filePath(QStringLiteral("sub/vivrel4.gif")), gif());
+        writeAll(mTemp->filePath(QStringLiteral("sub/vivrel4.gif")), gif());
         const QString remote = server.url("/x.gif");
         const QString localUrl = QUrl::fromLocalFile(outside).toString();
         const QString dataUrl =
             QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(gif().toBase64());
-        write(page(), QStringLiteral("<p>pictures</p><img src=\"vivrel4.jpg\"><img src=\"%1\">"
+        writeAll(page(), QStringLiteral("<p>pictures</p><img src=\"vivrel4.jpg\"><img src=\"%1\">"
                                      "<img src=\"%2\"><img src=\"%3\"><img src=\"%4\">"
                                      "<img src=\"other.gif\"><img src=\"sub/vivrel4.gif\">")
                           .arg(remote, localUrl, dataUrl, outside)

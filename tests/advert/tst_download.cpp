@@ -1,3 +1,4 @@
+#include "TestTrees.h"
 #include "ScriptedHttpServer.h"
 
 #include "advert/AdvertPage.h"
@@ -18,20 +19,12 @@
 using namespace std::chrono_literals;
 using Kind = ScriptedHttpServer::Kind;
 
+using TestTrees::readAll;
+using TestTrees::writeAll;
+
 namespace {
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-void write(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
 
 const BoundedDownloader::Limits kQuick{1000ms, 3000ms};
 
@@ -149,14 +142,14 @@ private slots:
         server.set("/file", {Kind(kind), body, status, {}});
         QTemporaryDir dir;
         const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
-        write(local, "earlier");
+        writeAll(local, "earlier");
 
         BoundedDownloader downloader(kQuick);
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(downloader.DownloadUrlToFile(QUrl(server.url("/file")), local, 2048), replaced);
         QVERIFY(clock.elapsed() < 10000);
-        QCOMPARE(contents(local), replaced ? body : QByteArray("earlier"));
+        QCOMPARE(readAll(local), replaced ? body : QByteArray("earlier"));
         // Qt's network stack may send a request again once when the server hangs up
         // early; it must never ask for anything else, nor for a compressed body.
         QVERIFY(!server.paths.isEmpty() && server.paths.size() <= 2);
@@ -188,18 +181,18 @@ private slots:
         server.set("/moved", {Kind::Ok, "moved here", 200, {}});
         QTemporaryDir dir;
         const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
-        write(local, "earlier");
+        writeAll(local, "earlier");
 
         BoundedDownloader downloader(kQuick);
         QCOMPARE(downloader.DownloadUrlToFile(QUrl(server.url("/file")), local, 2048), replaced);
-        QCOMPARE(contents(local), replaced ? QByteArray("moved here") : QByteArray("earlier"));
+        QCOMPARE(readAll(local), replaced ? QByteArray("moved here") : QByteArray("earlier"));
     }
 
     void onlyWebAddresses()
     {
         QTemporaryDir dir;
         const QString source = dir.filePath(QStringLiteral("source"));
-        write(source, "local");
+        writeAll(source, "local");
         const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
         BoundedDownloader downloader(kQuick);
         QVERIFY(!downloader.DownloadUrlToFile(QUrl::fromLocalFile(source), local, 2048));
@@ -234,15 +227,15 @@ private slots:
         QTemporaryDir dir;
         QTemporaryDir elsewhere;
         const QString victim = elsewhere.filePath(QStringLiteral("victim"));
-        write(victim, "precious");
+        writeAll(victim, "precious");
         const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
         QVERIFY(QFile::link(victim, local));
 
         BoundedDownloader downloader(kQuick);
         QVERIFY(downloader.DownloadUrlToFile(QUrl(server.url("/file")), local, 2048));
         QVERIFY(!QFileInfo(local).isSymLink());
-        QCOMPARE(contents(local), QByteArray("fresh"));
-        QCOMPARE(contents(victim), QByteArray("precious"));
+        QCOMPARE(readAll(local), QByteArray("fresh"));
+        QCOMPARE(readAll(victim), QByteArray("precious"));
     }
 };
 

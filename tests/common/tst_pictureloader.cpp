@@ -21,11 +21,6 @@ using namespace TestTrees;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {

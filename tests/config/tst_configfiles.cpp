@@ -1,5 +1,6 @@
 // Stored-value conversions, the configuration-file reader and the file writer.
 
+#include "TestTrees.h"
 #include "config/AtomicWrite.h"
 #include "config/IniFile.h"
 #include "config/StoredValues.h"
@@ -16,20 +17,12 @@
 Q_DECLARE_METATYPE(std::optional<int>)
 Q_DECLARE_METATYPE(std::optional<bool>)
 
+using TestTrees::readAll;
+using TestTrees::writeAll;
+
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-void writeAll(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
 } // namespace
 

@@ -28,22 +28,13 @@
 #include <memory>
 
 using SettingsStore::GetSetting;
+using TestTrees::readAll;
+using TestTrees::writeAll;
 using SettingsStore::SaveSetting;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-void writeAll(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
 /** Three pictures in a folder and its subfolders. */
 void writePictures(const QString &root)

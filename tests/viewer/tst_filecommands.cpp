@@ -37,11 +37,6 @@ QString trashFiles()
     return gSandbox + QStringLiteral("/data/Trash/files");
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 /** A running full-screen show of three pictures; picture i is 100 + 10 i wide. */
 struct Show
@@ -91,7 +86,7 @@ private slots:
         s.v().mnuOpen->trigger();
         const QString copy = s.temp.path() + QStringLiteral("/Tremallo.jpg");
         QCOMPARE(s.fake.shellTargets, QStringList{QDir::toNativeSeparators(copy)});
-        QCOMPARE(contents(copy), contents(s.path(0)));
+        QCOMPARE(readAll(copy), readAll(s.path(0)));
         QVERIFY(!s.w.Timer1->isEnabled());
         QVERIFY(s.v().mnuPause->isChecked());
         QVERIFY(s.fake.messages.isEmpty());
@@ -101,7 +96,7 @@ private slots:
         s.v().mnuOpen->trigger();
         QCOMPARE(s.fake.shellTargets.size(), 2);
         QCOMPARE(s.workingFiles(), QStringList{"Tremallo.jpg"});
-        QCOMPARE(contents(copy), contents(s.path(1)));
+        QCOMPARE(readAll(copy), readAll(s.path(1)));
         QVERIFY(!s.w.Timer1->isEnabled());
     }
 
@@ -152,7 +147,7 @@ private slots:
             QVERIFY(s.fake.messages.isEmpty());
             const QString expected = s.temp.path() + u'/' + copy;
             QCOMPARE(s.fake.shellTargets, QStringList{QDir::toNativeSeparators(expected)});
-            QCOMPARE(contents(expected), QByteArray("picture bytes"));
+            QCOMPARE(readAll(expected), QByteArray("picture bytes"));
         }
     }
 
@@ -171,11 +166,11 @@ private slots:
     void deleteMovesTheFileToTheTrash()
     {
         Show s;
-        const QByteArray before = contents(s.path(0));
+        const QByteArray before = readAll(s.path(0));
         s.v().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QVERIFY(!QFile::exists(s.path(0)));
-        QCOMPARE(contents(trashFiles() + QStringLiteral("/p0.jpg")), before);
+        QCOMPARE(readAll(trashFiles() + QStringLiteral("/p0.jpg")), before);
         // The slide stays, and so does the show.
         QVERIFY(s.v().isVisible());
         QCOMPARE(s.shown(), 0);
