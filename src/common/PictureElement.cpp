@@ -98,7 +98,8 @@ void PictureElement::paintEvent(QPaintEvent *)
         }
         // Scale once per size, smoothly, at the screen's pixel density.
         if (mScaled.size() != device) {
-            mScaled = mPicture.image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            mScaled =
+                mPicture.image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             mScaled.setDevicePixelRatio(dpr);
         }
         painter.drawImage(QPointF(0, 0), mScaled);

@@ -93,8 +93,8 @@ Result load(const QString &path, const Want &want)
     if (format == "jpeg" && want) {
         const DecodeTarget target = want(natural);
         if (target.scaled.isValid() && !target.scaled.isEmpty() &&
-            target.scaled.width() <= natural.width() && target.scaled.height() <= natural.height() &&
-            target.scaled != natural) {
+            target.scaled.width() <= natural.width() &&
+            target.scaled.height() <= natural.height() && target.scaled != natural) {
             // The reader scales in the file's own orientation, before turning it upright;
             // libjpeg does most of it while decoding.
             reader.setScaledSize(turned ? target.scaled.transposed() : target.scaled);

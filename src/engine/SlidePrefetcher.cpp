@@ -34,9 +34,8 @@ std::optional<PictureLoader::Result> SlidePrefetcher::take(const QString &path,
     std::optional<Ready> ready;
     {
         std::unique_lock lock(mMutex);
-        mDone.wait(lock, [&] {
-            return !(mWorking && mWorking->path == path && mWorking->view == view);
-        });
+        mDone.wait(lock,
+                   [&] { return !(mWorking && mWorking->path == path && mWorking->view == view); });
         if (mReady && mReady->job.path == path && mReady->job.view == view)
             ready = std::move(mReady);
         mReady.reset();
@@ -52,6 +51,12 @@ void SlidePrefetcher::clear()
     ++mSerial; // what is being decoded now is dropped when it ends
     mPending.reset();
     mReady.reset();
+}
+
+bool SlidePrefetcher::isBusy() const
+{
+    std::lock_guard lock(mMutex);
+    return mPending || mWorking;
 }
 
 bool SlidePrefetcher::isEmpty() const

@@ -40,6 +40,8 @@ public:
     /** Forgets every request and ready picture (the list changed, the show ended). */
     void clear();
 
+    /** Whether a picture is asked for or being decoded. */
+    bool isBusy() const;
     /** Whether nothing is asked for, being decoded or ready (for tests). */
     bool isEmpty() const;
     /** Whether the picture of `path` is decoded and waiting (for tests). */

@@ -36,8 +36,8 @@ Forward forward(qint64 &position, const List &list, bool random, bool repeat, Pi
     }
 }
 
-qint64 peekForward(qint64 position, const List &list, bool random, bool repeat,
-                   PickHistory history, UniformRandom generator)
+qint64 peekForward(qint64 position, const List &list, bool random, bool repeat, PickHistory history,
+                   UniformRandom generator)
 {
     const Forward step = forward(position, list, random, repeat, history, generator);
     return step.outcome == Outcome::Show ? step.index : -1;
