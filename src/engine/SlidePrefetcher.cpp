@@ -34,8 +34,11 @@ std::optional<PictureLoader::Result> SlidePrefetcher::take(const QString &path,
     std::optional<Ready> ready;
     {
         std::unique_lock lock(mMutex);
-        mDone.wait(lock,
-                   [&] { return !(mWorking && mWorking->path == path && mWorking->view == view); });
+        const auto isFor = [&](const std::optional<Job> &job) {
+            return job && job->path == path && job->view == view;
+        };
+        // Asked for and not ready yet: it comes sooner from the worker than afresh.
+        mDone.wait(lock, [&] { return !isFor(mPending) && !isFor(mWorking); });
         if (mReady && mReady->job.path == path && mReady->job.view == view)
             ready = std::move(mReady);
         mReady.reset();
