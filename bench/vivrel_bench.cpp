@@ -3,6 +3,7 @@
 // and prints the medians and their ratio.
 
 #include "BenchTree.h"
+#include "SlideBench.h"
 
 #include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
@@ -10,6 +11,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -58,11 +61,12 @@ struct ScanOutput
 ScanOutput vivrelScan(const QString &root, double *maxGapMs = nullptr)
 {
     ScanOutput out;
-    DirScanner scanner(fileTypeCodeForIndex(0), [&](const QString &folder, const QStringList &names) {
-        out.folders.push_back(folder);
-        out.names.push_back(names);
-        out.count += names.size();
-    });
+    DirScanner scanner(fileTypeCodeForIndex(0),
+                       [&](const QString &folder, const QStringList &names) {
+                           out.folders.push_back(folder);
+                           out.names.push_back(names);
+                           out.count += names.size();
+                       });
     if (maxGapMs) {
         // The window lets events run from the progress callback; the longest time
         // between two callbacks is the longest the window goes without repainting.
@@ -148,16 +152,33 @@ int scanCommand(const QString &dir)
     return 0;
 }
 
+int slideCommand(const QString &file, const QString &size)
+{
+    const QStringList sides = size.split(u'x');
+    const QSize screen(sides.value(0).toInt(), sides.value(1).toInt());
+    if (screen.isEmpty()) {
+        std::fprintf(stderr, "usage: vivrel_bench slide FILE WxH\n");
+        return 2;
+    }
+    std::printf("seconds=%.6f\n", SlideBench::coldSlideSeconds(file, screen, 7));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    // The main window reads and writes settings: keep the user's own out of reach.
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("VivrelBench"));
     const QStringList args = QCoreApplication::arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("scan"))
         return scanCommand(args[2]);
+    if (args.size() >= 4 && args[1] == QLatin1String("slide"))
+        return slideCommand(args[2], args[3]);
 
     QTemporaryDir dir;
     const int files = args.size() >= 2 ? args[1].toInt() : 200000;
@@ -165,6 +186,17 @@ int main(int argc, char *argv[])
     std::fflush(stdout);
     BenchTree::makeTree(dir.path(), 2000, files > 0 ? files : 200000);
     benchScan(dir.path(), 7);
+
+    const auto add = [](const SlideBench::Ratio &r) {
+        ratios.push_back({r.name, r.value, r.limit});
+    };
+    SlideBench::benchRandom(200000, 5, add);
+
+    std::printf("making three 6000x4000 photos...\n");
+    std::fflush(stdout);
+    QTemporaryDir photoDir;
+    const QStringList photos = SlideBench::makePhotos(photoDir.path(), QSize(6000, 4000), 3);
+    SlideBench::benchSlides(photos, QSize(1920, 1080), 7, add);
 
     bool allWithin = true;
     for (const Ratio &r : ratios) {

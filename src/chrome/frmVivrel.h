@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/PickHistory.h"
+#include "engine/SlidePrefetcher.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
 
@@ -147,6 +148,14 @@ private:
     /** The random draws of the current pass; empty, not missing, before the first start. */
     PickHistory mPickHistory;
     UniformRandom mRandom;
+
+public:
+    // Show speed: the next slide decoded ahead while the current one is on show.
+    SlidePrefetcher mPrefetch;
+
+private:
+    /** Asks for the slide that the next forward step will show to be decoded ahead. */
+    void prefetchNext();
 
 public:
     // Settings, configuration files, start-up and shut-down.

@@ -1,16 +1,35 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
+#include <QString>
 
 /**
- * A loaded picture. `natural` is its upright size in pixels; `image` may hold it
- * decoded at a smaller size when only that much will be seen.
+ * A loaded picture. `natural` is its upright size in pixels. `image` may hold less
+ * than all of it when only that much will be seen: the whole picture decoded at a
+ * smaller size, or the part `part` of it at natural size.
  */
 struct Picture
 {
     QImage image;
     QSize natural;
+    /** The part of the natural picture that `image` holds; empty: all of it. */
+    QRect part;
+    /** Where it was loaded from, so more of it can be decoded when more is shown. */
+    QString source;
 
     bool isNull() const { return image.isNull(); }
+    bool isWhole() const { return part.isEmpty() || part == QRect(QPoint(0, 0), natural); }
+};
+
+/** How much of a picture to decode, decided once its natural size is known. */
+struct DecodeTarget
+{
+    /** The whole picture scaled down to exactly this size (device pixels); invalid: natural. */
+    QSize scaled;
+    /** Else only this part of it at natural size; empty: all of it. */
+    QRect clip;
+
+    bool operator==(const DecodeTarget &) const = default;
 };

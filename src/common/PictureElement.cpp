@@ -1,5 +1,7 @@
 #include "common/PictureElement.h"
 
+#include "common/PictureLoader.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -85,12 +87,19 @@ void PictureElement::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const qreal dpr = devicePixelRatioF();
     if (mStretch) {
-        // Scale once per size, smoothly, at the screen's pixel density.
         const QSize device = (QSizeF(size()) * dpr).toSize();
         if (device.isEmpty())
             return;
+        ensureDetailFor(device);
+        if (mPicture.image.size() == device) {
+            // Decoded at the size it is drawn: nothing left to scale.
+            painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size())), mPicture.image);
+            return;
+        }
+        // Scale once per size, smoothly, at the screen's pixel density.
         if (mScaled.size() != device) {
-            mScaled = mPicture.image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            mScaled =
+                mPicture.image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             mScaled.setDevicePixelRatio(dpr);
         }
         painter.drawImage(QPointF(0, 0), mScaled);
@@ -99,7 +108,32 @@ void PictureElement::paintEvent(QPaintEvent *)
     // Natural size: one picture pixel to one logical unit, cut at the element's edges.
     // On a high-density screen that is still a scale, so keep it smooth.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(mPicture.natural)), mPicture.image);
+    const QRect part = mPicture.isWhole() ? QRect(QPoint(0, 0), mPicture.natural) : mPicture.part;
+    painter.drawImage(QRectF(part), mPicture.image);
+}
+
+void PictureElement::ensureDetailFor(QSize device)
+{
+    // A picture decoded for a smaller view, or only in part, is decoded again for this
+    // one (the element was stretched or grew without a new picture being assigned).
+    const QSize have = mPicture.image.size();
+    const QSize natural = mPicture.natural;
+    const bool partial = !mPicture.isWhole();
+    const bool coarse = (have.width() < device.width() && have.width() < natural.width()) ||
+                        (have.height() < device.height() && have.height() < natural.height());
+    if ((!partial && !coarse) || mPicture.source.isEmpty())
+        return;
+    PictureLoader::Result again = PictureLoader::load(mPicture.source, [device](QSize) {
+        DecodeTarget target;
+        target.scaled = device;
+        return target;
+    });
+    if (again.ok() && again.picture.natural == natural) {
+        mPicture = std::move(again.picture);
+        mScaled = QImage();
+    } else {
+        mPicture.source.clear(); // gone or changed: draw what there is, and stop trying
+    }
 }
 
 void PictureElement::mousePressEvent(QMouseEvent *event)

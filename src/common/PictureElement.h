@@ -46,6 +46,7 @@ protected:
 
 private:
     void applyGeometry();
+    void ensureDetailFor(QSize device);
 
     Picture mPicture;
     bool mStretch = false;

@@ -51,6 +51,15 @@ QByteArray sniffFormat(const QByteArray &head)
 
 Result load(const QString &path, QSize shownSize)
 {
+    return load(path, [shownSize](QSize natural) {
+        DecodeTarget target;
+        target.scaled = decodeSizeFor(natural, shownSize);
+        return target;
+    });
+}
+
+Result load(const QString &path, const Want &want)
+{
     QFile file;
     QString error;
     if (!RegularFile::openForReading(path, file, &error))
@@ -60,7 +69,9 @@ Result load(const QString &path, QSize shownSize)
     if (format.isEmpty())
         return failure(kInvalid);
 
-    QImageReader::setAllocationLimit(allocationLimitMB);
+    // Set once: the limit is process-wide and loads may run on two threads.
+    static const bool limited = (QImageReader::setAllocationLimit(allocationLimitMB), true);
+    Q_UNUSED(limited);
     QImageReader reader(&file, format);
     reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(true);
@@ -74,20 +85,36 @@ Result load(const QString &path, QSize shownSize)
             (format == "jpeg" ? maxPixels : maxFullDecodePixels))
         return failure(QStringLiteral("Picture too large"));
 
-    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QImageIOHandler::Transformations turn = reader.transformation();
+    const bool turned = turn & QImageIOHandler::TransformationRotate90;
     const QSize natural = turned ? stored.transposed() : stored;
+    const QRect whole(QPoint(0, 0), natural);
 
-    if (format == "jpeg") {
-        // The reader scales in the file's own orientation, before turning it upright.
-        const QSize decode = decodeSizeFor(natural, shownSize);
-        if (decode.isValid())
-            reader.setScaledSize(turned ? decode.transposed() : decode);
+    QRect part;
+    if (format == "jpeg" && want) {
+        const DecodeTarget target = want(natural);
+        if (target.scaled.isValid() && !target.scaled.isEmpty() &&
+            target.scaled.width() <= natural.width() &&
+            target.scaled.height() <= natural.height() && target.scaled != natural) {
+            // The reader scales in the file's own orientation, before turning it upright;
+            // libjpeg does most of it while decoding.
+            reader.setScaledSize(turned ? target.scaled.transposed() : target.scaled);
+        } else if (!target.clip.isEmpty() && turn == QImageIOHandler::TransformationNone) {
+            // Rows below the part are never decoded.
+            part = target.clip.intersected(whole);
+            if (part == whole)
+                part = QRect();
+            else if (!part.isEmpty())
+                reader.setClipRect(part);
+        }
     }
 
     Result result;
     if (!reader.read(&result.picture.image) || result.picture.image.isNull())
         return failure(kInvalid);
     result.picture.natural = natural;
+    result.picture.part = part;
+    result.picture.source = path;
     return result;
 }
 

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 /**
  * Loads the pictures the program shows: JPEG, BMP and GIF, told apart by their first
  * bytes whatever the name says. Only regular files are opened. The EXIF orientation
@@ -40,6 +42,16 @@ inline constexpr int allocationLimitMB = 1024;
  * directions; `Picture::natural` stays the full upright size either way.
  */
 Result load(const QString &path, QSize shownSize = QSize());
+
+/** Decides, from a picture's natural (upright) size, how much of it to decode. */
+using Want = std::function<DecodeTarget(QSize natural)>;
+
+/**
+ * Loads `path` decoding only what `want` asks for: a JPEG scaled down while it is
+ * decoded, or only the part that will be seen. Other formats, and turned pictures
+ * asked for a part, are decoded whole. Safe to call from any thread.
+ */
+Result load(const QString &path, const Want &want);
 
 /** "jpeg", "bmp" or "gif" for a file that starts with `head`; empty for anything else. */
 QByteArray sniffFormat(const QByteArray &head);

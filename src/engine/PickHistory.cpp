@@ -6,9 +6,10 @@ void PickHistory::reset()
 {
     mDraws.clear();
     mCovered = 0;
+    std::fill(mDrawn.begin(), mDrawn.end(), 0u);
     if (++mGeneration == 0) {
         // The stamps wrapped round: start them afresh.
-        std::fill(mStamp.begin(), mStamp.end(), 0u);
+        std::fill(mSlots.begin(), mSlots.end(), Slot());
         mGeneration = 1;
     }
 }
@@ -23,15 +24,16 @@ qint64 PickHistory::entry(qint64 k) const
 std::uint32_t &PickHistory::countOf(qint64 index)
 {
     const auto i = std::size_t(index);
-    if (i >= mCount.size()) {
-        mCount.resize(i + 1, 0);
-        mStamp.resize(i + 1, 0);
+    if (i >= mSlots.size()) {
+        mSlots.resize(i + 1);
+        mDrawn.resize(i / 64 + 1, 0u);
     }
-    if (mStamp[i] != mGeneration) {
-        mStamp[i] = mGeneration;
-        mCount[i] = 0;
+    Slot &slot = mSlots[i];
+    if (slot.stamp != mGeneration) {
+        slot.stamp = mGeneration;
+        slot.count = 0;
     }
-    return mCount[i];
+    return slot.count;
 }
 
 void PickHistory::adjust(qint64 index, int delta)
@@ -40,6 +42,12 @@ void PickHistory::adjust(qint64 index, int delta)
         return;
     std::uint32_t &count = countOf(index);
     count = std::uint32_t(qint64(count) + delta);
+    const auto i = std::size_t(index);
+    const std::uint64_t bit = std::uint64_t(1) << (i % 64);
+    if (count > 0)
+        mDrawn[i / 64] |= bit;
+    else
+        mDrawn[i / 64] &= ~bit;
 }
 
 void PickHistory::moveTo(qint64 position)
@@ -51,7 +59,7 @@ void PickHistory::moveTo(qint64 position)
         adjust(entry(--mCovered), -1);
 }
 
-bool PickHistory::isDrawnBelow(qint64 index, qint64 position)
+bool PickHistory::isDrawnBelowMoving(qint64 index, qint64 position)
 {
     if (index < 0)
         return false;

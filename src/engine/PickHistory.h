@@ -24,12 +24,21 @@ public:
     qint64 entry(qint64 k) const;
 
     /** Whether `index` stands in an entry below `position`. */
-    bool isDrawnBelow(qint64 index, qint64 position);
+    bool isDrawnBelow(qint64 index, qint64 position)
+    {
+        // A random pass asks this millions of times at one position: keep it inline,
+        // answered from one bit per index, which stays in the processor's cache.
+        const auto i = std::size_t(index);
+        if (position == mCovered && index >= 0 && i / 64 < mDrawn.size())
+            return (mDrawn[i / 64] >> (i % 64)) & 1u;
+        return isDrawnBelowMoving(index, position);
+    }
 
     /** Writes draw number `position`, growing the history as needed. */
     void record(qint64 position, qint64 index);
 
 private:
+    bool isDrawnBelowMoving(qint64 index, qint64 position);
     void moveTo(qint64 position);
     void adjust(qint64 index, int delta);
     std::uint32_t &countOf(qint64 index);
@@ -37,8 +46,14 @@ private:
     std::vector<qint64> mDraws;
     // Per list index: how often it stands below mCovered, valid while its stamp is
     // the current generation, so a reset costs nothing per index.
-    std::vector<std::uint32_t> mCount;
-    std::vector<std::uint32_t> mStamp;
+    struct Slot
+    {
+        std::uint32_t stamp = 0;
+        std::uint32_t count = 0;
+    };
+    std::vector<Slot> mSlots;
+    // Bit i: index i is drawn below mCovered (its count is above zero).
+    std::vector<std::uint64_t> mDrawn;
     std::uint32_t mGeneration = 1;
     qint64 mCovered = 0;
 };

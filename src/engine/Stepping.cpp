@@ -36,6 +36,13 @@ Forward forward(qint64 &position, const List &list, bool random, bool repeat, Pi
     }
 }
 
+qint64 peekForward(qint64 position, const List &list, bool random, bool repeat, PickHistory history,
+                   UniformRandom generator)
+{
+    const Forward step = forward(position, list, random, repeat, history, generator);
+    return step.outcome == Outcome::Show ? step.index : -1;
+}
+
 qint64 back(qint64 &position, const List &list)
 {
     for (qint64 i = std::min(position, list.count) - 1; i >= 0; --i) {

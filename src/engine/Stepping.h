@@ -43,6 +43,13 @@ Forward forward(qint64 &position, const List &list, bool random, bool repeat, Pi
                 UniformRandom &generator);
 
 /**
+ * The index the next forward step would show, -1 when it would show nothing. Worked
+ * out on copies of the history and the generator, so the real sequence is untouched.
+ */
+qint64 peekForward(qint64 position, const List &list, bool random, bool repeat, PickHistory history,
+                   UniformRandom generator);
+
+/**
  * One step back: the nearest selected item below `position`, which becomes the
  * position; -1 (position unchanged) when there is none.
  */

@@ -100,11 +100,24 @@ void frmVivrel::Timer1_Timer()
         break;
     case Stepping::Outcome::Ended:
         Timer1->setEnabled(false);
-        break;
+        mPrefetch.clear();
+        return;
     case Stepping::Outcome::Wrapped:
     case Stepping::Outcome::Nothing:
         break;
     }
+    prefetchNext();
+}
+
+void frmVivrel::prefetchNext()
+{
+    // Only the viewer decodes ahead; the pane's pictures are small anyway.
+    if (chkFullScreen->value() != 1)
+        return;
+    const qint64 next = Stepping::peekForward(mFileNum, showList(), chkRandom->value() == 1,
+                                              chkRepeat->value() == 1, mPickHistory, mRandom);
+    if (next >= 0)
+        mPrefetch.request(mFileList->fullPath(next), viewer().view());
 }
 
 void frmVivrel::showSlide(qsizetype index)
@@ -135,7 +148,9 @@ void frmVivrel::DoPrevious()
 
 void frmVivrel::DoLoadFullScreen()
 {
-    viewer().placePicture(lblFileName->text());
+    const QString path = lblFileName->text();
+    frmPreview &shown = viewer();
+    shown.placePicture(path, mPrefetch.take(path, shown.view()));
 }
 
 QString frmVivrel::loadPreviewPane(const QString &path)
@@ -207,6 +222,10 @@ void frmVivrel::File1_KeyDown(int keyCode, Qt::KeyboardModifiers)
 void frmVivrel::connectShow()
 {
     connect(Timer1, &IntervalTimer::timeout, this, &frmVivrel::Timer1_Timer);
+    // A picture decoded ahead for the old list is not shown from the new one.
+    connect(mFileList, &QAbstractItemModel::modelReset, this, [this] { mPrefetch.clear(); });
+    connect(mFileList, &QAbstractItemModel::rowsInserted, this, [this] { mPrefetch.clear(); });
+    connect(mFileList, &QAbstractItemModel::rowsRemoved, this, [this] { mPrefetch.clear(); });
     connect(cmdStart, &QToolButton::clicked, this, &frmVivrel::cmdStart_Click);
     connect(cmdResume, &QToolButton::clicked, this, &frmVivrel::cmdResume_Click);
 

@@ -1,5 +1,6 @@
 #include "viewer/Fitting.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -76,6 +77,45 @@ Placement place(const Input &in)
     assign(p.left, toFloat(double(W) / 2.0 - double(p.width) / 2.0));
     assign(p.top, toFloat(double(H) / 2.0 - double(p.height) / 2.0));
     return p;
+}
+
+Input inputFor(const View &view, QSize natural)
+{
+    Input in;
+    in.windowWidth = view.windowWidth;
+    in.windowHeight = view.windowHeight;
+    // Not stretched, assigning the picture gives the element its natural size.
+    in.width = view.stretchChecked ? view.width : float(natural.width());
+    in.height = view.stretchChecked ? view.height : float(natural.height());
+    in.naturalWidth = float(natural.width());
+    in.naturalHeight = float(natural.height());
+    in.left = view.left;
+    in.top = view.top;
+    in.stretchChecked = view.stretchChecked;
+    in.retainShapeChecked = view.retainShapeChecked;
+    return in;
+}
+
+DecodeTarget decodeTarget(const View &view, QSize natural)
+{
+    const Placement p = place(inputFor(view, natural));
+    // The element sits at whole pixels, as it rounds its own geometry.
+    const auto whole = [](float v) {
+        if (!std::isfinite(v))
+            return 0;
+        return std::max(0, int(std::lround(std::clamp(v, -1.0e7f, 1.0e7f))));
+    };
+    DecodeTarget target;
+    if (p.stretch) {
+        target.scaled = (QSizeF(whole(p.width), whole(p.height)) * view.devicePixelRatio).toSize();
+        return target;
+    }
+    // Drawn from its top-left corner and cut at the element's edges; a pixel to spare
+    // for the rounding of a high-density screen.
+    const int w = std::min(natural.width(), whole(p.width) + 1);
+    const int h = std::min(natural.height(), whole(p.height) + 1);
+    target.clip = QRect(0, 0, w, h);
+    return target;
 }
 
 } // namespace Fitting

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "common/Picture.h"
+
+#include <QSize>
+
 /**
  * Where the viewer puts a slide: the clamps, the keep-proportions fit and the
  * centring that follow loading a picture into the viewer's picture element. Plain
@@ -35,5 +39,31 @@ struct Placement
 
 /** The element's place, size and mode after fitting. */
 Placement place(const Input &in);
+
+/** The viewer and its element as a slide finds them, before the picture is assigned. */
+struct View
+{
+    float windowWidth = 0;
+    float windowHeight = 0;
+    double devicePixelRatio = 1;
+    float width = 0; ///< the element's size and place
+    float height = 0;
+    float left = 0;
+    float top = 0;
+    bool stretchChecked = false;
+    bool retainShapeChecked = false;
+
+    bool operator==(const View &) const = default;
+};
+
+/** The fitting input for a picture of `natural` size assigned in `view`. */
+Input inputFor(const View &view, QSize natural);
+
+/**
+ * How much of a picture of `natural` size is seen once it is placed in `view`:
+ * stretched, the element's size in device pixels; at natural size, the part of the
+ * picture inside the element.
+ */
+DecodeTarget decodeTarget(const View &view, QSize natural);
 
 } // namespace Fitting

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "common/PictureLoader.h"
+#include "viewer/Fitting.h"
+
 #include <QWidget>
+
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -60,8 +65,13 @@ public:
     // Showing slides, keys, mouse and the show's menu entries.
     /** Shows the window over the whole screen, in front. */
     void showViewer();
-    /** Loads `path` into the picture element and places it as the menu's options say. */
-    void placePicture(const QString &path);
+    /**
+     * Loads `path` into the picture element and places it as the menu's options say;
+     * `ready` is that file already loaded for the current view (decoded ahead).
+     */
+    void placePicture(const QString &path, std::optional<PictureLoader::Result> ready = {});
+    /** The window and the element as they stand, for working out what a slide needs. */
+    Fitting::View view() const;
     void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     void Form_MouseDown(Qt::MouseButton button, QPoint globalPos);
     void imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos);

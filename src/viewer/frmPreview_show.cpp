@@ -39,16 +39,34 @@ void frmPreview::showViewer()
     activateWindow();
 }
 
-void frmPreview::placePicture(const QString &path)
+Fitting::View frmPreview::view() const
+{
+    Fitting::View v;
+    v.windowWidth = windowWidth();
+    v.windowHeight = windowHeight();
+    v.devicePixelRatio = devicePixelRatioF();
+    v.width = imgPreview->width();
+    v.height = imgPreview->height();
+    v.left = imgPreview->left();
+    v.top = imgPreview->top();
+    v.stretchChecked = mnuStretch->isChecked();
+    v.retainShapeChecked = mnuRetainShape->isChecked();
+    return v;
+}
+
+void frmPreview::placePicture(const QString &path, std::optional<PictureLoader::Result> ready)
 {
     imgPreview->setVisible(false);
     const bool stretch = mnuStretch->isChecked();
     imgPreview->setStretch(stretch);
 
-    // Stretched, nothing larger than the window is ever seen: decode no more than that.
-    const QSize shown =
-        stretch ? (QSizeF(windowWidth(), windowHeight()) * devicePixelRatioF()).toSize() : QSize();
-    PictureLoader::Result loaded = PictureLoader::load(path, shown);
+    // Decode no more than will be seen, worked out from the picture's natural size the
+    // same way it is placed below.
+    const Fitting::View before = view();
+    PictureLoader::Result loaded =
+        ready ? std::move(*ready) : PictureLoader::load(path, [before](QSize natural) {
+            return Fitting::decodeTarget(before, natural);
+        });
     if (loaded.ok())
         imgPreview->setPicture(std::move(loaded.picture));
     // A picture that does not load leaves the previous one, fitted and centred again.

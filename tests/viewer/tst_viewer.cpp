@@ -266,7 +266,7 @@ private slots:
         QCOMPARE(s.shows(), 0); // nothing else happened
     }
 
-    void stretchedPicturesDecodeNoLargerThanTheWindow()
+    void stretchedPicturesDecodeAtTheSizeTheyAreDrawn()
     {
         Viewer s;
         frmPreview &v = s.v();
@@ -277,12 +277,35 @@ private slots:
         s.w.lblFileName->setText(big);
         s.w.DoLoadFullScreen();
         QCOMPARE(v.imgPreview->picture().natural, QSize(4000, 3000));
-        const QSize device =
-            (QSizeF(v.windowWidth(), v.windowHeight()) * v.devicePixelRatioF()).toSize();
+        const QSize device = v.imgPreview->size() * v.devicePixelRatioF();
         QVERIFY(v.imgPreview->picture().image.width() < 4000);
-        // ... yet enough to cover the window both ways, so nothing is drawn blown up.
-        QVERIFY(v.imgPreview->picture().image.width() >= std::min(device.width(), 4000));
-        QVERIFY(v.imgPreview->picture().image.height() >= std::min(device.height(), 3000));
+        // Exactly the element's pixels: nothing drawn blown up, nothing left to scale.
+        QCOMPARE(v.imgPreview->picture().image.size(), device);
+    }
+
+    void picturesAtNaturalSizeDecodeOnlyWhatTheWindowShows()
+    {
+        Viewer s;
+        frmPreview &v = s.v();
+        const QString big = s.dir.path() + QStringLiteral("/big.jpg");
+        writePicture(big, 4000, 3000, "jpg");
+        s.w.lblFileName->setText(big);
+        s.w.DoLoadFullScreen();
+        const PictureElement *e = v.imgPreview;
+        QCOMPARE(e->picture().natural, QSize(4000, 3000));
+        // Cut to the window and centred as before; only the part inside is decoded.
+        QCOMPARE(e->width(), v.windowWidth());
+        QCOMPARE(e->height(), v.windowHeight());
+        QVERIFY(e->picture().image.width() < 4000);
+        QVERIFY(e->picture().image.width() >= int(v.windowWidth()));
+        QVERIFY(e->picture().image.height() >= int(v.windowHeight()));
+        QCOMPARE(e->picture().part.topLeft(), QPoint(0, 0));
+
+        // Stretched afterwards without a new load: the whole picture is decoded again.
+        v.mnuStretch_Click();
+        v.imgPreview->grab();
+        QVERIFY(e->picture().isWhole());
+        QCOMPARE(e->picture().image.size(), e->size() * e->devicePixelRatioF());
     }
 };
 

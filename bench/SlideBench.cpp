@@ -1,0 +1,326 @@
+#include "SlideBench.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/PictureElement.h"
+#include "common/TriCheckBox.h"
+#include "engine/PickHistory.h"
+#include "engine/Stepping.h"
+#include "engine/UniformRandom.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QColor>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <jpeglib.h>
+
+namespace SlideBench {
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+double seconds(const std::function<void()> &work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+long long residentBytes()
+{
+    malloc_trim(0);
+    long long pages = 0;
+    long long resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%lld %lld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+/** libjpeg-turbo's own full decode of `path` into `buffer`, which is reused. */
+void libjpegDecode(const QByteArray &path, std::vector<unsigned char> &buffer)
+{
+    FILE *f = std::fopen(path.constData(), "rb");
+    if (!f)
+        return;
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, f);
+    jpeg_read_header(&info, TRUE);
+    jpeg_start_decompress(&info);
+    const size_t stride = size_t(info.output_width) * size_t(info.output_components);
+    if (buffer.size() < stride * info.output_height)
+        buffer.resize(stride * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = buffer.data() + stride * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(f);
+}
+
+/** A main window whose list holds `photos`, all selected, showing in a viewer of `screen`. */
+struct ShowRig
+{
+    ShowRig(const QStringList &photos, QSize screen)
+    {
+        const QString folder = QFileInfo(photos.first()).absolutePath() + u'/';
+        QStringList names;
+        for (const QString &p : photos)
+            names << QFileInfo(p).fileName();
+        w.fileList()->appendFolder(folder, names);
+        w.File1->selectAllItems();
+        w.chkFullScreen->setValue(1);
+        frmPreview &v = w.viewer();
+        // Offscreen there is no real screen: the viewer gets the asked-for size.
+        v.setGeometry(0, 0, screen.width(), screen.height());
+        v.show();
+        // Paints only reach a window the platform has exposed.
+        for (int i = 0; i < 1000 && !(v.windowHandle() && v.windowHandle()->isExposed()); ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents();
+        v.repaint();
+    }
+
+    void setFit(bool stretch)
+    {
+        frmPreview &v = w.viewer();
+        v.mnuStretch->setChecked(stretch);
+        v.mnuRetainShape->setChecked(stretch);
+        v.mnuRetainShape->setEnabled(stretch);
+        if (stretch)
+            v.DoStretch();
+    }
+
+    /** Waits until nothing is being decoded ahead. */
+    void settle()
+    {
+        while (w.mPrefetch.isBusy())
+            QThread::msleep(1);
+    }
+
+    /** One forward step that lands on item `index`, until it is drawn. */
+    void stepTo(int index)
+    {
+        w.mFileNum = index;
+        w.Timer1_Timer();
+        w.viewer().repaint();
+    }
+
+    frmVivrel w;
+};
+
+} // namespace
+
+void benchRandom(int items, int rounds, const Report &report)
+{
+    FileList list;
+    FileListView view(&list);
+    QStringList names;
+    for (int i = 0; i < 100; ++i)
+        names << QStringLiteral("IMG_%1.jpg").arg(i);
+    list.beginBatch();
+    for (int f = 0; f < items / 100; ++f)
+        list.appendFolder(QStringLiteral("/photos/f%1/").arg(f), names);
+    list.endBatch();
+    view.selectAllItems();
+    // The show reads the selection from the list view, step by step.
+    const Stepping::List showList{list.count(), [&view](qint64 i) { return view.isSelected(i); }};
+
+    const auto pass = [&](bool random) {
+        qint64 position = 0;
+        PickHistory history;
+        UniformRandom generator;
+        qint64 shown = 0;
+        for (;;) {
+            const Stepping::Forward step =
+                Stepping::forward(position, showList, random, false, history, generator);
+            if (step.outcome == Stepping::Outcome::Ended)
+                break;
+            shown += step.outcome == Stepping::Outcome::Show;
+        }
+        return shown;
+    };
+    std::vector<double> ordered;
+    std::vector<double> shuffled;
+    for (int r = 0; r < rounds; ++r) {
+        ordered.push_back(seconds([&] { pass(false); }));
+        shuffled.push_back(seconds([&] { pass(true); }));
+    }
+    std::printf("%-14s random pass %.4f s, sequential pass %.4f s (%lld items)\n", "random",
+                median(shuffled), median(ordered), static_cast<long long>(list.count()));
+    report({QStringLiteral("random"), median(shuffled) / median(ordered), 3.0});
+}
+
+QStringList makePhotos(const QString &dir, QSize size, int count)
+{
+    QStringList paths;
+    for (int n = 0; n < count; ++n) {
+        QImage image(size, QImage::Format_RGB32);
+        // Gradients, shapes and grain, so the decoder has a photo's amount of detail.
+        quint32 seed = 0x9e3779b9u * quint32(n + 1);
+        for (int y = 0; y < size.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < size.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                const int grain = int(seed >> 27) - 16;
+                const int r = (x * 255 / size.width() + grain + n * 40) & 255;
+                const int g = (y * 255 / size.height() + grain) & 255;
+                const int b = ((x ^ y) >> 4 & 127) + 64 + grain;
+                line[x] = qRgb(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
+            }
+        }
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        for (int i = 0; i < 60; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            painter.setBrush(QColor::fromHsv(int(seed % 360), 160, 200, 120));
+            painter.drawEllipse(QPoint(int(seed % quint32(size.width())),
+                                       int((seed >> 8) % quint32(size.height()))),
+                                200 + int(seed % 700), 150 + int((seed >> 4) % 600));
+        }
+        painter.end();
+        const QString path = QStringLiteral("%1/photo%2.jpg").arg(dir).arg(n);
+        image.save(path, "JPEG", 90);
+        paths << path;
+    }
+    return paths;
+}
+
+double coldSlideSeconds(const QString &photo, QSize screen, int rounds)
+{
+    // Two names for the same file, so every step lands on a new slide.
+    QTemporaryDir dir;
+    const QString target = QFileInfo(photo).absoluteFilePath();
+    const QString a = dir.path() + QStringLiteral("/a.jpg");
+    const QString b = dir.path() + QStringLiteral("/b.jpg");
+    QFile::link(target, a);
+    QFile::link(target, b);
+    ShowRig rig({a, b}, screen);
+    rig.setFit(true);
+    std::vector<double> times;
+    for (int r = 0; r < rounds; ++r) {
+        rig.settle();
+        rig.w.mPrefetch.clear();
+        times.push_back(seconds([&] { rig.stepTo(r % 2); }));
+    }
+    rig.settle();
+    return median(times);
+}
+
+void benchSlides(const QStringList &photos, QSize screen, int rounds, const Report &report)
+{
+    const int n = int(photos.size());
+    {
+        ShowRig rig(photos, screen);
+        const QByteArray first = QFile::encodeName(photos.first());
+        std::vector<unsigned char> buffer;
+        libjpegDecode(first, buffer); // warm the file cache and the buffer
+
+        struct Mode
+        {
+            const char *name;
+            bool stretch;
+        };
+        const Mode modes[] = {{"fit", true}, {"natural", false}};
+        for (const Mode &mode : modes) {
+            rig.setFit(mode.stretch);
+            rig.w.chkRandom->setValue(0);
+            std::vector<double> reference;
+            std::vector<double> cold;
+            std::vector<double> warm;
+            for (int r = 0; r < rounds; ++r) {
+                reference.push_back(seconds([&] { libjpegDecode(first, buffer); }));
+                // Cold: nothing decoded ahead.
+                rig.settle();
+                rig.w.mPrefetch.clear();
+                cold.push_back(seconds([&] { rig.stepTo(r % (n - 1)); }));
+                // Warm: the step just taken asked for the next slide; let it get ready, as
+                // it does during a slide's interval, then step to it.
+                rig.settle();
+                warm.push_back(seconds([&] {
+                    rig.w.Timer1_Timer();
+                    rig.w.viewer().repaint();
+                }));
+            }
+            const double ref = median(reference);
+            std::printf("%-14s %s: cold %.4f s, warm %.4f s, libjpeg full decode %.4f s\n", "slide",
+                        mode.name, median(cold), median(warm), ref);
+            report({QStringLiteral("slide-cold-%1").arg(QLatin1String(mode.name)),
+                    median(cold) / ref, 1.15});
+            report({QStringLiteral("slide-warm-%1").arg(QLatin1String(mode.name)),
+                    median(warm) / median(cold), 0.1});
+        }
+
+        // Warm in random order: the next draw is worked out ahead without disturbing it.
+        {
+            rig.setFit(true);
+            rig.w.chkRandom->setValue(1);
+            rig.w.chkRepeat->setValue(1);
+            rig.w.mFileNum = 0;
+            std::vector<double> warm;
+            while (int(warm.size()) < rounds) {
+                rig.settle();
+                const qint64 before = rig.w.mFileNum;
+                const double t = seconds([&] {
+                    rig.w.Timer1_Timer();
+                    rig.w.viewer().repaint();
+                });
+                if (rig.w.mFileNum > before) // a wrap shows nothing: not a slide
+                    warm.push_back(t);
+            }
+            std::printf("%-14s random order: warm %.4f s\n", "slide", median(warm));
+            rig.w.chkRandom->setValue(0);
+            rig.w.chkRepeat->setValue(0);
+            rig.settle();
+        }
+    }
+
+    // Memory: a show of these pictures against the idle window with nothing shown.
+    {
+        ShowRig idleRig(photos, screen);
+        idleRig.settle();
+        const long long idle = residentBytes();
+        long long most = idle;
+        for (int r = 0; r < 2 * n + 2; ++r) {
+            idleRig.setFit(r % 4 < 2);
+            idleRig.stepTo(r % n);
+            most = std::max(most, residentBytes());
+            idleRig.settle();
+            most = std::max(most, residentBytes());
+        }
+        const double frame = double(screen.width()) * screen.height() * 4;
+        std::printf("%-14s %.1f MB above idle (four screen frames: %.1f MB)\n", "memory-show",
+                    (most - idle) / 1e6, 4 * frame / 1e6);
+        report({QStringLiteral("memory-show"), (most - idle) / (4 * frame), 1.0});
+    }
+}
+
+} // namespace SlideBench

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+/** The slide goals: random stepping, cold and warm slides, memory in a show. */
+namespace SlideBench {
+
+struct Ratio
+{
+    QString name;
+    double value;
+    double limit;
+};
+using Report = std::function<void(const Ratio &)>;
+
+/** A random pass over `items` selected items against a sequential pass. */
+void benchRandom(int items, int rounds, const Report &report);
+
+/** Writes `count` photo-like JPEGs of `size` into `dir`; returns their paths. */
+QStringList makePhotos(const QString &dir, QSize size, int count);
+
+/** Cold and warm slides and the memory of a show, over `photos`, in a viewer of `screen`. */
+void benchSlides(const QStringList &photos, QSize screen, int rounds, const Report &report);
+
+/** Seconds for the cold path of one slide (median), stretched with its shape kept. */
+double coldSlideSeconds(const QString &photo, QSize screen, int rounds);
+
+} // namespace SlideBench

@@ -1,0 +1,192 @@
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/PictureElement.h"
+#include "common/TriCheckBox.h"
+#include "engine/PickHistory.h"
+#include "engine/SlidePrefetcher.h"
+#include "engine/Stepping.h"
+#include "engine/UniformRandom.h"
+#include "viewer/frmPreview.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <vector>
+
+using namespace TestTrees;
+
+class TestPrefetch : public QObject
+{
+    Q_OBJECT
+
+    static Fitting::View someView()
+    {
+        Fitting::View view;
+        view.windowWidth = 64;
+        view.windowHeight = 48;
+        view.stretchChecked = true;
+        view.retainShapeChecked = true;
+        return view;
+    }
+
+private slots:
+    void peekedStepIsTheNextStep_data()
+    {
+        QTest::addColumn<bool>("random");
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<int>("every"); // every how manyth item is selected
+        QTest::addColumn<int>("n");
+        QTest::newRow("in order, all") << false << false << 1 << 7;
+        QTest::newRow("in order, gaps, repeat") << false << true << 3 << 10;
+        QTest::newRow("random, all") << true << false << 1 << 50;
+        QTest::newRow("random, gaps, repeat") << true << true << 4 << 50;
+        QTest::newRow("random, one selected, repeat") << true << true << 1000 << 9;
+    }
+
+    void peekedStepIsTheNextStep()
+    {
+        QFETCH(bool, random);
+        QFETCH(bool, repeat);
+        QFETCH(int, every);
+        QFETCH(int, n);
+        const Stepping::List list{n, [every](qint64 i) { return i % every == 0; }};
+        // One show peeks before every step, its twin never does: both must step alike.
+        qint64 position = 0;
+        qint64 twinPosition = 0;
+        PickHistory history;
+        PickHistory twinHistory;
+        UniformRandom generator;
+        UniformRandom twinGenerator;
+        for (int step = 0; step < 3 * n; ++step) {
+            const qint64 peeked =
+                Stepping::peekForward(position, list, random, repeat, history, generator);
+            const Stepping::Forward real =
+                Stepping::forward(position, list, random, repeat, history, generator);
+            const Stepping::Forward twin =
+                Stepping::forward(twinPosition, list, random, repeat, twinHistory, twinGenerator);
+            QCOMPARE(peeked, real.outcome == Stepping::Outcome::Show ? real.index : qint64(-1));
+            QCOMPARE(real.outcome, twin.outcome);
+            QCOMPARE(real.index, twin.index);
+            QCOMPARE(position, twinPosition);
+        }
+    }
+
+    void readyPictureIsHandedOutOnceForItsFileAndView()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/a.jpg");
+        writePicture(path, 200, 100, "jpg");
+        SlidePrefetcher prefetch;
+        prefetch.request(path, someView());
+        QTRY_VERIFY(prefetch.isReady(path));
+
+        Fitting::View other = someView();
+        other.retainShapeChecked = false;
+        QVERIFY(!prefetch.take(path, other)); // another view: decoded for the wrong size
+        QVERIFY(prefetch.isEmpty());
+
+        prefetch.request(path, someView());
+        QTRY_VERIFY(prefetch.isReady(path));
+        QVERIFY(!prefetch.take(dir.path() + QStringLiteral("/b.jpg"), someView()));
+
+        prefetch.request(path, someView());
+        const std::optional<PictureLoader::Result> taken = prefetch.take(path, someView());
+        QVERIFY(taken && taken->ok()); // waits for a decode under way
+        QCOMPARE(taken->picture.natural, QSize(200, 100));
+        QCOMPARE(taken->picture.image.size(), QSize(64, 32));
+        QVERIFY(!prefetch.take(path, someView()));
+    }
+
+    void changedFileIsNotHandedOut_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::newRow("rewritten") << 0;
+        QTest::newRow("replaced by another file") << 1;
+        QTest::newRow("deleted") << 2;
+    }
+
+    void changedFileIsNotHandedOut()
+    {
+        QFETCH(int, change);
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/a.jpg");
+        writePicture(path, 200, 100, "jpg");
+        SlidePrefetcher prefetch;
+        prefetch.request(path, someView());
+        QTRY_VERIFY(prefetch.isReady(path));
+        if (change == 0) {
+            writePicture(path, 120, 100, "jpg");
+        } else if (change == 1) {
+            const QString other = dir.path() + QStringLiteral("/b.jpg");
+            writePicture(other, 200, 100, "jpg");
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::rename(other, path));
+        } else {
+            QVERIFY(QFile::remove(path));
+        }
+        QVERIFY(!prefetch.take(path, someView()));
+    }
+
+    void showDecodesTheNextSlideAheadAndForgetsItWhenTheListChanges()
+    {
+        FakeSeams fake;
+        QTemporaryDir dir;
+        QStringList names;
+        for (int i = 0; i < 3; ++i) {
+            names << QStringLiteral("p%1.jpg").arg(i);
+            writePicture(dir.path() + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
+        }
+        frmVivrel w;
+        w.fileList()->appendFolder(dir.path() + u'/', names);
+        w.File1->selectAllItems();
+        w.chkFullScreen->setValue(1);
+        w.Timer1_Timer();
+        QTRY_VERIFY(w.mPrefetch.isReady(w.fileList()->fullPath(1)));
+
+        // A new list: what was decoded for the old one goes, and the step loads afresh.
+        const QString next = w.fileList()->fullPath(1);
+        writePicture(next, 90, 30, "jpg");
+        w.fileList()->appendFolder(dir.path() + u'/', {QStringLiteral("p0.jpg")});
+        QVERIFY(w.mPrefetch.isEmpty());
+        w.Timer1_Timer();
+        QCOMPARE(w.viewer().imgPreview->picture().natural, QSize(90, 30));
+    }
+
+    void showInRandomOrderUsesThePictureDecodedAhead()
+    {
+        FakeSeams fake;
+        QTemporaryDir dir;
+        QStringList names;
+        for (int i = 0; i < 6; ++i) {
+            names << QStringLiteral("p%1.jpg").arg(i);
+            writePicture(dir.path() + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
+        }
+        frmVivrel w;
+        w.fileList()->appendFolder(dir.path() + u'/', names);
+        w.File1->selectAllItems();
+        w.chkFullScreen->setValue(1);
+        w.chkRandom->setValue(1);
+        w.Timer1_Timer();
+        for (int step = 1; step < names.size(); ++step) {
+            // Whatever was asked for ahead is what the next step shows.
+            QTRY_VERIFY(!w.mPrefetch.isBusy());
+            QString ahead;
+            for (const QString &name : names) {
+                if (w.mPrefetch.isReady(dir.path() + u'/' + name))
+                    ahead = dir.path() + u'/' + name;
+            }
+            QVERIFY(!ahead.isEmpty());
+            w.Timer1_Timer();
+            QCOMPARE(w.lblFileName->text(), ahead);
+        }
+    }
+};
+
+QTEST_MAIN(TestPrefetch)
+#include "tst_prefetch.moc"
