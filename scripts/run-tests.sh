@@ -1,7 +1,22 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test; ends with CTest's summary.
+# With --asan (or VIVREL_ASAN=1) it then builds and runs the whole suite again under
+# the address and undefined-behaviour sanitizers (the asan preset), end-to-end tests
+# left out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+asan=${VIVREL_ASAN:-0}
+args=()
+for arg in "$@"; do
+  if [ "$arg" = "--asan" ]; then asan=1; else args+=("$arg"); fi
+done
+
 "$root/scripts/setup.sh" dev
 cd "$root"
-ctest --preset dev "$@"
+ctest --preset dev "${args[@]}"
+
+if [ "$asan" = "1" ]; then
+  cmake --preset asan >/dev/null
+  cmake --build --preset asan
+  ctest --preset asan -LE e2e "${args[@]}"
+fi

@@ -40,7 +40,9 @@ bool replaceFileContents(const QString &path, const QByteArray &data)
         return false;
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a full disk fails the write; a failed flush of the buffer went
+    // unnoticed and left an empty file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(data) != data.size()) {
         file.cancelWriting();

@@ -73,6 +73,16 @@ Kind classify(int dirFd, const dirent *ent)
     return S_ISREG(st.st_mode) ? Kind::File : Kind::Skip;
 }
 
+bool survivesDecoding(const char *name, size_t len)
+{
+    const QByteArray raw = QByteArray::fromRawData(name, qsizetype(len));
+    for (const char c : raw) {
+        if (uchar(c) >= 0x80)
+            return QFile::encodeName(QFile::decodeName(raw)) == raw;
+    }
+    return true;
+}
+
 } // namespace
 
 DirScanner::Result DirScanner::scan(const QString &path, QString *error)
@@ -80,6 +90,13 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
     QElapsedTimer clock;
     clock.start();
     qsizetype found = 0;
+
+    // The system would stop reading the name at a NUL and walk another folder.
+    if (path.contains(QChar(0))) {
+        if (error)
+            *error = QStringLiteral("Bad folder name");
+        return Result::RootFailed;
+    }
 
     std::deque<QString> queue;
     queue.push_back(Paths::withTrailingSeparator(path));
@@ -120,6 +137,10 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
                 continue;
             const size_t len = std::strlen(ent->d_name);
             if (kind == Kind::File && !acceptsFileName(ent->d_name, len, mCode))
+                continue;
+            // A name whose bytes do not survive the trip through QString could never
+            // be opened by its path later; leave it out rather than list a dead item.
+            if (!survivesDecoding(ent->d_name, len))
                 continue;
             const std::string_view name(ent->d_name, len);
             entries.push_back({naturalKey(name), std::string(name), kind == Kind::Folder});

@@ -15,7 +15,9 @@
  * What is entered and listed: hidden entries (a leading ".") never; a folder only
  * when it is a real folder (never through a link, which also stops link loops);
  * a picture only when it is, or links to, a regular file (no FIFO, socket or device
- * is ever listed, a dangling link is skipped).
+ * is ever listed, a dangling link is skipped). A name that cannot be told to the
+ * file system again after decoding (bytes that are not valid in the file-name
+ * encoding) is left out, file or folder.
  */
 class DirScanner
 {

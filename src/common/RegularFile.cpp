@@ -51,6 +51,11 @@ bool openForReading(const QString &path, QFile &file, QString *error)
         setError(error, QStringLiteral("File not found"));
         return false;
     }
+    // The system would stop reading the name at a NUL and open another file.
+    if (path.contains(QChar(0))) {
+        setError(error, QStringLiteral("Bad file name"));
+        return false;
+    }
 #ifndef Q_OS_WIN
     // Open without blocking (a FIFO would wait for a writer), then check what was
     // opened rather than what the name pointed at a moment before.

@@ -47,7 +47,9 @@ bool writeFileAtomically(const QString &path, const QByteArray &content, QString
         return fail(error, QStringLiteral("a folder of that name is in the way"));
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a full disk shows in the write itself; through the buffer a
+    // failed flush went unnoticed and an empty file replaced the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(error, file.errorString());
     if (file.write(content) != content.size()) {
         const QString reason = file.errorString();

@@ -1,6 +1,7 @@
 #include "config/IniFile.h"
 
 #include "common/Paths.h"
+#include "common/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,13 @@ namespace {
 
 QString decode(QByteArray content)
 {
+    // Some editors save as UTF-16 and mark it; such a file read as bytes finds nothing.
+    if (content.startsWith("\xFF\xFE") || content.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(content.startsWith("\xFF") ? QStringDecoder::Utf16LE
+                                                        : QStringDecoder::Utf16BE,
+                             QStringDecoder::Flag::Stateless);
+        return utf16.decode(QByteArrayView(content).sliced(2));
+    }
     if (content.startsWith("\xEF\xBB\xBF"))
         content.remove(0, 3);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -112,10 +120,8 @@ QString ReadIniValue(const QString &section, const QString &key, const QString &
                      const QString &file)
 {
     // Only a regular file is opened: reading a pipe or a device could block start-up.
-    if (file.isEmpty() || !QFileInfo(file).isFile())
-        return def;
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
+    QFile in;
+    if (!RegularFile::openForReading(file, in, nullptr))
         return def;
     return IniFile::lookup(in.read(IniFile::kMaxReadBytes), section, key, def);
 }

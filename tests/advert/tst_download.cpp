@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,6 +28,33 @@ namespace {
 
 
 const BoundedDownloader::Limits kQuick{1000ms, 3000ms};
+
+/** `data` as a gzip member, so a client that inflated it would get it all back. */
+QByteArray gzipped(const QByteArray &data)
+{
+    // qCompress gives a length, a zlib header, the raw deflate stream and a checksum.
+    const QByteArray zlib = qCompress(data, 9);
+    const QByteArray deflate = zlib.mid(6, zlib.size() - 10);
+    quint32 table[256];
+    for (quint32 n = 0; n < 256; ++n) {
+        quint32 c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    quint32 crc = 0xffffffffu;
+    for (const char b : data)
+        crc = table[(crc ^ uchar(b)) & 0xff] ^ (crc >> 8);
+    crc ^= 0xffffffffu;
+    const auto le32 = [](quint32 v) {
+        QByteArray out;
+        for (int i = 0; i < 4; ++i)
+            out += char((v >> (8 * i)) & 0xff);
+        return out;
+    };
+    return QByteArray::fromHex("1f8b08000000000000ff") + deflate + le32(crc) +
+           le32(quint32(data.size()));
+}
 
 } // namespace
 
@@ -129,6 +157,14 @@ private slots:
             << int(Kind::Undeclared) << 0 << QByteArray(2049, 'x') << false;
         QTest::newRow("exactly the cap") << int(Kind::Ok) << 200 << QByteArray(2048, 'x') << true;
         QTest::newRow("gzip despite identity") << int(Kind::Gzip) << 0 << page << false;
+        QTest::newRow("gzip bomb")
+            << int(Kind::Gzip) << 0 << gzipped(QByteArray(20 * 1024 * 1024, '\0')) << false;
+        QTest::newRow("50 MB page, declared")
+            << int(Kind::Ok) << 200 << QByteArray(50 * 1024 * 1024, 'x') << false;
+        QTest::newRow("50 MB page, undeclared")
+            << int(Kind::Undeclared) << 0 << QByteArray(50 * 1024 * 1024, 'x') << false;
+        QTest::newRow("403 error page") << int(Kind::Ok) << 403 << page << false;
+        QTest::newRow("301 without a place") << int(Kind::Ok) << 301 << page << false;
     }
 
     void replies()
@@ -186,6 +222,27 @@ private slots:
         BoundedDownloader downloader(kQuick);
         QCOMPARE(downloader.DownloadUrlToFile(QUrl(server.url("/file")), local, 2048), replaced);
         QCOMPARE(readAll(local), replaced ? QByteArray("moved here") : QByteArray("earlier"));
+    }
+
+    void refusedConnection()
+    {
+        // A port that was just free: nothing listens there any more.
+        quint16 port = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            port = probe.serverPort();
+        }
+        QTemporaryDir dir;
+        const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
+        write(local, "earlier");
+        BoundedDownloader downloader(kQuick);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!downloader.DownloadUrlToFile(
+            QUrl(QStringLiteral("http://127.0.0.1:%1/file").arg(port)), local, 2048));
+        QVERIFY(clock.elapsed() < 10000);
+        QCOMPARE(contents(local), QByteArray("earlier"));
     }
 
     void onlyWebAddresses()

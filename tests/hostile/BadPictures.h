@@ -1,0 +1,214 @@
+#pragma once
+
+// A folder of broken, lying and hostile picture files, made on the spot (nothing is
+// downloaded). Used by the tests and by scripts/make-bad-pictures.sh.
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QList>
+#include <QRandomGenerator>
+#include <QSize>
+#include <QString>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace BadPictures {
+
+/** What a show should make of a file. */
+enum class Expect {
+    Shows,   ///< decodes (perhaps only in part) to a picture of `natural` size
+    Invalid, ///< refused: the previous picture stays
+    Either,  ///< the decoder may take it or not; it must only not harm the show
+};
+
+struct Item
+{
+    QString name;
+    Expect expect;
+    QSize natural;
+    /** False for entries the folder scan must leave out (FIFO, device, dangling link). */
+    bool listed = true;
+};
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+/** A JPEG of `size` with enough detail that cutting it leaves a visible part. */
+inline QByteArray jpeg(QSize size, bool progressive)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator noise(7);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qRgb(x * 255 / size.width(), y * 255 / size.height(), noise.bounded(256));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
+}
+
+/** Sets the height and width of the first frame header of a JPEG. */
+inline QByteArray withJpegSize(QByteArray bytes, int width, int height)
+{
+    for (qsizetype i = 2; i + 9 < bytes.size(); ++i) {
+        const uchar marker = uchar(bytes[i + 1]);
+        if (uchar(bytes[i]) == 0xff && (marker == 0xc0 || marker == 0xc2)) {
+            bytes[i + 5] = char(height >> 8);
+            bytes[i + 6] = char(height & 0xff);
+            bytes[i + 7] = char(width >> 8);
+            bytes[i + 8] = char(width & 0xff);
+            break;
+        }
+    }
+    return bytes;
+}
+
+inline QByteArray le16(int v)
+{
+    return QByteArray(1, char(v & 0xff)) + char((v >> 8) & 0xff);
+}
+
+inline QByteArray le32(qint64 v)
+{
+    return le16(int(v & 0xffff)) + le16(int((v >> 16) & 0xffff));
+}
+
+/** A BMP file header and info header with the given fields and `pixels` after them. */
+inline QByteArray bmp(qint64 width, qint64 height, int bits, int compression,
+                      const QByteArray &pixels)
+{
+    QByteArray info = le32(40) + le32(width) + le32(height) + le16(1) + le16(bits) +
+                      le32(compression) + le32(pixels.size()) + le32(2835) + le32(2835) + le32(0) +
+                      le32(0);
+    return "BM" + le32(14 + info.size() + pixels.size()) + le32(0) + le32(14 + info.size()) +
+           info + pixels;
+}
+
+/** A GIF with a two-colour table; each frame is 2 x 2 pixels of one colour index. */
+inline QByteArray gif(int screenWidth, int screenHeight, int frames)
+{
+    QByteArray out = "GIF89a" + le16(screenWidth) + le16(screenHeight);
+    out += QByteArray::fromHex("800000"); // global table of 2 entries
+    out += QByteArray::fromHex("ff0000" "0000ff");
+    if (frames > 1)
+        out += QByteArray::fromHex("21ff0b") + "NETSCAPE2.0" + QByteArray::fromHex("03010000" "00");
+    for (int f = 0; f < frames; ++f) {
+        out += QByteArray::fromHex("21f904" "000a00" "0000"); // 0.1 s per frame
+        out += QByteArray::fromHex("2c") + le16(0) + le16(0) + le16(2) + le16(2) + '\0';
+        // Clear and three colour codes of 3 bits; the table then reaches 8 entries, so
+        // the last colour and the end code take 4 bits.
+        const quint32 c = f % 2;
+        const quint32 bits = 4u | (c << 3) | (c << 6) | (c << 9) | (c << 12) | (5u << 16);
+        out += QByteArray::fromHex("02" "03");
+        out += char(bits & 0xff);
+        out += char((bits >> 8) & 0xff);
+        out += char((bits >> 16) & 0xff);
+        out += '\0';
+    }
+    out += ';';
+    return out;
+}
+
+/** A grey JPEG of `side` x `side` (solid, so it stays small on disk). */
+inline QByteArray solidJpeg(int side)
+{
+    QImage image(side, side, QImage::Format_Grayscale8);
+    image.fill(140);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "jpeg").write(image);
+    return bytes;
+}
+
+/**
+ * Writes the corpus into the existing folder `dir`; returns what is in it. With
+ * `withHuge` a 12000 x 12000 JPEG is written too (it takes a second and 150 MB while
+ * it is made).
+ */
+inline QList<Item> make(const QString &dir, bool withHuge = true)
+{
+    const auto at = [&dir](const QString &name) { return dir + u'/' + name; };
+    QList<Item> items;
+    const auto add = [&](const QString &name, const QByteArray &bytes, Expect expect,
+                         QSize natural = QSize()) {
+        if (writeBytes(at(name), bytes))
+            items.append({name, expect, natural});
+    };
+
+    const QSize small(64, 48);
+    const QByteArray good = jpeg(small, false);
+    add(QStringLiteral("00-good.jpg"), good, Expect::Shows, small);
+    add(QStringLiteral("empty.jpg"), QByteArray(), Expect::Invalid);
+    add(QStringLiteral("empty.gif"), QByteArray(), Expect::Invalid);
+    add(QStringLiteral("header-only.jpg"), good.left(20), Expect::Invalid);
+    add(QStringLiteral("header-only.bmp"), bmp(10, 10, 24, 0, QByteArray()).left(30),
+        Expect::Invalid);
+    add(QStringLiteral("header-only.gif"), QByteArrayLiteral("GIF89a"), Expect::Invalid);
+    QRandomGenerator random(20240);
+    QByteArray noise(8192, '\0');
+    for (char &c : noise)
+        c = char(random.bounded(256));
+    noise[0] = 'x'; // no picture's signature
+    add(QStringLiteral("random.jpg"), noise, Expect::Invalid);
+    add(QStringLiteral("random-after-signature.jpg"), QByteArray("\xff\xd8\xff", 3) + noise,
+        Expect::Either);
+    add(QStringLiteral("random-after-signature.gif"), "GIF89a" + noise, Expect::Either);
+    add(QStringLiteral("random-after-signature.bmp"), "BM" + noise, Expect::Either);
+
+    const QSize mid(320, 240);
+    const QByteArray baseline = jpeg(mid, false);
+    const QByteArray progressive = jpeg(mid, true);
+    add(QStringLiteral("truncated-baseline.jpg"), baseline.left(baseline.size() * 6 / 10),
+        Expect::Shows, mid);
+    add(QStringLiteral("truncated-progressive.jpg"),
+        progressive.left(progressive.size() * 6 / 10), Expect::Shows, mid);
+    add(QStringLiteral("jpeg-named.bmp"), jpeg(QSize(50, 70), false), Expect::Shows, {50, 70});
+    add(QStringLiteral("jpeg-named.gif"), jpeg(QSize(70, 50), false), Expect::Shows, {70, 50});
+    add(QStringLiteral("claims-60000.jpg"), withJpegSize(good, 60000, 60000), Expect::Invalid);
+    add(QStringLiteral("claims-0.jpg"), withJpegSize(good, 0, 0), Expect::Invalid);
+    if (withHuge)
+        add(QStringLiteral("huge-12000.jpg"), solidJpeg(12000), Expect::Shows, {12000, 12000});
+
+    add(QStringLiteral("screen-65535.gif"), gif(65535, 65535, 1), Expect::Either);
+    add(QStringLiteral("animated.gif"), gif(2, 2, 2), Expect::Shows, {2, 2});
+
+    const QByteArray row(16, '\x7f');
+    add(QStringLiteral("bmp-huge.bmp"), bmp(100000, 100000, 24, 0, row), Expect::Invalid);
+    add(QStringLiteral("bmp-sides-over-limit.bmp"), bmp(30000, 30000, 24, 0, row),
+        Expect::Invalid);
+    add(QStringLiteral("bmp-negative-width.bmp"), bmp(-16, 16, 24, 0, row), Expect::Invalid);
+    add(QStringLiteral("bmp-negative-height.bmp"), bmp(16, qint64(INT_MIN), 24, 0, row),
+        Expect::Invalid);
+    add(QStringLiteral("bmp-top-down-short.bmp"), bmp(4, -4, 24, 0, row), Expect::Either);
+    add(QStringLiteral("bmp-absurd.bmp"), bmp(0x7fffffff, 0x7fffffff, 0xffff, 99, row),
+        Expect::Invalid);
+    add(QStringLiteral("bmp-zero-bits.bmp"), bmp(8, 8, 0, 0, row), Expect::Either);
+
+    // Never listed by a scan; a show meets them only when the name changed since.
+    const QByteArray fifo = QFile::encodeName(at(QStringLiteral("p.jpg")));
+    if (::mkfifo(fifo.constData(), 0600) == 0)
+        items.append({QStringLiteral("p.jpg"), Expect::Invalid, QSize(), false});
+    if (QFile::link(QStringLiteral("/dev/zero"), at(QStringLiteral("z.jpg"))))
+        items.append({QStringLiteral("z.jpg"), Expect::Invalid, QSize(), false});
+    if (QFile::link(at(QStringLiteral("nowhere.jpg")), at(QStringLiteral("dangling.jpg"))))
+        items.append({QStringLiteral("dangling.jpg"), Expect::Invalid, QSize(), false});
+    return items;
+}
+
+} // namespace BadPictures

@@ -1,0 +1,205 @@
+// Whole shows across a folder of broken and hostile picture files.
+
+#include "BadPictures.h"
+#include "FakeSeams.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/PictureElement.h"
+#include "common/PictureLoader.h"
+#include "common/TriCheckBox.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHash>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using BadPictures::Expect;
+
+namespace {
+
+/** The file-type selector as start-up fills it: all three types first. */
+inline void fillSelector(QComboBox *box)
+{
+    box->clear();
+    box->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                   QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+    box->setCurrentIndex(0);
+}
+} // namespace
+
+class TestBadPictures : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mStore;
+    std::unique_ptr<QTemporaryDir> mDir;
+    QHash<QString, BadPictures::Item> mItems;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        // The decoder's complaints about each broken file would drown the report.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg=false"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
+        mDir = std::make_unique<QTemporaryDir>();
+        for (const BadPictures::Item &item : BadPictures::make(mDir->path()))
+            mItems.insert(item.name, item);
+        QVERIFY(mItems.size() > 25);
+    }
+
+    void loaderAlone()
+    {
+        // Each file straight through the loader: what the show below relies on.
+        for (const BadPictures::Item &item : std::as_const(mItems)) {
+            const PictureLoader::Result r =
+                PictureLoader::load(mDir->path() + u'/' + item.name, QSize(800, 600));
+            if (item.expect == Expect::Shows) {
+                QVERIFY2(r.ok(), qPrintable(item.name + QStringLiteral(": ") + r.error));
+                QCOMPARE(r.picture.natural, item.natural);
+            } else if (item.expect == Expect::Invalid) {
+                QVERIFY2(!r.ok(), qPrintable(item.name));
+            }
+            // Whatever decodes is decoded near the size it is shown at.
+            QVERIFY2(qint64(r.picture.image.width()) * r.picture.image.height() <= 4096 * 4096,
+                     qPrintable(item.name));
+        }
+    }
+
+    void fullShow_data()
+    {
+        QTest::addColumn<bool>("fullScreen");
+        QTest::addColumn<bool>("random");
+        QTest::addColumn<bool>("stretch");
+        QTest::newRow("pane, in order") << false << false << false;
+        QTest::newRow("pane, random") << false << true << false;
+        QTest::newRow("full screen, in order") << true << false << false;
+        QTest::newRow("full screen, random") << true << true << false;
+        QTest::newRow("full screen, stretched, in order") << true << false << true;
+        QTest::newRow("full screen, stretched and shaped, random") << true << true << true;
+    }
+
+    void fullShow()
+    {
+        QFETCH(bool, fullScreen);
+        QFETCH(bool, random);
+        QFETCH(bool, stretch);
+        FakeSeams fake;
+        frmVivrel w;
+        fillSelector(w.cmbFileType);
+        QVERIFY(w.DirSearch(mDir->path()));
+        QStringList listed;
+        for (qsizetype i = 0; i < w.fileList()->count(); ++i)
+            listed << QFileInfo(w.fileList()->fullPath(i)).fileName();
+        for (const BadPictures::Item &item : std::as_const(mItems))
+            QCOMPARE(listed.contains(item.name), item.listed);
+        // What the scan left out may still be met when a name changes after the scan.
+        QStringList unlisted;
+        for (const BadPictures::Item &item : std::as_const(mItems)) {
+            if (!item.listed)
+                unlisted << item.name;
+        }
+        w.fileList()->appendFolder(mDir->path() + u'/', unlisted);
+        w.cmdSelectAll_Click();
+        const qsizetype n = w.fileList()->count();
+        QCOMPARE(n, mItems.size());
+
+        w.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        w.chkRandom->setValue(random ? 1 : 0);
+        w.chkRepeat->setValue(0);
+        w.viewer().mnuStretch->setChecked(stretch);
+        w.viewer().mnuRetainShape->setChecked(stretch && random);
+        // Switching the pane on previews the current item, which may show a box of its
+        // own; let it be one that loads, so every box below would come from the show.
+        w.File1->setCurrentRow(listed.indexOf(QStringLiteral("00-good.jpg")));
+        const PictureElement *element = fullScreen ? w.viewer().imgPreview : w.imgPreview;
+
+        QSize before; // natural size of the picture on show before the step
+        QSet<QString> seen;
+        const auto check = [&]() {
+            const QString path = w.lblFileName->text();
+            const QString name = QFileInfo(path).fileName();
+            QVERIFY2(mItems.contains(name), qPrintable(path));
+            QVERIFY2(!seen.contains(name), qPrintable(name));
+            seen.insert(name);
+            QCOMPARE(w.viewer().caption(), path);
+            QCOMPARE(w.mFileNum, seen.size());
+            const BadPictures::Item &item = mItems[name];
+            const QSize now = element->hasPicture() ? element->picture().natural : QSize();
+            if (item.expect == Expect::Shows)
+                QVERIFY2(now == item.natural, qPrintable(name));
+            else if (item.expect == Expect::Invalid)
+                QVERIFY2(now == before, qPrintable(name));
+            // A picture that is only ever seen scaled down is decoded near that size;
+            // at natural size it is decoded whole, within the loader's limits.
+            if (element->hasPicture()) {
+                const QImage &image = element->picture().image;
+                const qint64 pixels = qint64(image.width()) * image.height();
+                QVERIFY2(pixels <= (fullScreen && !stretch ? PictureLoader::maxPixels
+                                                           : 4096 * 4096),
+                         qPrintable(name));
+            }
+            before = now;
+        };
+
+        w.cmdStart_Click();
+        QVERIFY(w.Timer1->isEnabled());
+        check();
+        for (int step = 1; step < n; ++step) {
+            w.Timer1_Timer();
+            check();
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QCOMPARE(seen.size(), n);
+        QVERIFY(w.Timer1->isEnabled());
+        w.Timer1_Timer(); // the pass is over
+        QVERIFY(!w.Timer1->isEnabled());
+        QCOMPARE(w.mFileNum, n);
+        // Bad files are passed over in silence during a show.
+        QVERIFY(fake.messages.isEmpty());
+        QCOMPARE(w.viewer().isVisible(), fullScreen);
+    }
+
+    void previousAcrossTheCorpus()
+    {
+        // Stepping back meets every file too, always in the viewer.
+        FakeSeams fake;
+        frmVivrel w;
+        fillSelector(w.cmbFileType);
+        QVERIFY(w.DirSearch(mDir->path()));
+        w.cmdSelectAll_Click();
+        w.chkFullScreen->setValue(1);
+        w.cmdStart_Click();
+        while (w.mFileNum < w.fileList()->count())
+            w.Timer1_Timer();
+        qint64 position = w.mFileNum;
+        while (true) {
+            w.DoPrevious();
+            if (w.mFileNum == position)
+                break;
+            QCOMPARE(w.mFileNum, position - 1);
+            QCOMPARE(w.lblFileName->text(), w.fileList()->fullPath(w.mFileNum));
+            position = w.mFileNum;
+        }
+        QCOMPARE(position, 0);
+        QVERIFY(!w.Timer1->isEnabled());
+        QVERIFY(w.viewer().mnuPause->isChecked());
+        QVERIFY(fake.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestBadPictures)
+#include "tst_badpictures.moc"

@@ -1,0 +1,116 @@
+// Ten thousand commands at random (seeded) over a show of good and bad pictures,
+// driven without waiting. Meant for the sanitizer build as much as the normal one.
+
+#include "BadPictures.h"
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/PictureElement.h"
+#include "common/TriCheckBox.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestLongShow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mStore;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        // The decoder's complaints about each broken file would drown the report.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg=false"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
+    }
+
+    void tenThousandSteps_data()
+    {
+        QTest::addColumn<bool>("fullScreen");
+        QTest::addColumn<bool>("random");
+        QTest::newRow("viewer, in order") << true << false;
+        QTest::newRow("viewer, random") << true << true;
+        QTest::newRow("pane, random") << false << true;
+    }
+
+    void tenThousandSteps()
+    {
+        QFETCH(bool, fullScreen);
+        QFETCH(bool, random);
+        QTemporaryDir dir;
+        for (int i = 0; i < 4; ++i)
+            TestTrees::writePicture(dir.filePath(QStringLiteral("good%1.jpg").arg(i)),
+                                    30 + 20 * i, 40 - 5 * i, i % 2 ? "bmp" : "jpg");
+        BadPictures::make(dir.path(), false);
+
+        FakeSeams fake;
+        frmVivrel w;
+        w.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                                 QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+        w.cmbFileType->setCurrentIndex(0);
+        QVERIFY(w.DirSearch(dir.path()));
+        const qsizetype n = w.fileList()->count();
+        QVERIFY(n > 20);
+        w.cmdSelectAll_Click();
+        w.File1->setCurrentRow(0);
+        w.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        w.chkRandom->setValue(random ? 1 : 0);
+        w.chkRepeat->setValue(1);
+        w.cmdStart_Click();
+        frmPreview &viewer = w.viewer();
+
+        QRandomGenerator dice(4242);
+        for (int step = 0; step < 10000; ++step) {
+            switch (dice.bounded(10)) {
+            case 0:
+            case 1:
+            case 2:
+            case 3:
+                viewer.mnuNext_Click();
+                break;
+            case 4:
+            case 5:
+                viewer.mnuPrev_Click();
+                break;
+            case 6:
+                viewer.mnuPause_Click();
+                break;
+            case 7:
+                viewer.mnuStretch_Click();
+                break;
+            case 8:
+                viewer.mnuRetainShape_Click();
+                break;
+            case 9:
+                w.Timer1_Timer(); // a tick
+                break;
+            }
+            // The position stays within the pass, whatever the order of commands.
+            QVERIFY2(w.mFileNum >= 0 && w.mFileNum <= n, qPrintable(QString::number(step)));
+            if (!w.lblFileName->text().isEmpty())
+                QCOMPARE(viewer.caption(), w.lblFileName->text());
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QVERIFY(fake.messages.isEmpty());
+        // A good picture was shown at some point and is still held.
+        QVERIFY(viewer.imgPreview->hasPicture() || w.imgPreview->hasPicture());
+    }
+};
+
+QTEST_MAIN(TestLongShow)
+#include "tst_longshow.moc"

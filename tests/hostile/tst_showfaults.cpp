@@ -1,0 +1,184 @@
+// The folder changes under a running show: files deleted, locked, turned into folders
+// or pipes, the whole folder gone. The show must step on, at its own pace.
+
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/PictureElement.h"
+#include "common/TriCheckBox.h"
+#include "viewer/frmPreview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+/** The file-type selector as start-up fills it: all three types first. */
+inline void fillSelector(QComboBox *box)
+{
+    box->clear();
+    box->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                   QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+    box->setCurrentIndex(0);
+}
+
+enum class Fault { Deleted, Unreadable, BecameFolder, BecamePipe, FolderRemoved, AllGone };
+
+int widthOf(int i)
+{
+    return 40 + 10 * i;
+}
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+/** Breaks `path` the way `fault` says; false when it cannot be arranged here. */
+bool breakFile(Fault fault, const QString &path)
+{
+    switch (fault) {
+    case Fault::Deleted:
+        return QFile::remove(path);
+    case Fault::Unreadable:
+        // Root reads whatever the permission bits say; the pipe case stands in there.
+        return ::geteuid() != 0 && ::chmod(native(path).constData(), 0) == 0;
+    case Fault::BecameFolder:
+        return QFile::remove(path) && QDir().mkdir(path);
+    case Fault::BecamePipe:
+        return QFile::remove(path) && ::mkfifo(native(path).constData(), 0600) == 0;
+    case Fault::FolderRemoved:
+    case Fault::AllGone:
+        break;
+    }
+    return false;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+
+class TestShowFaults : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mStore;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<bool>("fullScreen");
+        const QList<std::pair<const char *, Fault>> faults{
+            {"deleted", Fault::Deleted},
+            {"unreadable", Fault::Unreadable},
+            {"became a folder", Fault::BecameFolder},
+            {"became a pipe", Fault::BecamePipe},
+            {"folder removed", Fault::FolderRemoved},
+            {"every file gone", Fault::AllGone},
+        };
+        for (const auto &[name, fault] : faults) {
+            QTest::addRow("%s, pane", name) << fault << false;
+            QTest::addRow("%s, full screen", name) << fault << true;
+        }
+    }
+
+    void faults()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(bool, fullScreen);
+        QTemporaryDir root;
+        const QString dir = root.path() + QStringLiteral("/pictures");
+        QVERIFY(QDir().mkdir(dir));
+        const int n = 5;
+        for (int i = 0; i < n; ++i)
+            TestTrees::writePicture(dir + QStringLiteral("/p%1.jpg").arg(i), widthOf(i), 30, "jpg");
+
+        FakeSeams fake;
+        frmVivrel w;
+        fillSelector(w.cmbFileType);
+        QVERIFY(w.DirSearch(dir));
+        QCOMPARE(w.fileList()->count(), n);
+        w.cmdSelectAll_Click();
+        w.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        w.chkRepeat->setValue(1);
+        w.Text1->setText(QStringLiteral("2.5"));
+        w.cmdStart_Click();
+        const PictureElement *element = fullScreen ? w.viewer().imgPreview : w.imgPreview;
+        QCOMPARE(element->picture().natural.width(), widthOf(0));
+        const int period = w.Timer1->interval();
+        QCOMPARE(period, 2500);
+
+        // Items 2 and 3 break (or everything, for the folder-wide faults).
+        QList<bool> broken(n, false);
+        if (fault == Fault::FolderRemoved) {
+            QVERIFY(QDir(dir).removeRecursively());
+            broken.fill(true);
+        } else if (fault == Fault::AllGone) {
+            for (int i = 0; i < n; ++i)
+                QVERIFY(QFile::remove(w.fileList()->fullPath(i)));
+            broken.fill(true);
+        } else {
+            for (int i : {2, 3}) {
+                if (!breakFile(fault, w.fileList()->fullPath(i)))
+                    QSKIP("cannot take read permission away from root");
+                broken[i] = true;
+            }
+        }
+
+        // Three passes, with the wrap step between them.
+        int shown = widthOf(0);
+        for (int step = 1; step < 3 * (n + 1); ++step) {
+            const qint64 position = w.mFileNum;
+            w.Timer1_Timer();
+            if (position >= n) {
+                QCOMPARE(w.mFileNum, 0); // wrapped, nothing shown
+            } else {
+                QCOMPARE(w.mFileNum, position + 1);
+                QCOMPARE(w.lblFileName->text(), w.fileList()->fullPath(position));
+                QCOMPARE(w.viewer().caption(), w.lblFileName->text());
+                if (!broken[position])
+                    shown = widthOf(int(position));
+            }
+            QCOMPARE(element->picture().natural.width(), shown);
+            // The show keeps its own pace: still running, period untouched.
+            QVERIFY(w.Timer1->isEnabled());
+            QCOMPARE(w.Timer1->interval(), period);
+        }
+        QVERIFY(fake.messages.isEmpty());
+
+        // Stepping back onto a broken file pauses the show like any other.
+        w.DoPrevious();
+        QVERIFY(!w.Timer1->isEnabled());
+        QVERIFY(w.viewer().mnuPause->isChecked());
+
+        if (fault == Fault::Unreadable) {
+            for (int i : {2, 3})
+                ::chmod(native(w.fileList()->fullPath(i)).constData(), 0600);
+        }
+    }
+};
+
+QTEST_MAIN(TestShowFaults)
+#include "tst_showfaults.moc"
