@@ -107,7 +107,11 @@ DecodeTarget decodeTarget(const View &view, QSize natural)
     };
     DecodeTarget target;
     if (p.stretch) {
-        target.scaled = (QSizeF(whole(p.width), whole(p.height)) * view.devicePixelRatio).toSize();
+        // An element of no size shows nothing, but the picture is still loaded: decode it
+        // as small as can be, and again when the element grows.
+        const QSize device =
+            (QSizeF(whole(p.width), whole(p.height)) * view.devicePixelRatio).toSize();
+        target.scaled = device.expandedTo(QSize(1, 1));
         return target;
     }
     // Drawn from its top-left corner and cut at the element's edges; a pixel to spare

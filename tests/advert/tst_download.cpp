@@ -235,14 +235,14 @@ private slots:
         }
         QTemporaryDir dir;
         const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
-        write(local, "earlier");
+        writeAll(local, "earlier");
         BoundedDownloader downloader(kQuick);
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!downloader.DownloadUrlToFile(
             QUrl(QStringLiteral("http://127.0.0.1:%1/file").arg(port)), local, 2048));
         QVERIFY(clock.elapsed() < 10000);
-        QCOMPARE(contents(local), QByteArray("earlier"));
+        QCOMPARE(readAll(local), QByteArray("earlier"));
     }
 
     void onlyWebAddresses()

@@ -124,6 +124,44 @@ private slots:
         QCOMPARE(p.left, 362.0f);
         QCOMPARE(p.top, 0.0f);
     }
+
+    void decodesOnlyWhatIsSeen_data()
+    {
+        QTest::addColumn<bool>("stretch");
+        QTest::addColumn<bool>("retain");
+        QTest::addColumn<QSizeF>("element");
+        QTest::addColumn<QSize>("scaled");
+        QTest::addColumn<QRect>("clip");
+        const QSize none;
+        // A 12000 x 9000 photo in a 1920 x 1080 viewer.
+        QTest::newRow("stretched to the window") << true << false << QSizeF(1920, 1080)
+                                                 << QSize(1920, 1080) << QRect();
+        QTest::newRow("shape kept, fitted inside") << true << true << QSizeF(1920, 1080)
+                                                   << QSize(1440, 1080) << QRect();
+        QTest::newRow("element of no size yet") << true << false << QSizeF(0, 0)
+                                                << QSize(1, 1) << QRect();
+        QTest::newRow("natural size: the visible corner") << false << false << QSizeF(0, 0)
+                                                          << none << QRect(0, 0, 1921, 1081);
+    }
+
+    void decodesOnlyWhatIsSeen()
+    {
+        QFETCH(bool, stretch);
+        QFETCH(bool, retain);
+        QFETCH(QSizeF, element);
+        QFETCH(QSize, scaled);
+        QFETCH(QRect, clip);
+        Fitting::View view;
+        view.windowWidth = 1920;
+        view.windowHeight = 1080;
+        view.width = float(element.width());
+        view.height = float(element.height());
+        view.stretchChecked = stretch;
+        view.retainShapeChecked = retain;
+        const DecodeTarget target = Fitting::decodeTarget(view, QSize(12000, 9000));
+        QCOMPARE(target.scaled, scaled);
+        QCOMPARE(target.clip, clip);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFitting)
