@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -37,10 +38,14 @@ void DirScanner::setProgress(Progress progress, int intervalMs)
 
 namespace {
 
+// One folder's accepted entries: names and sort keys side by side in one buffer, so a
+// folder of any size costs a few allocations, not two per entry.
 struct Entry
 {
-    std::string key;
-    std::string name;
+    std::uint32_t name;
+    std::uint32_t nameLength;
+    std::uint32_t key;
+    std::uint32_t keyLength;
     bool isFolder;
 };
 
@@ -102,6 +107,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
     queue.push_back(Paths::withTrailingSeparator(path));
     bool root = true;
     std::vector<Entry> entries;
+    std::string arena;
     QStringList names;
 
     while (!queue.empty()) {
@@ -127,6 +133,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             continue;
         }
         entries.clear();
+        arena.clear();
         errno = 0;
         int readError = 0;
         while (const dirent *ent = ::readdir(dir)) {
@@ -143,7 +150,15 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             if (!survivesDecoding(ent->d_name, len))
                 continue;
             const std::string_view name(ent->d_name, len);
-            entries.push_back({naturalKey(name), std::string(name), kind == Kind::Folder});
+            Entry entry;
+            entry.name = std::uint32_t(arena.size());
+            entry.nameLength = std::uint32_t(len);
+            arena.append(name);
+            entry.key = std::uint32_t(arena.size());
+            appendNaturalKey(arena, name);
+            entry.keyLength = std::uint32_t(arena.size() - entry.key);
+            entry.isFolder = kind == Kind::Folder;
+            entries.push_back(entry);
             // A folder of a hundred thousand files must not hold the window up either.
             if ((entries.size() & 4095) == 0 && mProgress &&
                 clock.elapsed() >= mProgressInterval) {
@@ -160,14 +175,18 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             return Result::RootFailed;
         }
 
-        std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
-            const int byKey = a.key.compare(b.key);
-            return byKey != 0 ? byKey < 0 : a.name < b.name;
+        const std::string_view all(arena);
+        std::sort(entries.begin(), entries.end(), [all](const Entry &a, const Entry &b) {
+            const int byKey =
+                all.substr(a.key, a.keyLength).compare(all.substr(b.key, b.keyLength));
+            if (byKey != 0)
+                return byKey < 0;
+            return all.substr(a.name, a.nameLength) < all.substr(b.name, b.nameLength);
         });
         names.clear();
         for (const Entry &e : entries) {
-            QString name = QFile::decodeName(QByteArray::fromRawData(e.name.data(),
-                                                                     qsizetype(e.name.size())));
+            QString name = QFile::decodeName(
+                QByteArray::fromRawData(arena.data() + e.name, qsizetype(e.nameLength)));
             if (e.isFolder)
                 queue.push_back(folder + name + u'/');
             else

@@ -71,6 +71,12 @@ std::string naturalKey(std::string_view name)
 {
     std::string key;
     key.reserve(name.size() + 4);
+    appendNaturalKey(key, name);
+    return key;
+}
+
+void appendNaturalKey(std::string &key, std::string_view name)
+{
     size_t i = 0;
     while (i < name.size()) {
         if (!isDigit(name[i])) {
@@ -90,5 +96,4 @@ std::string naturalKey(std::string_view name)
         key.append(name.substr(i, end - i));
         i = end;
     }
-    return key;
 }

@@ -17,3 +17,6 @@ bool naturalLess(std::string_view a, std::string_view b);
  * them with naturalLess over and over.
  */
 std::string naturalKey(std::string_view name);
+
+/** Appends naturalKey(name) to `out`. */
+void appendNaturalKey(std::string &out, std::string_view name);
