@@ -14,6 +14,8 @@
 #include <QStringDecoder>
 #include <QTextBrowser>
 
+#include <algorithm>
+
 namespace {
 
 QColor attributeColour(const QString &attributes, const QString &name)
@@ -53,6 +55,30 @@ PanelDocument *panelDocument(const QTextBrowser &browser)
 }
 
 } // namespace
+
+QString tamedPage(const QString &html)
+{
+    static const QRegularExpression tableTag(
+        QStringLiteral("<(\\s*/?\\s*)(table|tbody|thead|tfoot|caption|tr|td|th)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    constexpr int kMaxTableDepth = 3;
+    int depth = 0;
+    int deepest = 0;
+    for (auto it = tableTag.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedView(2).compare(QLatin1String("table"), Qt::CaseInsensitive) != 0)
+            continue;
+        if (m.capturedView(1).contains(u'/'))
+            depth = std::max(0, depth - 1);
+        else
+            deepest = std::max(deepest, ++depth);
+    }
+    if (deepest <= kMaxTableDepth)
+        return html;
+    QString flat = html;
+    flat.replace(tableTag, QStringLiteral("<\\1div"));
+    return flat;
+}
 
 PageColours pageColoursOf(const QString &html)
 {
@@ -152,7 +178,7 @@ void reload(QTextBrowser &browser)
     if (pageColours.background.isValid())
         colours.setColor(QPalette::Base, pageColours.background);
     browser.setPalette(colours);
-    browser.setHtml(html);
+    browser.setHtml(tamedPage(html));
 }
 
 QString pageFile(const QTextBrowser &browser)

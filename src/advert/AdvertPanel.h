@@ -37,6 +37,13 @@ private:
     QImage ownPicture(const QUrl &name) const;
 };
 
+/**
+ * `html` as the panel can lay it out in good time: the text engine takes exponential
+ * time over tables nested deep inside each other, so a page whose tables nest more
+ * than a few deep has its table tags turned into plain blocks. Other pages are unchanged.
+ */
+QString tamedPage(const QString &html);
+
 /** Showing the web panel's page in a text browser. */
 namespace AdvertPanel {
 
