@@ -65,9 +65,17 @@ Result load(const QString &path, const Want &want)
     if (!RegularFile::openForReading(path, file, &error))
         return failure(error == QLatin1String("Not a file") ? kInvalid : error);
 
-    const QByteArray format = sniffFormat(file.peek(6));
+    const QByteArray head = file.peek(10);
+    const QByteArray format = sniffFormat(head);
     if (format.isEmpty())
         return failure(kInvalid);
+    // The GIF decoder makes room for the whole logical screen of the header, whatever
+    // size the frames are, so that screen must be within the limits too.
+    if (format == "gif" && head.size() >= 10) {
+        const auto word = [&head](int at) { return uchar(head[at]) | (uchar(head[at + 1]) << 8); };
+        if (qint64(word(6)) * word(8) > maxFullDecodePixels)
+            return failure(QStringLiteral("Picture too large"));
+    }
 
     // Set once: the limit is process-wide and loads may run on two threads.
     static const bool limited = (QImageReader::setAllocationLimit(allocationLimitMB), true);

@@ -146,6 +146,10 @@ private slots:
         // A GIF header of a few bytes that claims a screen of 18759 x 12358 pixels.
         writeBytes(at("huge-screen.gif"),
                    readAll(QFINDTESTDATA("../../fuzz/corpus/picture/gif-huge-screen.gif")));
+        // The same screen claimed over a frame of a few pixels.
+        writeBytes(at("huge-screen-small-frame.gif"),
+                   readAll(QFINDTESTDATA(
+                       "../../fuzz/corpus/picture/gif-huge-screen-small-frame.gif")));
         QVERIFY(QFile::link(at("real.gif"), at("link.gif")));
         QVERIFY(QDir().mkpath(at("folder.jpg")));
         QVERIFY(::mkfifo(QFile::encodeName(at("fifo.jpg")).constData(), 0600) == 0);
@@ -184,6 +188,8 @@ private slots:
                                  << "File not found" << QSize();
         QTest::newRow("GIF screen too large to decode whole")
             << "huge-screen.gif" << "Picture too large" << QSize();
+        QTest::newRow("GIF screen too large over a small frame")
+            << "huge-screen-small-frame.gif" << "Picture too large" << QSize();
         QTest::newRow("absurd size refused") << "huge.jpg"
                                              << "Picture too large" << QSize();
     }
