@@ -1,6 +1,7 @@
 #include "chrome/Artwork.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,6 +28,9 @@ void drawLabel(QPainter &p, const QRectF &r, const QString &text, int pixelSize)
                       QStringLiteral("Arial")});
     font.setPixelSize(pixelSize);
     font.setBold(true);
+    // A caption wider than its room would run into the glyph beside it: set it smaller.
+    while (font.pixelSize() > 6 && QFontMetricsF(font).horizontalAdvance(text) > r.width())
+        font.setPixelSize(font.pixelSize() - 1);
     p.setFont(font);
     p.setPen(kNavy);
     p.drawText(r, Qt::AlignCenter, text);
@@ -86,27 +90,31 @@ QPixmap buttonFace(Face face, QSize size, QColor background)
     const QPointF c = r.center();
     const qreal s = std::min(size.width(), size.height());
     p.setBrush(kNavy);
+    // The caption beside a glyph starts a little after the glyph's right edge.
+    const auto besideGlyph = [&r](qreal glyphRight) {
+        return QRectF(glyphRight + 3, r.top(), r.right() - 2 - (glyphRight + 3), r.height());
+    };
     switch (face) {
     case Face::Start: {
         const qreal h = s * 0.5;
-        p.drawPolygon(QPolygonF({QPointF(6, c.y() - h / 2), QPointF(6 + h * 0.8, c.y()),
-                                 QPointF(6, c.y() + h / 2)}));
-        drawLabel(p, r.adjusted(h, 0, 0, 0), QStringLiteral("Start"), int(s * 0.45));
+        p.drawPolygon(QPolygonF(
+            {QPointF(6, c.y() - h / 2), QPointF(6 + h * 0.8, c.y()), QPointF(6, c.y() + h / 2)}));
+        drawLabel(p, besideGlyph(6 + h * 0.8), QStringLiteral("Start"), int(s * 0.45));
         break;
     }
     case Face::Resume: {
         const qreal h = s * 0.5;
-        p.drawPolygon(QPolygonF({QPointF(6, c.y() - h / 2), QPointF(6 + h * 0.8, c.y()),
-                                 QPointF(6, c.y() + h / 2)}));
+        p.drawPolygon(QPolygonF(
+            {QPointF(6, c.y() - h / 2), QPointF(6 + h * 0.8, c.y()), QPointF(6, c.y() + h / 2)}));
         p.drawRect(QRectF(6 + h * 0.8, c.y() - h / 2, 2, h));
-        drawLabel(p, r.adjusted(h + 4, 0, 0, 0), QStringLiteral("Resume"), int(s * 0.42));
+        drawLabel(p, besideGlyph(6 + h * 0.8 + 2), QStringLiteral("Resume"), int(s * 0.42));
         break;
     }
     case Face::Pause: {
         const qreal h = s * 0.5;
         p.drawRect(QRectF(6, c.y() - h / 2, 3, h));
         p.drawRect(QRectF(11, c.y() - h / 2, 3, h));
-        drawLabel(p, r.adjusted(h + 4, 0, 0, 0), QStringLiteral("Pause"), int(s * 0.42));
+        drawLabel(p, besideGlyph(14), QStringLiteral("Pause"), int(s * 0.42));
         break;
     }
     case Face::Tools:

@@ -1,9 +1,11 @@
 #include "FakeSeams.h"
 
 #include "catalogue/FileListView.h"
+#include "chrome/Artwork.h"
 #include "chrome/RoundRegion.h"
 #include "chrome/frmVivrel.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -203,6 +205,35 @@ private slots:
         QCOMPARE(fake.shellTargets,
                  (QStringList{help, help, QStringLiteral("http://www.tremallo.example")}));
         QCOMPARE(w.pos(), QPoint(100, 100));
+    }
+
+    void captionsStandApartFromGlyphs_data()
+    {
+        QTest::addColumn<Artwork::Face>("face");
+        QTest::newRow("Start") << Artwork::Face::Start;
+        QTest::newRow("Resume") << Artwork::Face::Resume;
+        QTest::newRow("Pause") << Artwork::Face::Pause;
+    }
+
+    void captionsStandApartFromGlyphs()
+    {
+        // At the show buttons' own size, some column between the glyph and its caption
+        // is left clear, so the caption never runs into the glyph.
+        QFETCH(Artwork::Face, face);
+        const QImage image = Artwork::buttonFace(face, QSize(60, 25), Qt::white)
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_ARGB32);
+        const auto inked = [&image](int x) {
+            for (int y = 3; y < image.height() - 3; ++y) {
+                if (qGray(image.pixel(x, y)) < 160)
+                    return true;
+            }
+            return false;
+        };
+        bool clearColumn = false;
+        for (int x = 12; x <= 24 && !clearColumn; ++x)
+            clearColumn = !inked(x);
+        QVERIFY(clearColumn);
     }
 
     void thanksMailOncePerRun()
