@@ -1,5 +1,7 @@
 #include "SlideBench.h"
 
+#include "BenchTools.h"
+
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
@@ -34,32 +36,9 @@ namespace SlideBench {
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-double seconds(const std::function<void()> &work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    work();
-    return double(clock.nsecsElapsed()) / 1e9;
-}
-
-long long residentBytes()
-{
-    malloc_trim(0);
-    long long pages = 0;
-    long long resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%lld %lld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * sysconf(_SC_PAGESIZE);
-}
+using BenchTools::median;
+using BenchTools::residentBytes;
+using BenchTools::seconds;
 
 /** libjpeg-turbo's own full decode of `path` into `buffer`, which is reused. */
 void libjpegDecode(const QByteArray &path, std::vector<unsigned char> &buffer)

@@ -3,6 +3,7 @@
 // and prints the medians and their ratio.
 
 #include "BenchTree.h"
+#include "BenchTools.h"
 #include "SlideBench.h"
 
 #include "catalogue/DirScanner.h"
@@ -23,33 +24,9 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-double seconds(const std::function<void()> &work)
-{
-    QElapsedTimer clock;
-    clock.start();
-    work();
-    return double(clock.nsecsElapsed()) / 1e9;
-}
-
-/** Resident memory of this process in bytes. */
-long long residentBytes()
-{
-    malloc_trim(0);
-    long long pages = 0;
-    long long resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%lld %lld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * sysconf(_SC_PAGESIZE);
-}
+using BenchTools::median;
+using BenchTools::residentBytes;
+using BenchTools::seconds;
 
 struct ScanOutput
 {

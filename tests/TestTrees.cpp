@@ -1,5 +1,6 @@
 #include "TestTrees.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -36,6 +37,14 @@ void writeAll(const QString &path, const QByteArray &content)
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
     QVERIFY(file.write(content) == content.size());
+}
+
+void fillFileTypes(QComboBox *selector)
+{
+    selector->clear();
+    selector->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                        QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+    selector->setCurrentIndex(0);
 }
 
 void touch(const QString &root, const QStringList &relatives)

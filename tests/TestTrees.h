@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QComboBox;
+
 /** Helpers that lay out folder trees and picture files for tests. */
 namespace TestTrees {
 
@@ -19,6 +21,9 @@ QByteArray readAll(const QString &path);
 
 /** Writes `content` to `path`, replacing it; fails the running test when it cannot. */
 void writeAll(const QString &path, const QByteArray &content);
+
+/** Fills the file-type selector as start-up does, all three types selected. */
+void fillFileTypes(QComboBox *selector);
 
 /** Creates every file named in `relatives` below `root` with dummy content. */
 void touch(const QString &root, const QStringList &relatives);

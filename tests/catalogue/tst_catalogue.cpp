@@ -65,13 +65,6 @@ class TestCatalogue : public QObject
         return out;
     }
 
-    void fillSelector(frmVivrel &w)
-    {
-        w.cmbFileType->clear();
-        w.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                                 QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-        w.cmbFileType->setCurrentIndex(0);
-    }
 
 private slots:
     void typeFilter_data()
@@ -92,7 +85,7 @@ private slots:
         QTemporaryDir dir;
         touch(dir.path(), {"a.jpg", "b.BMP", "c.gif", "d.jpeg", "e.png", "xjpg"});
         frmVivrel w;
-        fillSelector(w);
+        fillFileTypes(w.cmbFileType);
         w.cmbFileType->setCurrentIndex(selector);
         QVERIFY(w.DirSearch(dir.path()));
         QStringList names;
@@ -109,7 +102,7 @@ private slots:
         touch(dir.path(), {"IMG_10.jpg", "IMG_2.jpg", "b/deep/z.gif", "a/IMG_1.jpg", "b/y.bmp",
                            "Zed.gif", "a/sub/k.jpg"});
         frmVivrel w;
-        fillSelector(w);
+        fillFileTypes(w.cmbFileType);
         QVERIFY(w.DirSearch(dir.path() + u'/'));
         const QString r = dir.path() + u'/';
         QCOMPARE(listed(w), (QStringList{r + "IMG_2.jpg", r + "IMG_10.jpg", r + "Zed.gif",
@@ -130,7 +123,7 @@ private slots:
         QVERIFY(QFile::link(r, r + "real/loop"));                    // a loop back to the top
         QVERIFY(QFile::link("/dev/null", r + "dev.gif"));            // a device: skipped
         frmVivrel w;
-        fillSelector(w);
+        fillFileTypes(w.cmbFileType);
         QVERIFY(w.DirSearch(dir.path()));
         QCOMPARE(listed(w), (QStringList{r + "link.jpg", r + "ok.jpg", r + "real/r.gif"}));
     }
@@ -159,7 +152,7 @@ private slots:
         FakeSeams fake;
         fake.folderAnswers.push_back(QStringLiteral("/no/such/folder/anywhere"));
         frmVivrel w;
-        fillSelector(w);
+        fillFileTypes(w.cmbFileType);
         w.cmdDirList_Click();
         QCOMPARE(w.fileList()->count(), 0);
         QVERIFY(fake.messages.isEmpty());
@@ -171,7 +164,7 @@ private slots:
         QTemporaryDir dir;
         touch(dir.path(), {"one/a.jpg", "two/b.gif"});
         frmVivrel w;
-        fillSelector(w);
+        fillFileTypes(w.cmbFileType);
         QVERIFY(w.DirSearch(dir.path() + "/one"));
         w.chkAdditive->setValue(1);
         QVERIFY(w.DirSearch(dir.path() + "/two"));
@@ -189,7 +182,7 @@ private slots:
         touch(dir.path(), {"a.jpg"});
         FakeSeams fake;
         frmVivrel w;
-        fillSelector(w);
+        fillFileTypes(w.cmbFileType);
         w.mDirPath = QStringLiteral("/before");
         w.cmdDirList_Click(); // cancelled
         QCOMPARE(w.mDirPath, QStringLiteral("/before"));

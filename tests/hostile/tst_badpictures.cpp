@@ -2,6 +2,7 @@
 
 #include "BadPictures.h"
 #include "FakeSeams.h"
+#include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
@@ -29,14 +30,6 @@ using BadPictures::Expect;
 
 namespace {
 
-/** The file-type selector as start-up fills it: all three types first. */
-inline void fillSelector(QComboBox *box)
-{
-    box->clear();
-    box->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                   QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-    box->setCurrentIndex(0);
-}
 } // namespace
 
 class TestBadPictures : public QObject
@@ -98,7 +91,7 @@ private slots:
         QFETCH(bool, stretch);
         FakeSeams fake;
         frmVivrel w;
-        fillSelector(w.cmbFileType);
+        TestTrees::fillFileTypes(w.cmbFileType);
         QVERIFY(w.DirSearch(mDir->path()));
         QStringList listed;
         for (qsizetype i = 0; i < w.fileList()->count(); ++i)
@@ -178,7 +171,7 @@ private slots:
         // Stepping back meets every file too, always in the viewer.
         FakeSeams fake;
         frmVivrel w;
-        fillSelector(w.cmbFileType);
+        TestTrees::fillFileTypes(w.cmbFileType);
         QVERIFY(w.DirSearch(mDir->path()));
         w.cmdSelectAll_Click();
         w.chkFullScreen->setValue(1);

@@ -28,14 +28,6 @@
 
 namespace {
 
-/** The file-type selector as start-up fills it: all three types first. */
-inline void fillSelector(QComboBox *box)
-{
-    box->clear();
-    box->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                   QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-    box->setCurrentIndex(0);
-}
 
 enum class Fault { Deleted, Unreadable, BecameFolder, BecamePipe, FolderRemoved, AllGone };
 
@@ -117,7 +109,7 @@ private slots:
 
         FakeSeams fake;
         frmVivrel w;
-        fillSelector(w.cmbFileType);
+        TestTrees::fillFileTypes(w.cmbFileType);
         QVERIFY(w.DirSearch(dir));
         QCOMPARE(w.fileList()->count(), n);
         w.cmdSelectAll_Click();

@@ -26,14 +26,6 @@
 
 namespace {
 
-/** The file-type selector as start-up fills it: all three types first. */
-inline void fillSelector(QComboBox *box)
-{
-    box->clear();
-    box->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                   QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-    box->setCurrentIndex(0);
-}
 
 QByteArray native(const QString &path)
 {
@@ -166,7 +158,7 @@ private slots:
 
         FakeSeams fake;
         frmVivrel w;
-        fillSelector(w.cmbFileType);
+        TestTrees::fillFileTypes(w.cmbFileType);
         QVERIFY(w.DirSearch(dir.path()));
         QCOMPARE(w.fileList()->count(), count);
         // Natural order: f0, f1, ..., f9, f10, ...
