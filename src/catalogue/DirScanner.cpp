@@ -34,6 +34,19 @@ void DirScanner::setProgress(Progress progress, int intervalMs)
     mProgressInterval = intervalMs;
 }
 
+void DirScanner::handOut(const QString &folder, const QStringList &names, qsizetype &found,
+                         QElapsedTimer &clock)
+{
+    if (!names.isEmpty()) {
+        found += names.size();
+        mSink(folder, names);
+    }
+    if (mProgress && clock.elapsed() >= mProgressInterval) {
+        mProgress(found);
+        clock.restart();
+    }
+}
+
 #ifndef Q_OS_WIN
 
 namespace {
@@ -192,14 +205,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             else
                 names.append(std::move(name));
         }
-        if (!names.isEmpty()) {
-            found += names.size();
-            mSink(folder, names);
-        }
-        if (mProgress && clock.elapsed() >= mProgressInterval) {
-            mProgress(found);
-            clock.restart();
-        }
+        handOut(folder, names, found, clock);
     }
     return Result::Done;
 }
@@ -260,14 +266,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             else
                 names.append(e.name);
         }
-        if (!names.isEmpty()) {
-            found += names.size();
-            mSink(folder, names);
-        }
-        if (mProgress && clock.elapsed() >= mProgressInterval) {
-            mProgress(found);
-            clock.restart();
-        }
+        handOut(folder, names, found, clock);
     }
     return Result::Done;
 }

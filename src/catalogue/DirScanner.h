@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QElapsedTimer;
+
 /**
  * The folder walk behind the picture list. Breadth-first over the whole tree, one
  * listing open at a time, no recursion: a folder is listed to its end, its pictures
@@ -43,6 +45,10 @@ public:
     Result scan(const QString &path, QString *error = nullptr);
 
 private:
+    /** Hands one folder's pictures to the sink, and tells progress when it is time. */
+    void handOut(const QString &folder, const QStringList &names, qsizetype &found,
+                 QElapsedTimer &clock);
+
     FileTypeCode mCode;
     FolderSink mSink;
     Progress mProgress;
