@@ -99,18 +99,16 @@ public:
     void PrepareAdvertPanel();
     /** First call of a run: fetches the maker's page and pictures when on line; reloads. */
     void DownloadAdvert();
-    /** Set once the advert download was tried in this run. */
-    bool mAdvertFetched = false;
 
-private:
-    void connectChrome();
-
-public:
     // Show state.
     qint64 mFileNum = 0;
     QString mDirPath;
     bool mPreviewNow = false;
     bool mAsk2SendMail = false;
+    /** Set once the advert download was tried in this run. */
+    bool mAdvertFetched = false;
+    /** The next slide, decoded ahead while the current one is on show. */
+    SlidePrefetcher mPrefetch;
 
     /** Caption of the resume button (a picture button whose caption is its state). */
     QString cmdResumeCaption() const { return mResumeCaption; }
@@ -136,28 +134,6 @@ public:
     void File1_DblClick();
     void File1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
 
-private:
-    void RunShow();
-    void connectShow();
-    /** Shows item `index` as the current slide, in the viewer or the preview pane. */
-    void showSlide(qsizetype index);
-    /** Loads `path` into the preview pane; empty on success, else what went wrong. */
-    QString loadPreviewPane(const QString &path);
-    Stepping::List showList() const;
-
-    /** The random draws of the current pass; empty, not missing, before the first start. */
-    PickHistory mPickHistory;
-    UniformRandom mRandom;
-
-public:
-    // Show speed: the next slide decoded ahead while the current one is on show.
-    SlidePrefetcher mPrefetch;
-
-private:
-    /** Asks for the slide that the next forward step will show to be decoded ahead. */
-    void prefetchNext();
-
-public:
     // Settings, configuration files, start-up and shut-down.
     /** Applies the per-user store; false, with nothing applied, when it holds no folder. */
     bool LoadStoredSettings();
@@ -173,25 +149,35 @@ public:
     /** Shut-down: saves the settings and ends the program at once. */
     void Form_Unload();
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
-    void connectConfig();
-    bool mUnloading = false;
-
 signals:
     /** Pictures found so far while a scan runs (for the busy display). */
     void scanProgress(qsizetype found);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
     void connectCatalogue();
+    void connectChrome();
+    void connectShow();
+    void connectConfig();
+
+    void RunShow();
+    /** Shows item `index` as the current slide, in the viewer or the preview pane. */
+    void showSlide(qsizetype index);
+    /** Loads `path` into the preview pane; empty on success, else what went wrong. */
+    QString loadPreviewPane(const QString &path);
+    Stepping::List showList() const;
+    /** Asks for the slide that the next forward step will show to be decoded ahead. */
+    void prefetchNext();
 
     FileList *mFileList = nullptr;
     frmPreview *mViewer = nullptr;
     QString mResumeCaption;
+    /** The random draws of the current pass; empty, not missing, before the first start. */
+    PickHistory mPickHistory;
+    UniformRandom mRandom;
+    bool mUnloading = false;
 };
