@@ -10,6 +10,7 @@
 #include "viewer/frmPreview.h"
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,12 +34,16 @@ QString colour(int r, int g, int b)
 
 QFont tahoma(qreal points)
 {
-    // Tahoma where the system has it, else a narrow sans face of about its width.
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial")});
+    // Tahoma where the system has it; elsewhere the common sans face, condensed to
+    // about Tahoma's width so that the captions fit their controls.
+    QFont font(QStringLiteral("Tahoma"));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
+    if (QFontInfo(font).family() != QLatin1String("Tahoma")) {
+        font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                          QStringLiteral("Arial")});
+        font.setStretch(QFont::Condensed);
+    }
     return font;
 }
 
@@ -205,7 +210,7 @@ void frmVivrel::buildControls()
     cmbFileType->setObjectName(QStringLiteral("cmbFileType"));
     cmbFileType->setGeometry(twips(3840, 2880, 1335, 315));
     cmbFileType->setToolTip(QStringLiteral("Specify File Types "));
-    cmbFileType->setStyleSheet(QStringLiteral("QComboBox{background:rgb(224,236,254);color:black;}"));
+    cmbFileType->setStyleSheet(QStringLiteral("QComboBox{background:rgb(224,236,254);color:black;padding-left:1px;}"));
 
     Timer1 = new IntervalTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
