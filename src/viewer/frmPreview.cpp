@@ -104,4 +104,8 @@ void frmPreview::closeEvent(QCloseEvent *event)
     if (mMain)
         mMain->Timer1->setEnabled(false);
     hide();
+    // The keyboard goes back to the main window, also where no window manager hands
+    // it over.
+    if (mMain && mMain->isVisible())
+        mMain->activateWindow();
 }
