@@ -21,6 +21,24 @@
 
 using namespace TestTrees;
 
+
+/**
+ * Writes `count` pictures p0.jpg, p1.jpg ... of distinct sizes into `folder`, lists them
+ * all selected in `w` and sets the show to full screen. Returns their names.
+ */
+QStringList listSlides(frmVivrel &w, const QString &folder, int count)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        names << QStringLiteral("p%1.jpg").arg(i);
+        TestTrees::writePicture(folder + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
+    }
+    w.fileList()->appendFolder(folder + u'/', names);
+    w.File1->selectAllItems();
+    w.chkFullScreen->setValue(1);
+    return names;
+}
+
 class TestPrefetch : public QObject
 {
     Q_OBJECT
@@ -137,15 +155,8 @@ private slots:
     {
         FakeSeams fake;
         QTemporaryDir dir;
-        QStringList names;
-        for (int i = 0; i < 3; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            writePicture(dir.path() + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
-        }
         frmVivrel w;
-        w.fileList()->appendFolder(dir.path() + u'/', names);
-        w.File1->selectAllItems();
-        w.chkFullScreen->setValue(1);
+        const QStringList names = listSlides(w, dir.path(), 3);
         w.Timer1_Timer();
         QTRY_VERIFY(w.mPrefetch.isReady(w.fileList()->fullPath(1)));
 
@@ -162,15 +173,8 @@ private slots:
     {
         FakeSeams fake;
         QTemporaryDir dir;
-        QStringList names;
-        for (int i = 0; i < 6; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            writePicture(dir.path() + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
-        }
         frmVivrel w;
-        w.fileList()->appendFolder(dir.path() + u'/', names);
-        w.File1->selectAllItems();
-        w.chkFullScreen->setValue(1);
+        const QStringList names = listSlides(w, dir.path(), 6);
         w.chkRandom->setValue(1);
         w.Timer1_Timer();
         for (int step = 1; step < names.size(); ++step) {
