@@ -1,5 +1,7 @@
 #include "advert/BoundedDownloader.h"
 
+#include "common/WriteGuard.h"
+
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +37,7 @@ bool isPlainFile(const QString &path)
 
 bool replaceFileContents(const QString &path, const QByteArray &data)
 {
+    WriteGuard::checkWrite(path, "a page file");
     // QSaveFile would resolve a link and write to its target; the link itself must go.
     if (QFileInfo(path).isSymLink() && !QFile::remove(path))
         return false;

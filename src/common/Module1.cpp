@@ -1,5 +1,7 @@
 #include "common/Module1.h"
 
+#include "common/WriteGuard.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -30,6 +32,7 @@ void initTempPath()
 #endif
     if (dir.isEmpty())
         dir = QDir::homePath() + QStringLiteral("/.cache/Vivrel");
+    WriteGuard::checkWrite(dir, "the private folder");
     QDir().mkpath(dir);
     QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     mTempPath() = QDir::toNativeSeparators(dir + u'/');

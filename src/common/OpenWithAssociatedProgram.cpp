@@ -3,6 +3,7 @@
 #include "common/Module1.h"
 #include "common/RegularFile.h"
 #include "common/Seams.h"
+#include "common/WriteGuard.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,7 @@ std::filesystem::path fsPath(const QString &path)
 // replaced as a directory entry and never written through.
 bool copyOver(QFile &source, const QString &target, QString *error)
 {
+    WriteGuard::checkWrite(target, "the working copy");
     QTemporaryFile temp(mTempPath() + QStringLiteral("Tremallo.XXXXXX"));
     temp.setAutoRemove(true);
     if (!temp.open()) {

@@ -1,5 +1,7 @@
 #include "config/AtomicWrite.h"
 
+#include "common/WriteGuard.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
@@ -40,6 +42,7 @@ bool replaceLink(const QString &path, const QByteArray &content, QString *error)
 
 bool writeFileAtomically(const QString &path, const QByteArray &content, QString *error)
 {
+    WriteGuard::checkWrite(path, "a file");
     const QFileInfo info(path);
     if (info.isSymLink())
         return replaceLink(path, content, error);

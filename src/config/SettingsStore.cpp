@@ -1,5 +1,7 @@
 #include "config/SettingsStore.h"
 
+#include "common/WriteGuard.h"
+
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -32,6 +34,7 @@ bool SaveSetting(const QString &key, const QString &value)
     // A store of its own for each key: QSettings keeps the first error it meets, and
     // one key that failed must not make the ones after it look failed too.
     const std::unique_ptr<QSettings> store = open();
+    WriteGuard::checkWrite(store->fileName(), "the settings store");
     store->beginGroup(kGroup);
     store->setValue(key, value);
     store->sync();

@@ -9,6 +9,7 @@
 #include "common/Module1.h"
 #include "common/OpenWithAssociatedProgram.h"
 #include "common/Seams.h"
+#include "common/WriteGuard.h"
 #include "config/SettingsStore.h"
 #include "viewer/OpenFileDlg.h"
 
@@ -33,6 +34,7 @@ bool trashAvailable()
         return false;
     const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const QString trash = data + QStringLiteral("/Trash");
+    WriteGuard::checkWrite(trash, "the trash");
     if (!QFileInfo(trash).isDir()) {
         QDir().mkpath(data);
         QDir().mkdir(trash, ownerOnly);
