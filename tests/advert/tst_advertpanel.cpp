@@ -1,3 +1,4 @@
+#include "TestSandbox.h"
 #include "TestTrees.h"
 #include "FakeSeams.h"
 #include "ScriptedHttpServer.h"
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -66,7 +66,6 @@ class TestAdvertPanel : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir mSettingsDir;
     std::unique_ptr<QTemporaryDir> mTemp;
     QString page() const { return mTemp->filePath(QStringLiteral("vivrel4.htm")); }
 
@@ -102,10 +101,8 @@ private slots:
 
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("TremalloTest"));
         QCoreApplication::setApplicationName(QStringLiteral("VivrelPanelTest"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mSettingsDir.path());
         BoundedDownloader::setDefaultLimits({500ms, 1500ms});
     }
 
@@ -312,5 +309,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAdvertPanel)
+VIVREL_TEST_MAIN(TestAdvertPanel)
 #include "tst_advertpanel.moc"

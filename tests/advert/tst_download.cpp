@@ -1,3 +1,4 @@
+#include "TestSandbox.h"
 #include "TestTrees.h"
 #include "ScriptedHttpServer.h"
 
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,15 +62,11 @@ class TestDownload : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir mSettingsDir;
-
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         QCoreApplication::setOrganizationName(QStringLiteral("TremalloTest"));
         QCoreApplication::setApplicationName(QStringLiteral("VivrelDownloadTest"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mSettingsDir.path());
     }
 
     void composedPage()
@@ -296,5 +292,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDownload)
+VIVREL_TEST_MAIN(TestDownload)
 #include "tst_download.moc"

@@ -1,4 +1,5 @@
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/DirScanner.h"
@@ -276,5 +277,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCatalogue)
+VIVREL_TEST_MAIN(TestCatalogue)
 #include "tst_catalogue.moc"

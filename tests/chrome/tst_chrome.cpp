@@ -1,4 +1,5 @@
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
@@ -259,5 +260,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestChrome)
+VIVREL_TEST_MAIN(TestChrome)
 #include "tst_chrome.moc"

@@ -1,5 +1,6 @@
 // Stored-value conversions, the configuration-file reader and the file writer.
 
+#include "TestSandbox.h"
 #include "TestTrees.h"
 #include "config/AtomicWrite.h"
 #include "config/IniFile.h"
@@ -259,5 +260,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestConfigFiles)
+VIVREL_TEST_GUILESS_MAIN(TestConfigFiles)
 #include "tst_configfiles.moc"

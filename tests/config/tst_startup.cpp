@@ -2,6 +2,7 @@
 // Tools command, and shut-down.
 
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -80,8 +80,6 @@ class TestStartup : public QObject
     }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     void init()
     {
         // A fresh store, executable folder and picture folder for every test.
@@ -508,5 +506,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStartup)
+VIVREL_TEST_MAIN(TestStartup)
 #include "tst_startup.moc"

@@ -1,4 +1,5 @@
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -192,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPrefetch)
+VIVREL_TEST_MAIN(TestPrefetch)
 #include "tst_prefetch.moc"

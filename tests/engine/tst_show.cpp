@@ -1,4 +1,5 @@
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -18,7 +19,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -84,8 +84,6 @@ class TestShow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     void sequentialTwoOfFive_data()
     {
         QTest::addColumn<bool>("repeat");
@@ -470,5 +468,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestShow)
+VIVREL_TEST_MAIN(TestShow)
 #include "tst_show.moc"

@@ -1,3 +1,5 @@
+#include "TestSandbox.h"
+
 #include "engine/PickHistory.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
@@ -172,5 +174,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStepping)
+VIVREL_TEST_GUILESS_MAIN(TestStepping)
 #include "tst_stepping.moc"

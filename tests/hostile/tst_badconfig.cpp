@@ -2,6 +2,7 @@
 // in UTF-16; a per-user store of garbage or of values that are not text.
 
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 
 #include "catalogue/FileList.h"
 #include "chrome/frmVivrel.h"
@@ -16,7 +17,6 @@
 #include <QRandomGenerator>
 #include <QRect>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,8 +60,6 @@ class TestBadConfig : public QObject
     QString iniFile() const { return mExe->path() + QStringLiteral("/Vivrel.INI"); }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
     void init()
     {
         mStore = std::make_unique<QTemporaryDir>();
@@ -215,5 +213,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBadConfig)
+VIVREL_TEST_MAIN(TestBadConfig)
 #include "tst_badconfig.moc"

@@ -2,6 +2,7 @@
 
 #include "BadPictures.h"
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -19,8 +20,6 @@
 #include <QHash>
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,17 +35,14 @@ class TestBadPictures : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir mStore;
     std::unique_ptr<QTemporaryDir> mDir;
     QHash<QString, BadPictures::Item> mItems;
 
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         // The decoder's complaints about each broken file would drown the report.
         QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg=false"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
         mDir = std::make_unique<QTemporaryDir>();
         for (const BadPictures::Item &item : BadPictures::make(mDir->path()))
             mItems.insert(item.name, item);
@@ -194,5 +190,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBadPictures)
+VIVREL_TEST_MAIN(TestBadPictures)
 #include "tst_badpictures.moc"

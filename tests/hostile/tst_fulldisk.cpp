@@ -2,6 +2,7 @@
 // files. A small memory file system stands in for the full disk.
 
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 
 #include "advert/BoundedDownloader.h"
 #include "chrome/frmVivrel.h"
@@ -12,8 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,15 +83,7 @@ class TestFullDisk : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir mStore;
-
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
-    }
-
     void workingCopyOnAFullDisk()
     {
         SmallDisk disk;
@@ -161,5 +152,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFullDisk)
+VIVREL_TEST_MAIN(TestFullDisk)
 #include "tst_fulldisk.moc"

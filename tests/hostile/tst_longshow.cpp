@@ -3,6 +3,7 @@
 
 #include "BadPictures.h"
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -18,8 +19,6 @@
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,15 +26,11 @@ class TestLongShow : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir mStore;
-
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         // The decoder's complaints about each broken file would drown the report.
         QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg=false"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
     }
 
     void tenThousandSteps_data()
@@ -112,5 +107,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLongShow)
+VIVREL_TEST_MAIN(TestLongShow)
 #include "tst_longshow.moc"

@@ -2,6 +2,7 @@
 // or pipes, the whole folder gone. The show must step on, at its own pace.
 
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -18,8 +19,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,15 +68,7 @@ class TestShowFaults : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir mStore;
-
 private slots:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
-    }
-
     void faults_data()
     {
         QTest::addColumn<Fault>("fault");
@@ -172,5 +163,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestShowFaults)
+VIVREL_TEST_MAIN(TestShowFaults)
 #include "tst_showfaults.moc"

@@ -2,6 +2,7 @@
 // wide trees, names the file system holds but no QString can carry.
 
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/DirScanner.h"
@@ -172,5 +173,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestHostileTrees)
+VIVREL_TEST_MAIN(TestHostileTrees)
 #include "tst_trees.moc"

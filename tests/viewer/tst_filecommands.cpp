@@ -1,4 +1,5 @@
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -29,7 +30,7 @@ using namespace TestTrees;
 
 namespace {
 
-// Home, trash and caches of this test run; set up in main() before anything reads them.
+// Home, trash and caches of this test run, and its current folder.
 QString gSandbox;
 
 QString trashFiles()
@@ -79,6 +80,8 @@ class TestFileCommands : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { gSandbox = TestSandbox::path(); }
+
     void openCopiesAndPauses()
     {
         Show s;
@@ -340,25 +343,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // A home of our own, so the trash that Delete fills and every cache are the test's.
-    QTemporaryDir sandbox;
-    if (!sandbox.isValid())
-        return 1;
-    gSandbox = sandbox.path();
-    QDir(gSandbox).mkpath(QStringLiteral("data"));
-    qputenv("HOME", gSandbox.toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (gSandbox + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (gSandbox + QStringLiteral("/cache")).toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (gSandbox + QStringLiteral("/config")).toLocal8Bit());
-    QDir::setCurrent(gSandbox);
-
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestFileCommands test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+VIVREL_TEST_MAIN(TestFileCommands)
 #include "tst_filecommands.moc"

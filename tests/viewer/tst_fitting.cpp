@@ -1,3 +1,5 @@
+#include "TestSandbox.h"
+
 #include "viewer/Fitting.h"
 
 #include <QTest>
@@ -164,5 +166,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFitting)
+VIVREL_TEST_GUILESS_MAIN(TestFitting)
 #include "tst_fitting.moc"

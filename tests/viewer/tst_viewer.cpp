@@ -1,4 +1,5 @@
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -309,5 +310,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestViewer)
+VIVREL_TEST_MAIN(TestViewer)
 #include "tst_viewer.moc"

@@ -1,0 +1,93 @@
+#include "TestSandbox.h"
+
+#include "common/WriteGuard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+namespace {
+
+QString &sandboxPath()
+{
+    static QString value;
+    return value;
+}
+
+QString &realHomePath()
+{
+    static QString value;
+    return value;
+}
+
+void pointInto(const char *variable, const QString &folder)
+{
+    QDir().mkpath(folder);
+    qputenv(variable, QFile::encodeName(QDir::toNativeSeparators(folder)));
+}
+
+} // namespace
+
+TestSandbox::TestSandbox()
+{
+    realHomePath() = QDir::homePath();
+    mDir =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/vivrel-test-XXXXXX"));
+    if (!mDir->isValid())
+        qFatal("Cannot make the test sandbox: %s", qPrintable(mDir->errorString()));
+    const QString root = mDir->path();
+    sandboxPath() = root;
+
+    pointInto("HOME", root + QStringLiteral("/home"));
+    pointInto("XDG_CONFIG_HOME", root + QStringLiteral("/config"));
+    pointInto("XDG_DATA_HOME", root + QStringLiteral("/data"));
+    pointInto("XDG_CACHE_HOME", root + QStringLiteral("/cache"));
+    pointInto("XDG_STATE_HOME", root + QStringLiteral("/state"));
+#ifndef Q_OS_WIN
+    // Qt takes a runtime folder only when it is private to the user.
+    pointInto("XDG_RUNTIME_DIR", root + QStringLiteral("/runtime"));
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+#endif
+    // Every QTemporaryDir of the tests lands here too, even where TMPDIR pointed into
+    // the real home.
+    pointInto("TMPDIR", root + QStringLiteral("/tmp"));
+#ifdef Q_OS_WIN
+    pointInto("TMP", root + QStringLiteral("/tmp"));
+    pointInto("TEMP", root + QStringLiteral("/tmp"));
+#endif
+    // Others may pass through, not look: a test that walks a tree as an unprivileged
+    // user (as it must when the tests run as root) still reaches its folders.
+    const QFile::Permissions passThrough =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    QFile::setPermissions(root, passThrough);
+    QFile::setPermissions(root + QStringLiteral("/tmp"), passThrough);
+    // Files a test or the program writes by a relative name stay in the sandbox too.
+    QDir::setCurrent(root);
+    // Explicit as well: QSettings may have read its folders before the variables moved.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       root + QStringLiteral("/config"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       root + QStringLiteral("/config"));
+
+    // With no home of its own (HOME unset or "/") there is nothing to forbid: the
+    // whole file system would be.
+    if (!QDir(realHomePath()).isRoot())
+        WriteGuard::forbid(realHomePath(), root);
+}
+
+TestSandbox::~TestSandbox()
+{
+    // Leave the folder before it is removed. The guard stays armed to the very end.
+    QDir::setCurrent(QDir::rootPath());
+}
+
+QString TestSandbox::path()
+{
+    return sandboxPath();
+}
+
+QString TestSandbox::realHome()
+{
+    return realHomePath();
+}
