@@ -12,8 +12,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -147,9 +147,14 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // The main window reads and writes settings and its private folder: a home of its own
+    // keeps the user's out of reach (the test mode of QStandardPaths does not move the
+    // settings store).
+    QTemporaryDir home;
+    for (const char *variable :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        qputenv(variable, QFile::encodeName(home.path()));
     QApplication app(argc, argv);
-    // The main window reads and writes settings: keep the user's own out of reach.
-    QStandardPaths::setTestModeEnabled(true);
     QCoreApplication::setOrganizationName(QStringLiteral("VivrelBench"));
     const QStringList args = QCoreApplication::arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("scan"))
