@@ -15,8 +15,13 @@
 
 #ifdef Q_OS_WIN
 #include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
 #else
 #include <cerrno>
 #include <cstring>
@@ -32,6 +37,18 @@ void DirScanner::setProgress(Progress progress, int intervalMs)
 {
     mProgress = std::move(progress);
     mProgressInterval = intervalMs;
+}
+
+DirScanner::EntryAction DirScanner::actionFor(std::uint32_t attributes)
+{
+    using namespace FileAttribute;
+    if (attributes & (Hidden | System | Device))
+        return EntryAction::Skip;
+    // Any mark besides the folder bit keeps the walk out (a reparse point among them,
+    // which also stops link loops), and a folder is never taken for a picture.
+    if (attributes & Directory)
+        return attributes == Directory ? EntryAction::Enter : EntryAction::Skip;
+    return EntryAction::Consider;
 }
 
 void DirScanner::handOut(const QString &folder, const QStringList &names, qsizetype &found,
@@ -212,54 +229,140 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
 
 #else // Q_OS_WIN
 
+static_assert(FileAttribute::ReadOnly == FILE_ATTRIBUTE_READONLY &&
+              FileAttribute::Hidden == FILE_ATTRIBUTE_HIDDEN &&
+              FileAttribute::System == FILE_ATTRIBUTE_SYSTEM &&
+              FileAttribute::Directory == FILE_ATTRIBUTE_DIRECTORY &&
+              FileAttribute::Archive == FILE_ATTRIBUTE_ARCHIVE &&
+              FileAttribute::Device == FILE_ATTRIBUTE_DEVICE &&
+              FileAttribute::Normal == FILE_ATTRIBUTE_NORMAL &&
+              FileAttribute::ReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
+
+namespace {
+
+// The folder as Win32 takes it: backslashes, and the "\\?\" form (absolute and clean,
+// which that form needs) once "*" appended would no longer fit MAX_PATH.
+std::wstring win32Folder(const QString &folder)
+{
+    QString native = QDir::toNativeSeparators(folder);
+    if (native.size() + 1 >= MAX_PATH && !native.startsWith(QLatin1String("\\\\?\\"))) {
+        QString absolute =
+            QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
+        if (!absolute.endsWith(u'\\'))
+            absolute += u'\\';
+        if (absolute.startsWith(QLatin1String("\\\\")))
+            native = QLatin1String("\\\\?\\UNC\\") + absolute.mid(2);
+        else
+            native = QLatin1String("\\\\?\\") + absolute;
+    }
+    return native.toStdWString();
+}
+
+// Whether a failed look at a folder only says that it is not there: no such path, a
+// file where a folder was named, or a name no folder can have.
+bool isAbsent(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
+}
+
+DirScanner::Result failWith(DWORD code, QString *error)
+{
+    if (error)
+        *error = qt_error_string(int(code));
+    return DirScanner::Result::RootFailed;
+}
+
+} // namespace
+
 DirScanner::Result DirScanner::scan(const QString &path, QString *error)
 {
     QElapsedTimer clock;
     clock.start();
     qsizetype found = 0;
 
+    // The system would stop reading the name at a NUL and walk another folder.
+    if (path.contains(QChar(0))) {
+        if (error)
+            *error = QStringLiteral("Bad folder name");
+        return Result::RootFailed;
+    }
+
+    const QString start = Paths::withTrailingSeparator(path);
+    // The chosen folder's own attributes do not matter; whether it can be read does.
+    // A drive with no medium, not ready, or not there at all fails; an ordinary
+    // folder that is not there (or is a file) lists nothing.
+    const DWORD rootAttributes = GetFileAttributesW(win32Folder(start).c_str());
+    if (rootAttributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = GetLastError();
+        if (Paths::isDriveRoot(start) || !isAbsent(code))
+            return failWith(code, error);
+        return Result::Done;
+    }
+    if (!(rootAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Result::Done;
+
+    struct WinEntry
+    {
+        std::string key;
+        QString name;
+        bool isFolder;
+    };
     std::deque<QString> queue;
-    queue.push_back(Paths::withTrailingSeparator(path));
+    queue.push_back(start);
     bool root = true;
+    std::vector<WinEntry> entries;
+    QStringList names;
+
     while (!queue.empty()) {
-        const QString folder = queue.front();
+        const QString folder = std::move(queue.front());
         queue.pop_front();
         const bool isRoot = root;
         root = false;
-        QDir dir(folder);
-        if (!dir.exists()) {
-            continue;
+
+        entries.clear();
+        WIN32_FIND_DATAW data;
+        const std::wstring pattern = win32Folder(folder) + L'*';
+        // Basic information (no short names) and large fetches: a folder of a hundred
+        // thousand pictures is read in few calls.
+        const HANDLE find =
+            FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                             nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (find == INVALID_HANDLE_VALUE) {
+            const DWORD code = GetLastError();
+            // An empty drive root has not even "." and "..": nothing matched, no failure.
+            if (isRoot && code != ERROR_FILE_NOT_FOUND)
+                return failWith(code, error);
+            continue; // unreadable or vanished subfolders are skipped
         }
-        if (!dir.isReadable()) {
-            if (isRoot) {
-                if (error)
-                    *error = QStringLiteral("Folder cannot be read");
-                return Result::RootFailed;
+        DWORD readError = ERROR_NO_MORE_FILES;
+        for (;;) {
+            const QString name = QString::fromWCharArray(data.cFileName);
+            const bool dots = name == QLatin1String(".") || name == QLatin1String("..");
+            const EntryAction action = dots ? EntryAction::Skip : actionFor(data.dwFileAttributes);
+            if (action == EntryAction::Enter ||
+                (action == EntryAction::Consider && acceptsFileName(name, mCode))) {
+                entries.push_back(
+                    {name.toUtf8().toStdString(), name, action == EntryAction::Enter});
+                // A folder of a hundred thousand files must not hold the window up either.
+                if ((entries.size() & 4095) == 0 && mProgress &&
+                    clock.elapsed() >= mProgressInterval) {
+                    mProgress(found);
+                    clock.restart();
+                }
             }
-            continue;
+            if (!FindNextFileW(find, &data)) {
+                readError = GetLastError();
+                break;
+            }
         }
-        struct WinEntry
-        {
-            std::string key;
-            QString name;
-            bool isFolder;
-        };
-        std::vector<WinEntry> entries;
-        QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
-        while (it.hasNext()) {
-            it.next();
-            const QFileInfo info = it.fileInfo();
-            if (info.isHidden() || info.isSymLink())
-                continue;
-            const bool isFolder = info.isDir();
-            if (!isFolder && (!info.isFile() || !acceptsFileName(info.fileName(), mCode)))
-                continue;
-            entries.push_back({info.fileName().toUtf8().toStdString(), info.fileName(), isFolder});
-        }
-        std::sort(entries.begin(), entries.end(), [](const WinEntry &a, const WinEntry &b) {
-            return naturalLess(a.key, b.key);
-        });
-        QStringList names;
+        FindClose(find);
+        if (readError != ERROR_NO_MORE_FILES && isRoot)
+            return failWith(readError, error);
+
+        std::sort(entries.begin(), entries.end(),
+                  [](const WinEntry &a, const WinEntry &b) { return naturalLess(a.key, b.key); });
+        names.clear();
         for (const WinEntry &e : entries) {
             if (e.isFolder)
                 queue.push_back(folder + e.name + u'\\');

@@ -5,9 +5,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 
 class QElapsedTimer;
+
+/** The file-system attribute bits the walk looks at, numbered as Windows numbers them. */
+namespace FileAttribute {
+inline constexpr std::uint32_t ReadOnly = 0x1;
+inline constexpr std::uint32_t Hidden = 0x2;
+inline constexpr std::uint32_t System = 0x4;
+inline constexpr std::uint32_t Directory = 0x10;
+inline constexpr std::uint32_t Archive = 0x20;
+inline constexpr std::uint32_t Device = 0x40;
+inline constexpr std::uint32_t Normal = 0x80;
+inline constexpr std::uint32_t ReparsePoint = 0x400;
+} // namespace FileAttribute
 
 /**
  * The folder walk behind the picture list. Breadth-first over the whole tree, one
@@ -20,6 +33,9 @@ class QElapsedTimer;
  * is ever listed, a dangling link is skipped). A name that cannot be told to the
  * file system again after decoding (bytes that are not valid in the file-name
  * encoding) is left out, file or folder.
+ *
+ * On Windows the entries' own attributes decide instead (see actionFor()), and a drive
+ * root that cannot be read (no medium, not ready, no such drive) fails the walk.
  */
 class DirScanner
 {
@@ -33,6 +49,21 @@ public:
         Done,       ///< the walk ended (an absent folder lists nothing and is Done)
         RootFailed, ///< the chosen folder itself could not be read
     };
+
+    /** What the walk does with one entry of a listing. */
+    enum class EntryAction {
+        Enter,    ///< a folder to walk
+        Consider, ///< a file: listed when its name has a picture type
+        Skip,     ///< neither entered nor listed
+    };
+
+    /**
+     * The walk's rule on an entry's attribute bits (FileAttribute): hidden and system
+     * entries are skipped; a folder is entered only when its bits are exactly the folder
+     * bit, and any other folder (read-only, archive, a link) is skipped, never listed;
+     * a device is skipped; anything else is a file.
+     */
+    static EntryAction actionFor(std::uint32_t attributes);
 
     DirScanner(FileTypeCode code, FolderSink sink);
 
