@@ -265,6 +265,9 @@ private slots:
         QTest::newRow("no number waits") << "abc" << false << qint64(0) << false;
         QTest::newRow("negative waits") << "-3" << false << qint64(-3000) << false;
         QTest::newRow("beyond the timer is clamped") << "1e12" << true << qint64(1e15) << true;
+        // Too large for a double: still over the limit, and as long as a period gets.
+        QTest::newRow("beyond a number") << "1e400" << true << qint64(9e18) << true;
+        QTest::newRow("beyond a number, negative") << "-1e400" << false << qint64(-9e18) << false;
     }
 
     void interval()
