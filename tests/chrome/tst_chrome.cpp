@@ -124,6 +124,16 @@ private slots:
         QCOMPARE(fake.shellTargets.size(), 1);
     }
 
+    void labelsShowTextAsSpelt()
+    {
+        // A file name such as "<b>x.jpg" or "a&lt;b.jpg" must not be read as markup.
+        frmVivrel w;
+        const QList<QLabel *> labels = w.findChildren<QLabel *>();
+        QVERIFY(labels.contains(w.lblFileName));
+        for (const QLabel *label : labels)
+            QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+    }
+
     void otherKeysStillReachTheControl()
     {
         FakeSeams fake;
