@@ -117,6 +117,9 @@ void frmVivrel::buildControls()
                                       QColor background, const QString &tip) {
         auto *button = new QToolButton(this);
         button->setObjectName(QLatin1String(name));
+        // A click takes the focus, as Tab does, so leaving the interval box by clicking
+        // a button checks the box first.
+        button->setFocusPolicy(Qt::StrongFocus);
         button->setGeometry(place);
         button->setAutoRaise(false);
         button->setIconSize(place.size());

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -314,6 +315,45 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
         QCOMPARE(s.w.Text1->text(), QStringLiteral("45"));
         QVERIFY(!s.w.Timer1->isEnabled()); // leaving the box starts nothing
+    }
+
+    void clickingAButtonChecksTheBox_data()
+    {
+        QTest::addColumn<QString>("button");
+        for (const char *name : {"cmdStart", "cmdResume", "cmdSelectAll", "cmdDirList", "cmdTools"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void clickingAButtonChecksTheBox()
+    {
+        QFETCH(QString, button);
+        Show s(fiveNames(), {1});
+        // The complaint, then Tools' question, answered so that nothing is written.
+        s.fake.messageAnswers = {MsgAnswer::Ok, MsgAnswer::No};
+        s.w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&s.w));
+        auto *target = s.w.findChild<QToolButton *>(button);
+        QVERIFY(target);
+        QSignalSpy clicked(target, &QToolButton::clicked);
+        s.w.Text1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+
+        // A refused value: the message, the focus back in the box, and the click dropped.
+        s.w.Text1->setText(QStringLiteral("45"));
+        QTest::mouseClick(target, Qt::LeftButton);
+        QCOMPARE(s.fake.messages.size(), 1);
+        QCOMPARE(s.fake.messages[0].text, QStringLiteral("Max interval is 30 only"));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+        QCOMPARE(clicked.size(), 0);
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QVERIFY(s.w.lblFileName->text().isEmpty());
+
+        // An accepted value: the same click goes through.
+        s.w.Text1->setText(QStringLiteral("3"));
+        QTest::mouseClick(target, Qt::LeftButton);
+        QCOMPARE(clicked.size(), 1);
+        // No second complaint; Tools asks its own question.
+        QCOMPARE(s.fake.messages.size(), button == QLatin1String("cmdTools") ? 2 : 1);
     }
 
     void unloadableFilesAreStepsLikeAnyOther_data()
