@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -48,6 +49,25 @@ QFont tahoma(qreal points)
 }
 
 const QString kOptionColours = QStringLiteral("background:rgb(224,236,254);color:rgb(0,0,64);");
+
+/** Enter presses the focused picture button, as Space does (a tool button only knows Space). */
+class EnterPressesButton : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->isAutoRepeat())
+            return false;
+        static_cast<QToolButton *>(watched)->click();
+        return true;
+    }
+};
 
 /** A label for text the program did not write itself (a file name may look like markup). */
 QLabel *plainLabel(const QString &text, QWidget *parent)
@@ -113,13 +133,16 @@ void frmVivrel::paintEvent(QPaintEvent *)
 
 void frmVivrel::buildControls()
 {
-    const auto pictureButton = [this](const char *name, QRect place, Artwork::Face face,
-                                      QColor background, const QString &tip) {
+    auto *enterPresses = new EnterPressesButton(this);
+    const auto pictureButton = [this, enterPresses](const char *name, QRect place,
+                                                    Artwork::Face face, QColor background,
+                                                    const QString &tip) {
         auto *button = new QToolButton(this);
         button->setObjectName(QLatin1String(name));
         // A click takes the focus, as Tab does, so leaving the interval box by clicking
         // a button checks the box first.
         button->setFocusPolicy(Qt::StrongFocus);
+        button->installEventFilter(enterPresses);
         button->setGeometry(place);
         button->setAutoRaise(false);
         button->setIconSize(place.size());
@@ -277,4 +300,7 @@ void frmVivrel::buildControls()
                                        cmdMinimise, cmdTools};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    // The window opens on the first control of that order; left to itself Qt would pick
+    // the first control created that takes Tab. Start-up may move it on (Select All does).
+    tabOrder.first()->setFocus(Qt::OtherFocusReason);
 }

@@ -315,6 +315,18 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
         QCOMPARE(s.w.Text1->text(), QStringLiteral("45"));
         QVERIFY(!s.w.Timer1->isEnabled()); // leaving the box starts nothing
+
+        // The first Enter only moves on (its key release lands on the button); the
+        // second presses Start Show.
+        s.w.Text1->setText(QStringLiteral("2"));
+        QTest::keyClick(s.w.Text1, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.cmdStart));
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QTest::keyClick(s.w.cmdStart, Qt::Key_Return);
+        QVERIFY(s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.Timer1->interval(), 2000);
+        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+        QCOMPARE(s.fake.messages.size(), 1);
     }
 
     void clickingAButtonChecksTheBox_data()
