@@ -29,6 +29,7 @@ bool frmVivrel::DirSearch(const QString &path, QString *error)
     // user's input back until it ends, so nothing can act on a half-filled list.
     QLabel progress(File1->viewport());
     progress.setObjectName(QStringLiteral("scanProgress"));
+    progress.setTextFormat(Qt::PlainText);
     progress.setAlignment(Qt::AlignCenter);
     progress.setStyleSheet(QStringLiteral("QLabel{background:rgba(224,236,254,220);color:rgb(0,0,64);}"));
     progress.setGeometry(File1->viewport()->rect());

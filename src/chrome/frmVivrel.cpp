@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -48,6 +49,33 @@ QFont tahoma(qreal points)
 }
 
 const QString kOptionColours = QStringLiteral("background:rgb(224,236,254);color:rgb(0,0,64);");
+
+/** Enter presses the focused picture button, as Space does (a tool button only knows Space). */
+class EnterPressesButton : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->isAutoRepeat())
+            return false;
+        static_cast<QToolButton *>(watched)->click();
+        return true;
+    }
+};
+
+/** A label for text the program did not write itself (a file name may look like markup). */
+QLabel *plainLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
 
 } // namespace
 
@@ -105,10 +133,16 @@ void frmVivrel::paintEvent(QPaintEvent *)
 
 void frmVivrel::buildControls()
 {
-    const auto pictureButton = [this](const char *name, QRect place, Artwork::Face face,
-                                      QColor background, const QString &tip) {
+    auto *enterPresses = new EnterPressesButton(this);
+    const auto pictureButton = [this, enterPresses](const char *name, QRect place,
+                                                    Artwork::Face face, QColor background,
+                                                    const QString &tip) {
         auto *button = new QToolButton(this);
         button->setObjectName(QLatin1String(name));
+        // A click takes the focus, as Tab does, so leaving the interval box by clicking
+        // a button checks the box first.
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->installEventFilter(enterPresses);
         button->setGeometry(place);
         button->setAutoRaise(false);
         button->setIconSize(place.size());
@@ -143,7 +177,7 @@ void frmVivrel::buildControls()
     Shape3 = shape("Shape3", twips(240, 3720, 1935, 495));
     Shape4 = shape("Shape4", twips(2280, 3720, 3015, 495));
 
-    Image1 = new QLabel(this);
+    Image1 = plainLabel(QString(), this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(twips(150, 120, 5235, 375));
     Image1->setScaledContents(true);
@@ -179,7 +213,7 @@ void frmVivrel::buildControls()
     imgPreview->setWidth(float(pane.width()));
     imgPreview->setHeight(float(pane.height()));
 
-    lblFileName = new QLabel(this);
+    lblFileName = plainLabel(QString(), this);
     lblFileName->setObjectName(QStringLiteral("lblFileName"));
     lblFileName->setGeometry(twips(480, 960, 2175, 255));
     lblFileName->setStyleSheet(
@@ -233,7 +267,7 @@ void frmVivrel::buildControls()
     chkFullScreen = checkBox("chkFullScreen", QStringLiteral("F&ull Screen"),
                              twips(1560, 2790, 1215, 255), QStringLiteral(" Show in Full Screen "));
 
-    Label3 = new QLabel(QStringLiteral("Tremallo"), this);
+    Label3 = plainLabel(QStringLiteral("Tremallo"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(twips(200, 220, 1335, 255));
     Label3->setToolTip(QStringLiteral(" Click here to go to Tremallo Website "));
@@ -248,12 +282,12 @@ void frmVivrel::buildControls()
     Label3->setPalette(linkColours);
     Label3->setCursor(Qt::PointingHandCursor);
 
-    Label1 = new QLabel(QStringLiteral("&Interval"), this);
+    Label1 = plainLabel(QStringLiteral("&Interval"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twips(360, 3840, 615, 255));
     Label1->setStyleSheet(QStringLiteral("QLabel{%1}").arg(kOptionColours));
     Label1->setBuddy(Text1);
-    Label2 = new QLabel(QStringLiteral("Seconds"), this);
+    Label2 = plainLabel(QStringLiteral("Seconds"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(twips(1350, 3840, 735, 255));
     Label2->setStyleSheet(QStringLiteral("QLabel{%1}").arg(kOptionColours));
@@ -266,4 +300,7 @@ void frmVivrel::buildControls()
                                        cmdMinimise, cmdTools};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    // The window opens on the first control of that order; left to itself Qt would pick
+    // the first control created that takes Tab. Start-up may move it on (Select All does).
+    tabOrder.first()->setFocus(Qt::OtherFocusReason);
 }

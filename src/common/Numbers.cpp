@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace Numbers {
@@ -70,7 +71,9 @@ double leadingNumber(QStringView text)
     if (len == 0)
         return 0.0;
     const double value = parse(text.mid(pos, len));
-    return std::isfinite(value) ? value : 0.0;
+    // Only an overflow ("1e400") is not finite here: it is as large as a number gets,
+    // not nothing, so it keeps its sign and is still over any limit.
+    return std::isfinite(value) ? value : std::copysign(std::numeric_limits<double>::max(), value);
 }
 
 double roundHalfEven(double value)
@@ -102,13 +105,14 @@ std::optional<double> wholeNumber(QStringView text)
 
 std::int64_t intervalMilliseconds(QStringView text)
 {
-    const double ms = roundHalfEven(leadingNumber(text) * 1000.0);
-    // Clamp to what an int64 holds; callers clamp further to the timer's range.
-    if (ms >= 9.0e18)
+    const double seconds = leadingNumber(text);
+    // Clamp to what an int64 holds; callers clamp further to the timer's range. Done
+    // on the seconds, so the largest number a double holds never overflows the product.
+    if (seconds >= 9.0e15)
         return INT64_C(9000000000000000000);
-    if (ms <= -9.0e18)
+    if (seconds <= -9.0e15)
         return -INT64_C(9000000000000000000);
-    return static_cast<std::int64_t>(ms);
+    return static_cast<std::int64_t>(roundHalfEven(seconds * 1000.0));
 }
 
 } // namespace Numbers

@@ -10,7 +10,8 @@ namespace Numbers {
 /**
  * The number at the start of `text`: leading blanks skipped, an optional sign,
  * digits with "." as the decimal point and an optional exponent; reading stops at
- * the first character that cannot continue the number. No number gives 0.
+ * the first character that cannot continue the number. No number gives 0; a number
+ * too large for a double gives the largest double of its sign.
  */
 double leadingNumber(QStringView text);
 

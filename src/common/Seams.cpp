@@ -13,24 +13,10 @@ namespace {
 
 int realShowMessage(const QString &text, int style, const QString &title)
 {
-    QMessageBox box;
-    box.setText(text);
-    box.setWindowTitle(title);
-    switch (style & 0x70) {
-    case MsgStyle::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgStyle::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgStyle::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgStyle::Information: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
-    }
-    if ((style & 0x7) == MsgStyle::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton((style & MsgStyle::DefaultButton2) ? QMessageBox::No
-                                                                : QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    const std::unique_ptr<QMessageBox> box = buildMessageBox(text, style, title);
+    const int clicked = box->exec();
+    if ((style & 0x7) == MsgStyle::YesNo)
+        return clicked == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
     return MsgAnswer::Ok;
 }
 
@@ -83,6 +69,41 @@ void realEndProgram(int code)
 }
 
 } // namespace
+
+std::unique_ptr<QMessageBox> buildMessageBox(const QString &text, int style, const QString &title)
+{
+    auto box = std::make_unique<QMessageBox>();
+    // Texts carry file names, and a name such as "<b>x.jpg" or "a&lt;b.jpg" must read
+    // as it is spelt, never as markup.
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    box->setWindowTitle(title);
+    switch (style & 0x70) {
+    case MsgStyle::Critical:
+        box->setIcon(QMessageBox::Critical);
+        break;
+    case MsgStyle::Question:
+        box->setIcon(QMessageBox::Question);
+        break;
+    case MsgStyle::Exclamation:
+        box->setIcon(QMessageBox::Warning);
+        break;
+    case MsgStyle::Information:
+        box->setIcon(QMessageBox::Information);
+        break;
+    default:
+        box->setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    if ((style & 0x7) == MsgStyle::YesNo) {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton((style & MsgStyle::DefaultButton2) ? QMessageBox::No
+                                                                 : QMessageBox::Yes);
+    } else {
+        box->setStandardButtons(QMessageBox::Ok);
+    }
+    return box;
+}
 
 Seams Seams::real()
 {

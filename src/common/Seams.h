@@ -4,7 +4,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 /** Message box styles, combinable: buttons + icon + default button. */
@@ -55,6 +57,9 @@ struct Seams
 
     static Seams real();
 };
+
+/** The real message box for showMessage's arguments, set up but not shown. */
+std::unique_ptr<QMessageBox> buildMessageBox(const QString &text, int style, const QString &title);
 
 /** The seams in force. */
 Seams &seams();

@@ -231,9 +231,10 @@ void frmVivrel::connectShow()
 
     auto *text1Events = new ControlEvents(Text1);
     connect(text1Events, &ControlEvents::keyDown, this, &frmVivrel::Text1_KeyDown);
-    // After the focus has settled: the check may show a box and put the focus back.
-    connect(text1Events, &ControlEvents::lostFocus, this, &frmVivrel::Text1_LostFocus,
-            Qt::QueuedConnection);
+    // Reported after the focus has settled, and before the next key or click is acted
+    // on: leaving the box by clicking a button checks it, and a refused value drops
+    // that click rather than starting a show at it.
+    connect(text1Events, &ControlEvents::lostFocus, this, &frmVivrel::Text1_LostFocus);
 
     connect(chkPreview, &TriCheckBox::valueChanged, this, &frmVivrel::chkPreview_Click);
     connect(File1, &FileListView::currentRowChanged, this, &frmVivrel::File1_Click);

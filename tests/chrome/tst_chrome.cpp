@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -123,6 +124,49 @@ private slots:
         QTest::keyClick(target, Qt::Key_Escape);
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
         QCOMPARE(fake.shellTargets.size(), 1);
+    }
+
+    void opensOnTheStartButton()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdStart));
+    }
+
+    void focusedButtonsTakeEnterAndSpace_data()
+    {
+        QTest::addColumn<QString>("button");
+        for (const char *name : {"cmdStart", "cmdResume", "cmdSelectAll", "cmdDirList", "cmdTools",
+                                 "cmdHelp", "cmdMinimise", "cmdClose"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void focusedButtonsTakeEnterAndSpace()
+    {
+        QFETCH(QString, button);
+        FakeSeams fake;
+        fake.messageAnswers = {MsgAnswer::No, MsgAnswer::No, MsgAnswer::No}; // Tools writes nothing
+        frmVivrel w;
+        showAndWait(w);
+        auto *target = w.findChild<QToolButton *>(button);
+        QVERIFY(target);
+        target->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(target));
+        QSignalSpy clicked(target, &QToolButton::clicked);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+            QTest::keyClick(target, key);
+        QCOMPARE(clicked.size(), 3);
+    }
+
+    void labelsShowTextAsSpelt()
+    {
+        // A file name such as "<b>x.jpg" or "a&lt;b.jpg" must not be read as markup.
+        frmVivrel w;
+        const QList<QLabel *> labels = w.findChildren<QLabel *>();
+        QVERIFY(labels.contains(w.lblFileName));
+        for (const QLabel *label : labels)
+            QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
     }
 
     void otherKeysStillReachTheControl()

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -263,6 +264,9 @@ private slots:
         QTest::newRow("no number waits") << "abc" << false << qint64(0) << false;
         QTest::newRow("negative waits") << "-3" << false << qint64(-3000) << false;
         QTest::newRow("beyond the timer is clamped") << "1e12" << true << qint64(1e15) << true;
+        // Too large for a double: still over the limit, and as long as a period gets.
+        QTest::newRow("beyond a number") << "1e400" << true << qint64(9e18) << true;
+        QTest::newRow("beyond a number, negative") << "-1e400" << false << qint64(-9e18) << false;
     }
 
     void interval()
@@ -309,6 +313,57 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
         QCOMPARE(s.w.Text1->text(), QStringLiteral("45"));
         QVERIFY(!s.w.Timer1->isEnabled()); // leaving the box starts nothing
+
+        // The first Enter only moves on (its key release lands on the button); the
+        // second presses Start Show.
+        s.w.Text1->setText(QStringLiteral("2"));
+        QTest::keyClick(s.w.Text1, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.cmdStart));
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QTest::keyClick(s.w.cmdStart, Qt::Key_Return);
+        QVERIFY(s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.Timer1->interval(), 2000);
+        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+        QCOMPARE(s.fake.messages.size(), 1);
+    }
+
+    void clickingAButtonChecksTheBox_data()
+    {
+        QTest::addColumn<QString>("button");
+        for (const char *name : {"cmdStart", "cmdResume", "cmdSelectAll", "cmdDirList", "cmdTools"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void clickingAButtonChecksTheBox()
+    {
+        QFETCH(QString, button);
+        Show s(fiveNames(), {1});
+        // The complaint, then Tools' question, answered so that nothing is written.
+        s.fake.messageAnswers = {MsgAnswer::Ok, MsgAnswer::No};
+        s.w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&s.w));
+        auto *target = s.w.findChild<QToolButton *>(button);
+        QVERIFY(target);
+        QSignalSpy clicked(target, &QToolButton::clicked);
+        s.w.Text1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+
+        // A refused value: the message, the focus back in the box, and the click dropped.
+        s.w.Text1->setText(QStringLiteral("45"));
+        QTest::mouseClick(target, Qt::LeftButton);
+        QCOMPARE(s.fake.messages.size(), 1);
+        QCOMPARE(s.fake.messages[0].text, QStringLiteral("Max interval is 30 only"));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+        QCOMPARE(clicked.size(), 0);
+        QVERIFY(!s.w.Timer1->isEnabled());
+        QVERIFY(s.w.lblFileName->text().isEmpty());
+
+        // An accepted value: the same click goes through.
+        s.w.Text1->setText(QStringLiteral("3"));
+        QTest::mouseClick(target, Qt::LeftButton);
+        QCOMPARE(clicked.size(), 1);
+        // No second complaint; Tools asks its own question.
+        QCOMPARE(s.fake.messages.size(), button == QLatin1String("cmdTools") ? 2 : 1);
     }
 
     void unloadableFilesAreStepsLikeAnyOther_data()
