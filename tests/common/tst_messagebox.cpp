@@ -1,3 +1,4 @@
+#include "TestSandbox.h"
 #include "common/Seams.h"
 
 #include <QAbstractButton>
@@ -55,5 +56,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMessageBox)
+VIVREL_TEST_MAIN(TestMessageBox)
 #include "tst_messagebox.moc"
