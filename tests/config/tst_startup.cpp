@@ -27,6 +27,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using SettingsStore::GetSetting;
 using TestTrees::readAll;
 using TestTrees::writeAll;
@@ -228,11 +230,16 @@ private slots:
         w.LoadViewerBackground();
         QCOMPARE(w.viewer().background().size(), QSize(40, 30));
 
-        // Anything that is not a loadable picture keeps the background there is.
+        // Anything that is not a loadable picture keeps the background there is; so
+        // does a hidden one, and a pipe under a picture's name is never opened.
         const QString notPicture = mPictures->path() + QStringLiteral("/fake.jpg");
         writeAll(notPicture, "not a picture");
-        for (const QString &bad :
-             {notPicture, mPictures->path() + QStringLiteral("/gone.jpg"), mPictures->path()}) {
+        const QString hidden = mPictures->path() + QStringLiteral("/.hidden.jpg");
+        TestTrees::writePicture(hidden, 50, 40, "jpg");
+        const QString pipe = mPictures->path() + QStringLiteral("/pipe.jpg");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        for (const QString &bad : {notPicture, mPictures->path() + QStringLiteral("/gone.jpg"),
+                                   mPictures->path(), hidden, pipe}) {
             QVERIFY(SaveSetting(QStringLiteral("mBgd"), bad));
             w.LoadViewerBackground();
             QCOMPARE(w.viewer().background().size(), QSize(40, 30));
