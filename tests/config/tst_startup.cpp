@@ -9,6 +9,7 @@
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Paths.h"
+#include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "config/IniFile.h"
 #include "config/SettingsStore.h"
@@ -469,6 +470,36 @@ private slots:
         QVERIFY(w.viewer().mnuRetainShape->isChecked());
         QCOMPARE(w.fileList()->count(), 3);
         QCOMPARE(selectedCount(w), 3);
+    }
+
+    void mediumStretchedWithoutRetainShape_data()
+    {
+        QTest::addColumn<QByteArray>("stretch");
+        QTest::addColumn<bool>("fills");
+        QTest::newRow("stretch fills the screen") << QByteArray("1") << true;
+        QTest::newRow("natural size, centred") << QByteArray("0") << false;
+    }
+
+    void mediumStretchedWithoutRetainShape()
+    {
+        QFETCH(QByteArray, stretch);
+        QFETCH(bool, fills);
+        writeAll(iniFile(), "[Vivrel]\r\nStart = 1\r\nFullScreen = 1\r\nRandom = 0\r\nStretch = " +
+                                stretch + "\r\nRetainShape = 0\r\n");
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        frmPreview &v = w.viewer();
+        QVERIFY(v.isVisible());
+        QCOMPARE(v.caption(), exeDir() + QStringLiteral("/a.jpg"));
+        const QRect picture = v.imgPreview->geometry();
+        const QRect whole = v.rect();
+        QCOMPARE(picture, fills ? whole : QRect(whole.center() - QPoint(19, 14), QSize(40, 30)));
+        // What a user sees in the middle of the screen is the picture, not the black window.
+        const QColor middle = v.grab().toImage().pixelColor(whole.center());
+        QVERIFY2(qAbs(middle.red() - 0xff) < 12 && qAbs(middle.green() - 0x33) < 12 &&
+                     qAbs(middle.blue() - 0x66) < 12,
+                 qPrintable(middle.name()));
     }
 
     void unloadSavesAndEnds()
