@@ -5,6 +5,7 @@
 #include "advert/AdvertPanel.h"
 #include "advert/BoundedDownloader.h"
 #include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
 
@@ -36,6 +37,9 @@ void frmVivrel::DownloadAdvert()
     if (mAdvertFetched)
         return;
     if (seams().isOnline()) {
+        // The downloads let events run; a show left running must not step meanwhile,
+        // between Start Show's reset of the position and its first slide.
+        const IntervalTimer::Hold showHeld(Timer1);
         const QString folder = privateFolder();
         const QString base = AdvertPage::baseUrl();
         BoundedDownloader downloader;

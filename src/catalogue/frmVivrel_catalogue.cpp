@@ -5,10 +5,12 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
 #include "common/TriCheckBox.h"
 
+#include <QAbstractEventDispatcher>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -26,7 +28,9 @@ bool frmVivrel::DirSearch(const QString &path, QString *error)
         mFileList->appendFolder(folder, names);
     });
     // A long scan keeps the window painted and says how far it got, but holds the
-    // user's input back until it ends, so nothing can act on a half-filled list.
+    // user's input and the show's steps back until it ends, so nothing can act on a
+    // half-filled list. A running show stays running and goes on afterwards.
+    const IntervalTimer::Hold showHeld(Timer1);
     QLabel progress(File1->viewport());
     progress.setObjectName(QStringLiteral("scanProgress"));
     progress.setTextFormat(Qt::PlainText);
@@ -48,8 +52,14 @@ bool frmVivrel::DirSearch(const QString &path, QString *error)
     mFileList->beginBatch();
     const bool done = scanner.scan(path, error) == DirScanner::Result::Done;
     mFileList->endBatch();
-    if (busy)
+    if (busy) {
         QGuiApplication::restoreOverrideCursor();
+        // Keys and clicks held back meanwhile wait in Qt's queue until the event loop is
+        // next woken (on X11, by the next event from the server); wake it now, so they
+        // act at once, on the whole list.
+        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
+            dispatcher->wakeUp();
+    }
     return done;
 }
 

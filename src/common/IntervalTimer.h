@@ -27,13 +27,36 @@ public:
     /** Whether the underlying timer is counting (enabled and a usable period). */
     bool isTicking() const { return mTimer.isActive(); }
 
+    /**
+     * Keeps ticks back for its lifetime, for work that lets events run but must not
+     * be stepped into. The enabled flag stays as it is; a tick that came due meanwhile
+     * runs once afterwards, from the event loop, unless the timer was restarted or
+     * stopped first. Holds nest.
+     */
+    class Hold
+    {
+    public:
+        explicit Hold(IntervalTimer *timer);
+        ~Hold();
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        IntervalTimer *mTimer;
+    };
+
 signals:
     void timeout();
 
 private:
     void apply();
+    void tick();
+    void release();
+    void runOverdue();
 
     QTimer mTimer;
     bool mEnabled = false;
     qint64 mInterval = 0;
+    int mHolds = 0;
+    bool mOverdue = false; // a tick fell due while held
 };

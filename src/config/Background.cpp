@@ -1,26 +1,18 @@
 #include "config/Background.h"
 
+#include "common/PictureLoader.h"
 #include "config/IniFile.h"
 
-#include <QImageReader>
-
-namespace {
-// A background larger than this (in decoded bytes) is refused rather than risked.
-constexpr qint64 kMaxDecodedBytes = qint64(256) * 1024 * 1024;
-} // namespace
+#include <utility>
 
 QImage loadBackgroundPicture(const QString &path)
 {
+    // A hidden file is passed over here as the folder scan passes it over.
     if (!IniFile::isNormalFile(path))
         return QImage();
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(true);
-    const QByteArray format = reader.format();
-    if (format != "jpeg" && format != "bmp" && format != "gif")
+    // Loaded as a slide is: the same limits and checks, from the first show of a run on.
+    PictureLoader::Result loaded = PictureLoader::load(path);
+    if (!loaded.ok())
         return QImage();
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() * 4 > kMaxDecodedBytes)
-        return QImage();
-    return reader.read();
+    return std::move(loaded.picture.image);
 }

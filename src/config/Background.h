@@ -4,8 +4,8 @@
 #include <QString>
 
 /**
- * The picture in `path` for the viewer's background: a JPEG, BMP or GIF told by its
- * content, upright. Null when the path is not a normal file or does not hold such a
- * picture.
+ * The picture in `path` for the viewer's background, loaded whole by PictureLoader
+ * (a JPEG, BMP or GIF told by its content, upright, within its limits). Null when the
+ * path is not a normal, unhidden file or does not load.
  */
 QImage loadBackgroundPicture(const QString &path);

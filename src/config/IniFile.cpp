@@ -64,7 +64,12 @@ QString lookup(const QByteArray &content, const QString &section, const QString 
             continue;
         if (line.left(equals).trimmed().compare(key, Qt::CaseInsensitive) != 0)
             continue;
-        const QStringView value = line.mid(equals + 1).trimmed();
+        QStringView value = line.mid(equals + 1).trimmed();
+        // Quotes keep blanks at the ends of a value; one matching pair around it is
+        // not part of it ("" is then empty, like a value left out).
+        if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+            value.back() == value.front())
+            value = value.sliced(1, value.size() - 2);
         return value.isEmpty() ? def : value.toString();
     }
     return def;

@@ -16,9 +16,10 @@ constexpr qsizetype kMaxLineLength = 32 * 1024;
 
 /**
  * The value of `key` in `section` of private-profile text: section and key compare
- * without regard to case, blanks around names and values do not count, lines
- * starting with ";" are comments, and the first match wins. An absent section or
- * key, or an empty value, gives `def`. Lines end in CR LF or LF; a UTF-8 byte order
+ * without regard to case, blanks around names and values do not count, one pair of
+ * matching quotes (double or single) around a value is dropped, lines starting with
+ * ";" are comments, and the first match wins. An absent section or key, or an empty
+ * value, gives `def`. Lines end in CR LF or LF; a UTF-8 byte order
  * mark is skipped, and text that starts with a UTF-16 byte order mark is read as UTF-16.
  */
 QString lookup(const QByteArray &content, const QString &section, const QString &key,

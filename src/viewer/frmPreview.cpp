@@ -60,6 +60,13 @@ void frmPreview::Form_Load()
         screen = QGuiApplication::primaryScreen();
     if (screen)
         setGeometry(screen->geometry());
+    // The picture element starts over the whole window, where DoStretch would put it:
+    // a show stretched before anything has sized the element (a configuration file can
+    // turn Stretch on without DoStretch) then fills the screen instead of an empty spot.
+    imgPreview->setLeft(0);
+    imgPreview->setTop(0);
+    imgPreview->setWidth(windowWidth());
+    imgPreview->setHeight(windowHeight());
 }
 
 float frmPreview::windowWidth() const

@@ -45,7 +45,7 @@ public:
     QAction *MNU05 = nullptr;
     QAction *mnuCancel = nullptr;
 
-    /** Sizes the window to the screen the main window is on. */
+    /** Sizes the window to the screen the main window is on, the picture element to it. */
     void Form_Load();
     /** Spreads the picture element over the whole window, stretched. */
     void DoStretch();

@@ -6,8 +6,12 @@
 #include "advert/AdvertPage.h"
 #include "advert/AdvertPanel.h"
 #include "advert/BoundedDownloader.h"
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
 #include "common/Module1.h"
+#include "common/TriCheckBox.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,6 +19,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -202,6 +208,41 @@ private slots:
 
         w.DownloadAdvert();
         QCOMPARE(server.paths.size(), 3);
+    }
+
+    void runningShowWaitsForTheDownload()
+    {
+        FakeSeams fake;
+        fake.online = true;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        serveAdvert(server);
+        // A slow page: the download lets events run for a while.
+        server.set("/tremallo/advt/vivrel/vivrel4.htm", {Kind::Trickle, "<p>slow</p>", 200, {}});
+        pointStoreAt(server);
+
+        QTemporaryDir pictures;
+        const QStringList names = {"p0.jpg", "p1.jpg", "p2.jpg"};
+        for (const QString &name : names)
+            TestTrees::writePicture(pictures.filePath(name), 8, 8, "jpg");
+        frmVivrel w;
+        w.fileList()->appendFolder(pictures.path() + u'/', names);
+        for (int i = 0; i < names.size(); ++i)
+            w.File1->setSelected(i, true);
+        w.chkRepeat->setValue(1);
+        w.Text1->setText(QStringLiteral("0.001"));
+        w.cmdResume_Click(); // running before the first Start Show of the run
+        QVERIFY(w.Timer1->isEnabled());
+
+        // Start Show begins at the first picture, however long its download took, and
+        // then waits its own interval: no step that fell due meanwhile comes after.
+        w.Text1->setText(QStringLiteral("30"));
+        w.cmdStart_Click();
+        QCOMPARE(server.paths.size(), 3);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.lblFileName->text(), pictures.filePath(QStringLiteral("p0.jpg")));
+        QCOMPARE(w.mFileNum, 1);
+        QVERIFY(w.Timer1->isEnabled());
     }
 
     void offLineFetchesNothingAndStillReloads()

@@ -160,6 +160,31 @@ private slots:
         QCOMPARE(IniFile::lookup(content, section, key, QStringLiteral("<def>")), expected);
     }
 
+    void quotedValues_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("double") << QByteArray("PATH = \"/media/My Pictures\"")
+                                << "/media/My Pictures";
+        QTest::newRow("single, blanks inside kept") << QByteArray("Path='  a b  '") << "  a b  ";
+        QTest::newRow("empty pair is empty") << QByteArray("Path = \"\"") << "<def>";
+        QTest::newRow("empty single pair") << QByteArray("Path=''") << "<def>";
+        QTest::newRow("only one pair") << QByteArray("Path=\"\"x\"\"") << "\"x\"";
+        QTest::newRow("lone quote") << QByteArray("Path=\"") << "\"";
+        QTest::newRow("opening only") << QByteArray("Path=\"/pics") << "\"/pics";
+        QTest::newRow("unmatched") << QByteArray("Path=\"/pics'") << "\"/pics'";
+        QTest::newRow("quotes inside") << QByteArray("Path=a \"b\" c") << "a \"b\" c";
+    }
+
+    void quotedValues()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, expected);
+        QCOMPARE(IniFile::lookup("[Vivrel]\r\n" + line + "\r\n", QStringLiteral("VIVREL"),
+                                 QStringLiteral("Path"), QStringLiteral("<def>")),
+                 expected);
+    }
+
     void readIniValueFromFiles()
     {
         QTemporaryDir dir;

@@ -10,6 +10,7 @@
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Paths.h"
+#include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "config/IniFile.h"
 #include "config/SettingsStore.h"
@@ -26,6 +27,8 @@
 #include <QToolButton>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using SettingsStore::GetSetting;
 using TestTrees::readAll;
@@ -226,11 +229,16 @@ private slots:
         w.LoadViewerBackground();
         QCOMPARE(w.viewer().background().size(), QSize(40, 30));
 
-        // Anything that is not a loadable picture keeps the background there is.
+        // Anything that is not a loadable picture keeps the background there is; so
+        // does a hidden one, and a pipe under a picture's name is never opened.
         const QString notPicture = mPictures->path() + QStringLiteral("/fake.jpg");
         writeAll(notPicture, "not a picture");
-        for (const QString &bad :
-             {notPicture, mPictures->path() + QStringLiteral("/gone.jpg"), mPictures->path()}) {
+        const QString hidden = mPictures->path() + QStringLiteral("/.hidden.jpg");
+        TestTrees::writePicture(hidden, 50, 40, "jpg");
+        const QString pipe = mPictures->path() + QStringLiteral("/pipe.jpg");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        for (const QString &bad : {notPicture, mPictures->path() + QStringLiteral("/gone.jpg"),
+                                   mPictures->path(), hidden, pipe}) {
             QVERIFY(SaveSetting(QStringLiteral("mBgd"), bad));
             w.LoadViewerBackground();
             QCOMPARE(w.viewer().background().size(), QSize(40, 30));
@@ -460,6 +468,24 @@ private slots:
         QVERIFY(w.viewer().mnuRetainShape->isChecked());
         QCOMPARE(w.fileList()->count(), 3);
         QCOMPARE(selectedCount(w), 3);
+    }
+
+    void mediumStretchedWithoutRetainShapeFillsTheScreen()
+    {
+        writeAll(iniFile(), "[Vivrel]\r\nStart = 1\r\nFullScreen = 1\r\nRandom = 0\r\n"
+                            "Stretch = 1\r\nRetainShape = 0\r\n");
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        frmPreview &v = w.viewer();
+        QVERIFY(v.isVisible());
+        QCOMPARE(v.caption(), exeDir() + QStringLiteral("/a.jpg"));
+        QCOMPARE(v.imgPreview->geometry(), v.rect());
+        // What a user sees in the middle of the screen is the picture, not the black window.
+        const QColor middle = v.grab().toImage().pixelColor(v.rect().center());
+        QVERIFY2(qAbs(middle.red() - 0xff) < 12 && qAbs(middle.green() - 0x33) < 12 &&
+                     qAbs(middle.blue() - 0x66) < 12,
+                 qPrintable(middle.name()));
     }
 
     void unloadSavesAndEnds()

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -24,6 +25,10 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace TestTrees;
 
@@ -495,6 +500,52 @@ private slots:
         s.w.mPreviewNow = false; // as while "Select All" runs
         s.w.File1->setCurrentRow(1);
         QCOMPARE(s.paneShows(), 3);
+    }
+
+    void scanHoldsARunningShow()
+    {
+        // A tree wide enough that the scan lets events run (every 50 ms) before it ends.
+        QTemporaryDir tree((QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                ? QStringLiteral("/dev/shm")
+                                : QDir::tempPath()) +
+                           QStringLiteral("/vivrel-show-XXXXXX"));
+        // Opening folders is what takes the scan's time; one in ten holds a picture.
+        const int folders = 20000;
+        const int root = ::open(QFile::encodeName(tree.path()).constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(root >= 0);
+        for (int i = 0; i < folders; ++i) {
+            const QByteArray folder = QByteArray::number(i);
+            QVERIFY(::mkdirat(root, folder.constData(), 0700) == 0);
+            if (i % 10 == 0)
+                QVERIFY(::close(::openat(root, (folder + "/x.jpg").constData(), O_WRONLY | O_CREAT,
+                                         0600)) == 0);
+        }
+        ::close(root);
+
+        Show s(fiveNames(), {0, 1, 2, 3, 4});
+        fillFileTypes(s.w.cmbFileType);
+        s.w.chkAdditive->setValue(1);
+        s.w.Text1->setText(QStringLiteral("0.001")); // due again whenever events run
+        s.w.cmdStart_Click();
+        QCOMPARE(s.paneShows(), 0);
+
+        int letEventsRun = 0;
+        bool stoppedMeanwhile = false;
+        connect(&s.w, &frmVivrel::scanProgress, this, [&] {
+            ++letEventsRun;
+            stoppedMeanwhile = stoppedMeanwhile || !s.w.Timer1->isEnabled();
+        });
+        s.fake.folderAnswers = {tree.path()};
+        s.w.cmdDirList->click();
+        QVERIFY2(letEventsRun > 0, "the scan was over before it let events run");
+        QCOMPARE(s.w.fileList()->count(), 5 + folders / 10);
+        // No step read the list while it filled, and the show kept running throughout.
+        QCOMPARE(s.paneShows(), 0);
+        QCOMPARE(s.w.mFileNum, 1);
+        QVERIFY(!stoppedMeanwhile);
+        QVERIFY(s.w.Timer1->isEnabled());
+        // Then it goes on.
+        QTRY_COMPARE(s.paneShows(), 1);
     }
 
     void openFromTheList()

@@ -1,0 +1,64 @@
+// The viewer's background at the first Start Show of a run. A test executable of its
+// own: Qt's image allocation limit is kept for the whole process, so any picture
+// loaded earlier in the same process would hide what a fresh run does.
+
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/PictureElement.h"
+#include "common/TriCheckBox.h"
+#include "config/SettingsStore.h"
+#include "viewer/frmPreview.h"
+
+#include <QImage>
+#include <QImageReader>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestBackground : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir mStore;
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
+    }
+
+    void largeBackgroundAtTheFirstStart()
+    {
+        // Nothing in this process has loaded a picture or changed Qt's limit yet.
+        QCOMPARE(QImageReader::allocationLimit(), 128);
+
+        // 36 megapixels decode to 144 MB, more than Qt allows by default. Written from
+        // one byte a pixel, to keep the test's own memory down.
+        QTemporaryDir dir;
+        const QString big = dir.path() + QStringLiteral("/big.jpg");
+        QImage image(6000, 6000, QImage::Format_Indexed8);
+        image.setColorTable({qRgb(0xff, 0x33, 0x66)});
+        image.fill(0);
+        QVERIFY(image.save(big, "jpg", 50));
+        TestTrees::writePicture(dir.path() + QStringLiteral("/slide.jpg"), 40, 30, "jpg");
+        QVERIFY(SettingsStore::SaveSetting(QStringLiteral("mBgd"), big));
+
+        FakeSeams fake;
+        frmVivrel w;
+        w.fileList()->appendFolder(dir.path() + u'/', {QStringLiteral("slide.jpg")});
+        w.File1->setSelected(0, true);
+        w.chkFullScreen->setValue(1);
+        w.cmdStart_Click();
+        QCOMPARE(w.viewer().background().size(), QSize(6000, 6000));
+        QCOMPARE(w.viewer().imgPreview->picture().natural, QSize(40, 30));
+    }
+};
+
+QTEST_MAIN(TestBackground)
+#include "tst_background.moc"
