@@ -3,6 +3,7 @@
 // loaded earlier in the same process would hide what a fresh run does.
 
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -60,5 +61,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBackground)
+VIVREL_TEST_MAIN(TestBackground)
 #include "tst_background.moc"
