@@ -27,7 +27,11 @@ ScreenSaverInhibitor::ScreenSaverInhibitor(QObject *parent) : QObject(parent) {}
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor()
 {
-    finish();
+    // Going with the application (which said goodbye at aboutToQuit where it ran its
+    // loop): the bus may be half torn down, and the desktop drops a hold whose holder
+    // leaves the bus anyway.
+    if (!QCoreApplication::closingDown())
+        finish();
 }
 
 ScreenSaverInhibitor *ScreenSaverInhibitor::instance()
@@ -172,15 +176,15 @@ void ScreenSaverInhibitor::setHeld(bool held)
     if (held == mWanted)
         return;
     mWanted = held;
-    // The answer is the previous state, or 0 when the request was refused.
-    const EXECUTION_STATE previous = SetThreadExecutionState(
-        held ? (ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED) : ES_CONTINUOUS);
-    mGranted = held && previous != 0;
+    SetThreadExecutionState(held ? (ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED)
+                                 : ES_CONTINUOUS);
 }
 
 bool ScreenSaverInhibitor::isGranted() const
 {
-    return mGranted;
+    // The call answers with the thread's previous state, which cannot tell a refusal
+    // from a thread that had asked for nothing before; the system takes it at once.
+    return mWanted;
 }
 
 void ScreenSaverInhibitor::finish()

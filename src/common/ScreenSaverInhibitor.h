@@ -24,7 +24,7 @@ class ScreenSaverInhibitor : public QObject
     Q_OBJECT
 public:
     explicit ScreenSaverInhibitor(QObject *parent = nullptr);
-    /** Lets go, as finish() does. */
+    /** Lets go, as finish() does, unless the application is already closing down. */
     ~ScreenSaverInhibitor() override;
 
     /** Screen kept on (true) or left to the desktop (false); the same value again does nothing. */
@@ -58,8 +58,6 @@ private:
     /** The object path that answered last; tried first next time. */
     int mPath = 0;
     QList<QPointer<QDBusPendingCallWatcher>> mUnInhibitCalls;
-#elif defined(Q_OS_WIN)
-    bool mGranted = false;
 #endif
     bool mWanted = false;
 };
