@@ -62,11 +62,9 @@ public:
     }
 
 public slots:
-    uint Inhibit(const QString &application, const QString &reason)
+    uint Inhibit(const QString &, const QString &)
     {
         QMutexLocker lock(&mMutex);
-        if (application.isEmpty() || reason.isEmpty())
-            return 0;
         const uint cookie = mNextCookie++;
         mCalls.append({QStringLiteral("Inhibit"), message().path(), cookie});
         return cookie;
