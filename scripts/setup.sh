@@ -5,7 +5,7 @@ set -euo pipefail
 preset=${1:-dev}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(cmake ninja-build g++ qt6-base-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev fonts-dejavu-extra)
+packages=(cmake ninja-build g++ qt6-base-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev fonts-dejavu-extra dbus)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

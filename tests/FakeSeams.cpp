@@ -43,6 +43,7 @@ FakeSeams::FakeSeams()
     };
     fake.isOnline = [this] { return online; };
     fake.endProgram = [this](int code) { endProgramCalls.append(code); };
+    fake.keepScreenAwake = [this](bool awake) { screenAwakeCalls.append(awake); };
     mScope = std::make_unique<ScopedSeams>(std::move(fake));
 }
 

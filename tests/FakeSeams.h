@@ -32,6 +32,8 @@ public:
     int processEventsCalls = 0;
     /** Exit codes the program asked to end with; the test process goes on. */
     QList<int> endProgramCalls;
+    /** Every keepScreenAwake call in order: true took a hold, false gave it back. */
+    QList<bool> screenAwakeCalls;
 
     /** Answers for the next message boxes; Ok (or Yes for Yes/No boxes) when none is left. */
     std::deque<int> messageAnswers;

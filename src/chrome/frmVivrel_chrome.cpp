@@ -5,6 +5,7 @@
 #include "chrome/frmVivrel.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
+#include "engine/ScreenAwake.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -190,6 +191,7 @@ void frmVivrel::cmdMinimise_Click()
 
 void frmVivrel::cmdClose_Click()
 {
+    ScreenAwake::letGo(Timer1);
     seams().endProgram(0);
 }
 

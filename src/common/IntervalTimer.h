@@ -47,6 +47,8 @@ public:
 
 signals:
     void timeout();
+    /** The enabled flag changed, that is, the show started or stopped running. */
+    void enabledChanged(bool enabled);
 
 private:
     void apply();

@@ -1,5 +1,7 @@
 #include "common/Seams.h"
 
+#include "common/ScreenSaverInhibitor.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -115,6 +117,10 @@ Seams Seams::real()
     s.processEvents = [] { QCoreApplication::processEvents(); };
     s.isOnline = realIsOnline;
     s.endProgram = realEndProgram;
+    s.keepScreenAwake = [](bool awake) {
+        if (ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance())
+            inhibitor->setHeld(awake);
+    };
     return s;
 }
 

@@ -54,6 +54,11 @@ struct Seams
     std::function<bool()> isOnline;
     /** Ends the program at once: every window goes and the event loop returns `code`. */
     std::function<void(int code)> endProgram;
+    /**
+     * Holds off the screen saver and display power saving (true) or lets them act
+     * again (false). Called only when that changes; never blocks on the desktop.
+     */
+    std::function<void(bool awake)> keepScreenAwake;
 
     static Seams real();
 };

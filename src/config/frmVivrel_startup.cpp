@@ -11,6 +11,7 @@
 #include "config/IniFile.h"
 #include "config/StoredControls.h"
 #include "config/StoredValues.h"
+#include "engine/ScreenAwake.h"
 #include "viewer/frmPreview.h"
 
 #include <QAction>
@@ -131,6 +132,7 @@ void frmVivrel::Form_Unload()
 {
     mUnloading = true;
     SaveStoredSettings();
+    ScreenAwake::letGo(Timer1);
     // Ends at once: no other window's close handling runs.
     seams().endProgram(0);
 }

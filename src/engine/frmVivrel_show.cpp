@@ -14,6 +14,7 @@
 #include "common/PictureLoader.h"
 #include "common/Seams.h"
 #include "common/TriCheckBox.h"
+#include "engine/ScreenAwake.h"
 #include "viewer/frmPreview.h"
 
 #include <QAction>
@@ -222,6 +223,8 @@ void frmVivrel::File1_KeyDown(int keyCode, Qt::KeyboardModifiers)
 void frmVivrel::connectShow()
 {
     connect(Timer1, &IntervalTimer::timeout, this, &frmVivrel::Timer1_Timer);
+    // An hour's show must not be blanked by the screen saver.
+    ScreenAwake::follow(Timer1);
     // A picture decoded ahead for the old list is not shown from the new one.
     connect(mFileList, &QAbstractItemModel::modelReset, this, [this] { mPrefetch.clear(); });
     connect(mFileList, &QAbstractItemModel::rowsInserted, this, [this] { mPrefetch.clear(); });

@@ -1,0 +1,146 @@
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "common/TriCheckBox.h"
+#include "viewer/frmPreview.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace TestTrees;
+
+namespace {
+
+/** A main window with three pictures, all selected, and fakes for everything outside. */
+struct Show
+{
+    explicit Show(bool fullScreen)
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
+        QStringList names;
+        for (int i = 0; i < 3; ++i) {
+            names << QStringLiteral("p%1.jpg").arg(i);
+            writePicture(pictures.path() + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
+        }
+        w = std::make_unique<frmVivrel>();
+        w->fileList()->appendFolder(pictures.path() + u'/', names);
+        for (int i = 0; i < names.size(); ++i)
+            w->File1->setSelected(i, true);
+        w->mPreviewNow = true;
+        w->chkRepeat->setValue(0);
+        w->chkFullScreen->setValue(fullScreen ? 1 : 0);
+    }
+
+    /** Does what the user does by `action`'s name. */
+    void act(const QString &action)
+    {
+        if (action == u"start")
+            w->cmdStart_Click();
+        else if (action == u"resumeButton")
+            w->cmdResume_Click();
+        else if (action == u"tick")
+            w->Timer1_Timer();
+        else if (action == u"viewerPause")
+            w->viewer().mnuPause_Click();
+        else if (action == u"previous")
+            QTest::keyClick(&w->viewer(), Qt::Key_Left);
+        else if (action == u"next")
+            QTest::keyClick(&w->viewer(), Qt::Key_Right);
+        else if (action == u"escapeViewer")
+            QTest::keyClick(&w->viewer(), Qt::Key_Escape);
+        else if (action == u"previewBox")
+            w->chkPreview->click();
+        else if (action == u"escapeMain")
+            w->Form_KeyDown(Qt::Key_Escape, Qt::NoModifier);
+        else if (action == u"closeButton")
+            w->cmdClose->click();
+        else if (action == u"windowGoes")
+            w.reset();
+        else
+            QFAIL(qPrintable(QStringLiteral("unknown action ") + action));
+    }
+
+    QTemporaryDir store;
+    QTemporaryDir pictures;
+    FakeSeams fake;
+    std::unique_ptr<frmVivrel> w;
+};
+
+} // namespace
+
+class TestScreenAwake : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void holdFollowsTheRunningShow_data()
+    {
+        QTest::addColumn<bool>("fullScreen");
+        QTest::addColumn<QStringList>("actions");
+        // keepScreenAwake calls after the last action: true a hold, false its release.
+        QTest::addColumn<QList<bool>>("calls");
+
+        QTest::newRow("pause and resume by the button")
+            << false << QStringList{"start", "resumeButton", "resumeButton"}
+            << QList<bool>{true, false, true};
+        QTest::newRow("steps while running take no second hold")
+            << true << QStringList{"start", "tick", "next", "start"} << QList<bool>{true};
+        QTest::newRow("end of a pass without repeat")
+            << false << QStringList{"start", "tick", "tick", "tick"} << QList<bool>{true, false};
+        QTest::newRow("previous pauses, the viewer's entry resumes")
+            << true << QStringList{"start", "previous", "previous", "viewerPause"}
+            << QList<bool>{true, false, true};
+        QTest::newRow("escape closes the viewer")
+            << true << QStringList{"start", "escapeViewer", "escapeViewer"}
+            << QList<bool>{true, false};
+        QTest::newRow("the preview box halts the pane's show")
+            << false << QStringList{"start", "previewBox"} << QList<bool>{true, false};
+        QTest::newRow("escape ends the program")
+            << false << QStringList{"start", "escapeMain"} << QList<bool>{true, false};
+        QTest::newRow("the close button ends the program")
+            << true << QStringList{"start", "closeButton"} << QList<bool>{true, false};
+        QTest::newRow("program ends while paused")
+            << true << QStringList{"start", "viewerPause", "closeButton", "escapeMain"}
+            << QList<bool>{true, false};
+        QTest::newRow("program ends before any show")
+            << false << QStringList{"escapeMain", "closeButton"} << QList<bool>{};
+        QTest::newRow("the window goes while running")
+            << true << QStringList{"start", "windowGoes"} << QList<bool>{true, false};
+    }
+
+    void holdFollowsTheRunningShow()
+    {
+        QFETCH(bool, fullScreen);
+        QFETCH(QStringList, actions);
+        QFETCH(QList<bool>, calls);
+        Show s(fullScreen);
+        bool programEnded = false;
+        for (const QString &action : actions) {
+            s.act(action);
+            const QList<bool> &seen = s.fake.screenAwakeCalls;
+            // Holds and releases take turns, a hold first: never two outstanding.
+            for (qsizetype i = 0; i < seen.size(); ++i)
+                QCOMPARE(seen[i], i % 2 == 0);
+            programEnded = programEnded || action == u"escapeMain" || action == u"closeButton" ||
+                           action == u"windowGoes";
+            // Until the program ends, a hold is held exactly while the show's timer runs.
+            if (!programEnded)
+                QCOMPARE(seen.size() % 2 == 1, s.w->Timer1->isEnabled());
+        }
+        QCOMPARE(s.fake.screenAwakeCalls, calls);
+    }
+};
+
+QTEST_MAIN(TestScreenAwake)
+#include "tst_screenawake.moc"
