@@ -2,6 +2,7 @@
 // test's own, with a stand-in for the desktop's org.freedesktop.ScreenSaver service.
 
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -269,16 +270,8 @@ private:
     std::unique_ptr<FakeScreenSaver> mService;
 };
 
-int main(int argc, char *argv[])
-{
-    // Until the test's own daemon is up, a stray use of the session bus must reach
-    // nothing, least of all the desktop session this may run in.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vivrel-test-bus");
-    QApplication app(argc, argv);
-    TestScreenSaverBus test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+// The sandbox points the session bus at nothing until the test's own daemon is up.
+VIVREL_TEST_MAIN(TestScreenSaverBus)
 
 #else
 
@@ -289,7 +282,7 @@ private slots:
     void oneHoldOneRelease() { QSKIP("the screen saver is not asked over a session bus here"); }
 };
 
-QTEST_MAIN(TestScreenSaverBus)
+VIVREL_TEST_MAIN(TestScreenSaverBus)
 
 #endif
 

@@ -1,4 +1,5 @@
 #include "FakeSeams.h"
+#include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
@@ -142,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestScreenAwake)
+VIVREL_TEST_MAIN(TestScreenAwake)
 #include "tst_screenawake.moc"
