@@ -18,8 +18,13 @@
 
 bool frmVivrel::DirSearch(const QString &path, QString *error)
 {
+    return scanFolder(path, chkAdditive->value() != 0, error);
+}
+
+bool frmVivrel::scanFolder(const QString &path, bool additive, QString *error)
+{
     const FileTypeCode code = fileTypeCodeForIndex(cmbFileType->currentIndex());
-    if (chkAdditive->value() == 0)
+    if (!additive)
         mFileList->clear();
 
     DirScanner scanner(code, [this](const QString &folder, const QStringList &names) {
