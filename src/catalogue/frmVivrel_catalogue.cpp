@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QToolButton>
 
 bool frmVivrel::DirSearch(const QString &path, QString *error)
@@ -23,6 +24,7 @@ bool frmVivrel::DirSearch(const QString &path, QString *error)
 
 bool frmVivrel::scanFolder(const QString &path, bool additive, QString *error)
 {
+    const QScopedValueRollback<bool> scanning(mScanning, true);
     const FileTypeCode code = fileTypeCodeForIndex(cmbFileType->currentIndex());
     if (!additive)
         mFileList->clear();
@@ -83,4 +85,5 @@ void frmVivrel::connectCatalogue()
 {
     connect(cmdDirList, &QToolButton::clicked, this, &frmVivrel::cmdDirList_Click);
     connect(cmdSelectAll, &QToolButton::clicked, this, &frmVivrel::cmdSelectAll_Click);
+    acceptDroppedPaths();
 }

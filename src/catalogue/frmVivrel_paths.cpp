@@ -7,10 +7,54 @@
 #include "common/Module1.h"
 #include "common/Paths.h"
 #include "common/Seams.h"
+#include "common/TriCheckBox.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+/** The local paths a drag carries; none when it carries anything else as well. */
+QStringList localPaths(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    QStringList paths;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+/**
+ * Accepts a drag of local paths with a copy or a link, never a move, which would have
+ * the source delete the originals; refuses anything else. Returns the paths taken.
+ */
+QStringList takePaths(QDropEvent *event, bool scanning)
+{
+    // A drop in the middle of a scan would change the list under the walk's feet.
+    const QStringList paths = scanning ? QStringList() : localPaths(event->mimeData());
+    const Qt::DropActions possible = event->possibleActions();
+    const Qt::DropAction action = possible.testFlag(Qt::CopyAction)   ? Qt::CopyAction
+                                  : possible.testFlag(Qt::LinkAction) ? Qt::LinkAction
+                                                                      : Qt::IgnoreAction;
+    if (paths.isEmpty() || action == Qt::IgnoreAction) {
+        event->ignore();
+        return {};
+    }
+    event->setDropAction(action);
+    event->accept();
+    return paths;
+}
+
+} // namespace
 
 void frmVivrel::listPaths(const QStringList &paths, bool additive)
 {
@@ -39,4 +83,28 @@ void frmVivrel::listPaths(const QStringList &paths, bool additive)
     if (folderFailed)
         seams().showMessage(QStringLiteral("Drive Not Ready..."), MsgStyle::Critical,
                             Module1::programTitle());
+}
+
+void frmVivrel::acceptDroppedPaths()
+{
+    setAcceptDrops(true);
+    // Dropped on the interval box, a path would land there as text.
+    Text1->setAcceptDrops(false);
+}
+
+void frmVivrel::dragEnterEvent(QDragEnterEvent *event)
+{
+    takePaths(event, mScanning);
+}
+
+void frmVivrel::dragMoveEvent(QDragMoveEvent *event)
+{
+    takePaths(event, mScanning);
+}
+
+void frmVivrel::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = takePaths(event, mScanning);
+    if (!paths.isEmpty())
+        listPaths(paths, chkAdditive->value() != 0);
 }

@@ -168,6 +168,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildControls();
@@ -175,6 +178,8 @@ private:
     void connectChrome();
     void connectShow();
     void connectConfig();
+    /** Lets folders and pictures be dropped on the window. */
+    void acceptDroppedPaths();
     /** The body of DirSearch, with the additive choice given rather than read. */
     bool scanFolder(const QString &path, bool additive, QString *error);
 
@@ -194,4 +199,6 @@ private:
     PickHistory mPickHistory;
     UniformRandom mRandom;
     bool mUnloading = false;
+    /** Set while a scan fills the list (it lets paint events run meanwhile). */
+    bool mScanning = false;
 };
