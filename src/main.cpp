@@ -27,6 +27,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    // Names the installed launcher, so that the desktop puts its icon on the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tremallo.Vivrel"));
     // Qt has taken its own options off by now; whatever is left that the parser does
     // not know ends the program here, before any window opens.
     QCommandLineParser parser;
