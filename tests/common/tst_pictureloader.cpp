@@ -145,11 +145,11 @@ private slots:
         writePicture(at("big.jpg"), 1600, 1200, "jpg");
         // A GIF header of a few bytes that claims a screen of 18759 x 12358 pixels.
         writeBytes(at("huge-screen.gif"),
-                   readAll(QFINDTESTDATA("../../fuzz/corpus/picture/gif-huge-screen.gif")));
+                   readAll(QFINDTESTDATA("../fuzz/corpus/picture/gif-huge-screen.gif")));
         // The same screen claimed over a frame of a few pixels.
         writeBytes(at("huge-screen-small-frame.gif"),
                    readAll(QFINDTESTDATA(
-                       "../../fuzz/corpus/picture/gif-huge-screen-small-frame.gif")));
+                       "../fuzz/corpus/picture/gif-huge-screen-small-frame.gif")));
         QVERIFY(QFile::link(at("real.gif"), at("link.gif")));
         QVERIFY(QDir().mkpath(at("folder.jpg")));
         QVERIFY(::mkfifo(QFile::encodeName(at("fifo.jpg")).constData(), 0600) == 0);
