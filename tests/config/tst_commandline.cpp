@@ -52,9 +52,7 @@ private slots:
         QTest::newRow("nothing") << QStringList{} << false;
         QTest::newRow("paths") << QStringList{"a", "b.jpg"} << false;
         QTest::newRow("--version") << QStringList{"--version"} << true;
-        QTest::newRow("-v") << QStringList{"-v"} << true;
         QTest::newRow("--help") << QStringList{"--help"} << true;
-        QTest::newRow("-h") << QStringList{"-h"} << true;
         QTest::newRow("--help-all") << QStringList{"--help-all"} << true;
         QTest::newRow("version after a path") << QStringList{"a", "--version"} << true;
         // Possibly one of Qt's own options: only the GUI application can tell.
