@@ -3,9 +3,7 @@
 //   vivrel_make_samples --pictures DIR      demo pictures in DIR and folders below it
 //   vivrel_make_samples --config-files DIR  Vivrel.INI and AUTORUN.INF as Tools writes them
 //   vivrel_make_samples --verify DIR        checks a medium laid out by the two above
-//   vivrel_make_samples --icon FILE         the program's icon as a 64 x 64 PNG (install)
 
-#include "chrome/Artwork.h"
 #include "config/AtomicWrite.h"
 #include "config/IniFile.h"
 
@@ -18,7 +16,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
-#include <QPixmap>
 #include <QTextStream>
 
 #include <cstdio>
@@ -223,8 +220,7 @@ int main(int argc, char *argv[])
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 3)
         return fail(
-            QStringLiteral("usage: vivrel_make_samples --pictures|--config-files|--verify DIR"
-                           " | --icon FILE"));
+            QStringLiteral("usage: vivrel_make_samples --pictures|--config-files|--verify DIR"));
     const QString &mode = args[1];
     const QString root = QDir(args[2]).absolutePath();
     if (mode == QLatin1String("--pictures"))
@@ -233,7 +229,5 @@ int main(int argc, char *argv[])
         return writeConfigFiles(root);
     if (mode == QLatin1String("--verify"))
         return verify(root);
-    if (mode == QLatin1String("--icon"))
-        return Artwork::icon(64).save(args[2], "PNG") ? 0 : fail(QStringLiteral("cannot write the icon"));
     return fail(QStringLiteral("unknown mode %1").arg(mode));
 }

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the build needs on Debian 12 (only what is missing), then configures
+# Installs what the build, the tests and the package need on Debian 12 (only what is missing), then configures
 # and builds the given preset (default: dev).
 set -euo pipefail
 preset=${1:-dev}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(cmake ninja-build g++ qt6-base-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev fonts-dejavu-extra dbus)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev
+          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

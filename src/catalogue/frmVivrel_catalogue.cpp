@@ -16,12 +16,19 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QToolButton>
 
 bool frmVivrel::DirSearch(const QString &path, QString *error)
 {
+    return scanFolder(path, chkAdditive->value() != 0, error);
+}
+
+bool frmVivrel::scanFolder(const QString &path, bool additive, QString *error)
+{
+    const QScopedValueRollback<bool> scanning(mScanning, true);
     const FileTypeCode code = fileTypeCodeForIndex(cmbFileType->currentIndex());
-    if (chkAdditive->value() == 0)
+    if (!additive)
         mFileList->clear();
 
     DirScanner scanner(code, [this](const QString &folder, const QStringList &names) {
@@ -89,4 +96,5 @@ void frmVivrel::connectCatalogue()
 {
     connect(cmdDirList, &QToolButton::clicked, this, &frmVivrel::cmdDirList_Click);
     connect(cmdSelectAll, &QToolButton::clicked, this, &frmVivrel::cmdSelectAll_Click);
+    acceptDroppedPaths();
 }

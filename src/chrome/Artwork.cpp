@@ -155,6 +155,12 @@ QPixmap icon(int side)
 {
     QPixmap pixmap = blank(QSize(side, side));
     QPainter p(&pixmap);
+    paintIcon(p, side);
+    return pixmap;
+}
+
+void paintIcon(QPainter &p, qreal side)
+{
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(QColor(70, 110, 180));
     p.setPen(QPen(kNavy, side / 16.0));
@@ -167,7 +173,6 @@ QPixmap icon(int side)
                              QPointF(side * 0.84, side * 0.78)}));
     p.setBrush(QColor(253, 198, 157));
     p.drawEllipse(QPointF(side * 0.7, side * 0.3), side * 0.09, side * 0.09);
-    return pixmap;
 }
 
 } // namespace Artwork

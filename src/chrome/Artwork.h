@@ -3,6 +3,8 @@
 #include <QPixmap>
 #include <QSize>
 
+class QPainter;
+
 /** The program's own artwork, drawn rather than shipped as files. */
 namespace Artwork {
 
@@ -16,5 +18,7 @@ QPixmap banner(QSize size);
 QPixmap buttonFace(Face face, QSize size, QColor background);
 /** The window icon. */
 QPixmap icon(int side);
+/** Draws the window icon in the square of `side` at the origin, on any paint device. */
+void paintIcon(QPainter &painter, qreal side);
 
 } // namespace Artwork

@@ -7,6 +7,7 @@
 
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QComboBox;
@@ -72,6 +73,13 @@ public:
     bool DirSearch(const QString &path, QString *error = nullptr);
     void cmdDirList_Click();
     void cmdSelectAll_Click();
+    /**
+     * Lists folders and pictures as the folder button lists a folder: the first path
+     * replaces the list unless `additive`, the others are added; a picture is listed
+     * alone. A folder also becomes mDirPath. Reports "Drive Not Ready..." once when a
+     * folder could not be read.
+     */
+    void listPaths(const QStringList &paths, bool additive);
 
     // Window chrome, links and the advert panel.
     /**
@@ -148,6 +156,10 @@ public:
     void Form_Load();
     /** Shut-down: saves the settings and ends the program at once. */
     void Form_Unload();
+    /** Whether start-up acts on the configuration file's Start key. */
+    bool mIniAutoStart = true;
+    /** Paths from the command line, after start-up: listed, all selected, shown. */
+    void openPaths(const QStringList &paths);
 
 signals:
     /** Pictures found so far while a scan runs (for the busy display). */
@@ -156,6 +168,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildControls();
@@ -163,6 +178,10 @@ private:
     void connectChrome();
     void connectShow();
     void connectConfig();
+    /** Lets folders and pictures be dropped on the window. */
+    void acceptDroppedPaths();
+    /** The body of DirSearch, with the additive choice given rather than read. */
+    bool scanFolder(const QString &path, bool additive, QString *error);
 
     void RunShow();
     /** Shows item `index` as the current slide, in the viewer or the preview pane. */
@@ -180,4 +199,6 @@ private:
     PickHistory mPickHistory;
     UniformRandom mRandom;
     bool mUnloading = false;
+    /** Set while a scan fills the list (it lets paint events run meanwhile). */
+    bool mScanning = false;
 };

@@ -117,6 +117,8 @@ void frmVivrel::Form_Load()
     mPreviewNow = true;
     standAlone([&] { PrepareAdvertPanel(); });
     standAlone([&] {
+        if (!mIniAutoStart)
+            return;
         const std::optional<double> start = Numbers::wholeNumber(ReadIniValue(
             IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"), iniFile));
         if (!start || *start != 1.0)

@@ -1,0 +1,71 @@
+#!/bin/sh
+# Installs a build into a folder of its own and checks the tree as a desktop reads it:
+# the launcher and the AppStream file pass their validators, the program and the icon
+# they name are where they say, and nothing else is installed.
+#   check-install.sh BUILD_DIR PREFIX
+set -eu
+build=$1
+prefix=$2
+id=io.github.tremallo.Vivrel
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+for tool in desktop-file-validate appstreamcli file; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup.sh installs it)"
+done
+
+# A test run builds nothing by itself: build what is installed, so that the tree
+# checked is the one the sources give.
+cmake --build "$build" --target Vivrel vivrel_icons >/dev/null
+rm -rf "$prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+desktop=$prefix/share/applications/$id.desktop
+metainfo=$prefix/share/metainfo/$id.metainfo.xml
+[ -f "$desktop" ] || fail "no launcher at $desktop"
+[ -f "$metainfo" ] || fail "no AppStream file at $metainfo"
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$metainfo" >/dev/null ||
+  { appstreamcli validate --no-net "$metainfo"; fail "appstreamcli validate"; }
+
+grep -q "<id>$id</id>" "$metainfo" || fail "the AppStream id is not $id"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+  fail "the AppStream launchable is not $id.desktop"
+
+# The program the launcher starts.
+program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+[ -x "$prefix/bin/$program" ] || fail "Exec names $program, not in $prefix/bin"
+
+# The icon it shows, in every size of the theme and scalable.
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+[ "$icon" = "$id" ] || fail "Icon= is $icon, not $id"
+expected="bin/$program share/applications/$id.desktop share/metainfo/$id.metainfo.xml"
+for size in 16 22 24 32 48 64 128 256; do
+  png=share/icons/hicolor/${size}x$size/apps/$icon.png
+  file -b "$prefix/$png" | grep -q "^PNG image data, $size x $size," ||
+    fail "$png is not a $size x $size PNG"
+  expected="$expected $png"
+done
+svg=share/icons/hicolor/scalable/apps/$icon.svg
+grep -q "<svg" "$prefix/$svg" 2>/dev/null || fail "$svg is not an SVG picture"
+expected="$expected $svg"
+
+# The program alone: no test, benchmark or tool of the build comes along.
+installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
+wanted=$(printf '%s\n' $expected | sort)
+[ "$installed" = "$wanted" ] || {
+  printf 'installed:\n%s\nexpected:\n%s\n' "$installed" "$wanted" >&2
+  fail "the installed files are not the program's own"
+}
+
+# The installed program answers without a display, with the version of the newest
+# release that the AppStream file announces.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/$program" --version)
+release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n 1)
+[ "$version" = "Vivrel $release" ] ||
+  fail "the program says '$version', the newest release is $release"
+
+echo "install tree in $prefix: all checks passed"

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the Debian package from an optimised build of the program alone (the package
+# preset: no tests, benchmarks or sample makers) and prints what it holds:
+# build/package/vivrel_<version>_<arch>.deb.
+# With --install it then installs the package with apt-get as root (CI does it on its
+# fresh machine), checks that /usr/bin/Vivrel answers without a display, and purges
+# the package again.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+install=0
+for arg in "$@"; do
+  case "$arg" in
+    --install) install=1 ;;
+    *) echo "usage: $0 [--install]" >&2; exit 2 ;;
+  esac
+done
+
+"$root/scripts/setup.sh" package
+cd "$root/build/package"
+rm -f vivrel_*.deb
+cpack -G DEB >/dev/null
+debs=(vivrel_*.deb)
+deb=${debs[0]}
+echo "Package: $PWD/$deb ($(du -k "$deb" | cut -f1) KiB)"
+dpkg-deb --field "$deb" Package Version Architecture Section Maintainer Depends
+dpkg-deb --contents "$deb" | awk '$NF !~ /\/$/ {print "  " $NF}'
+
+if [ "$install" = "1" ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  purge() { DEBIAN_FRONTEND=noninteractive $sudo apt-get purge -y -qq vivrel >/dev/null; }
+  trap purge EXIT
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "./$deb" >/dev/null
+  expected="Vivrel $(dpkg-deb --field "$deb" Version)"
+  answer=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb /usr/bin/Vivrel --version)
+  if [ "$answer" != "$expected" ]; then
+    echo "FAIL: the installed Vivrel says '$answer', expected '$expected'" >&2
+    exit 1
+  fi
+  echo "Installed with apt-get; /usr/bin/Vivrel --version: $answer"
+fi

@@ -1,0 +1,172 @@
+// The command line: what it answers without a window, which paths it keeps, and the
+// named pictures taking the place of the configuration file's own start.
+
+#include "TestSandbox.h"
+#include "FakeSeams.h"
+#include "TestTrees.h"
+
+#include "catalogue/FileList.h"
+#include "catalogue/FileListView.h"
+#include "chrome/frmVivrel.h"
+#include "common/Paths.h"
+#include "common/TriCheckBox.h"
+#include "config/CommandLine.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using TestTrees::writeAll;
+using TestTrees::writePicture;
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> mStore;
+    std::unique_ptr<QTemporaryDir> mExe;
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        mStore = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore->path());
+        mExe = std::make_unique<QTemporaryDir>();
+        Paths::setExecutableForTesting(mExe->path(), QStringLiteral("Vivrel"));
+    }
+
+    void cleanup() { Paths::setExecutableForTesting(QString(), QString()); }
+
+    void answersWithoutDisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("alone");
+        QTest::newRow("nothing") << QStringList{} << false;
+        QTest::newRow("paths") << QStringList{"a", "b.jpg"} << false;
+        QTest::newRow("--version") << QStringList{"--version"} << true;
+        QTest::newRow("--help") << QStringList{"--help"} << true;
+        QTest::newRow("--help-all") << QStringList{"--help-all"} << true;
+        QTest::newRow("version after a path") << QStringList{"a", "--version"} << true;
+        // Possibly one of Qt's own options: only the GUI application can tell.
+        QTest::newRow("unknown") << QStringList{"--bogus", "--version"} << false;
+        QTest::newRow("Qt's -platform") << QStringList{"-platform", "xcb", "--help"} << false;
+        QTest::newRow("a path named --version") << QStringList{"--", "--version"} << false;
+    }
+
+    void answersWithoutDisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, alone);
+        QCOMPARE(CommandLine::answersWithoutDisplay(QStringList{"Vivrel"} + arguments), alone);
+    }
+
+    void existingPaths()
+    {
+        QTemporaryDir dir;
+        const QString r = dir.path();
+        TestTrees::touch(r, {"pics/a.jpg", "b.jpg"});
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(r + "/pics"));
+        QStringList missing;
+        const QStringList kept = CommandLine::existingPaths(
+            {"../pics/", "a.jpg", "gone.jpg", r + "/b.jpg", "gone.jpg", "", "./../b.jpg"},
+            [&](const QString &path) { missing << path; });
+        QDir::setCurrent(before);
+        QCOMPARE(kept, (QStringList{r + "/pics", r + "/pics/a.jpg", r + "/b.jpg", r + "/b.jpg"}));
+        QCOMPARE(missing, (QStringList{"gone.jpg", ""}));
+    }
+
+    void namedPicturesTakeThePlaceOfTheAutoStart()
+    {
+        QTemporaryDir named;
+        writePicture(mExe->path() + "/e1.jpg", 20, 10, "JPG");
+        writePicture(mExe->path() + "/e2.bmp", 20, 10, "BMP");
+        writePicture(named.path() + "/n1.jpg", 20, 10, "JPG");
+        writePicture(named.path() + "/sub/n2.jpg", 20, 10, "JPG");
+        writePicture(mExe->path() + "/alone.bmp", 20, 10, "BMP");
+        writeAll(mExe->path() + "/Vivrel.INI", "[Vivrel]\r\nSTART = 1\r\nInterval = 7\r\n");
+        FakeSeams fake;
+        frmVivrel w;
+        w.chkAdditive->setValue(1);
+        w.mIniAutoStart = false;
+        w.Form_Load();
+        // The file's values apply, its start does not.
+        QCOMPARE(w.Text1->text(), QStringLiteral("7"));
+        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(w.cmdResumeCaption(), QString());
+
+        w.openPaths({named.path(), mExe->path() + "/alone.bmp"});
+        QStringList listed;
+        for (qsizetype i = 0; i < w.fileList()->count(); ++i) {
+            listed << w.fileList()->fullPath(i);
+            QVERIFY(w.File1->isSelected(i));
+        }
+        // The first path replaces the list, though the box the user sees stays ticked.
+        QCOMPARE(listed, (QStringList{named.path() + "/n1.jpg", named.path() + "/sub/n2.jpg",
+                                      mExe->path() + "/alone.bmp"}));
+        QCOMPARE(w.chkAdditive->value(), 1);
+        QCOMPARE(w.mDirPath, named.path());
+        QCOMPARE(w.cmdResumeCaption(), QStringLiteral("Pause"));
+        QCOMPARE(w.lblFileName->text(), listed.constFirst());
+    }
+
+    void program_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QString version = QStringLiteral("Vivrel %1.%2.%3\n")
+                                    .arg(VIVREL_VERSION_MAJOR)
+                                    .arg(VIVREL_VERSION_MINOR)
+                                    .arg(VIVREL_VERSION_PATCH);
+        // xcb with no X server: the program would fail if it asked for a display.
+        QTest::newRow("--version, no display")
+            << QStringList{"--version"} << "xcb" << 0 << version << QString();
+        QTest::newRow("--help, no display")
+            << QStringList{"--help"} << "xcb" << 0 << "Usage: " << QString();
+        QTest::newRow("unknown option") << QStringList{"--bogus", "x"} << "offscreen" << 1
+                                        << QString() << "Unknown option 'bogus'";
+    }
+
+    void program()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, platform);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), mStore->path());
+        QProcess vivrel;
+        vivrel.setProcessEnvironment(env);
+        vivrel.start(QStringLiteral(VIVREL_EXECUTABLE), arguments);
+        QVERIFY(vivrel.waitForFinished(60000));
+        const QString stdOut = QString::fromLocal8Bit(vivrel.readAllStandardOutput());
+        const QString stdErr = QString::fromLocal8Bit(vivrel.readAllStandardError());
+        QCOMPARE(vivrel.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(vivrel.exitCode(), exitCode);
+        if (exitCode == 0) {
+            QVERIFY2(stdOut.startsWith(out), qPrintable(stdOut));
+        } else {
+            QCOMPARE(stdOut, QString());
+            QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
+        }
+    }
+};
+
+VIVREL_TEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
