@@ -170,6 +170,8 @@ private:
     /** Loads `path` into the preview pane; empty on success, else what went wrong. */
     QString loadPreviewPane(const QString &path);
     Stepping::List showList() const;
+    /** Random and Repeat as the show's next step reads them. */
+    Stepping::Options showOptions() const;
     /** Asks for the slide that the next forward step will show to be decoded ahead. */
     void prefetchNext();
 
