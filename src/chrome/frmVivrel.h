@@ -9,6 +9,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <span>
+
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -172,6 +174,10 @@ private:
     Stepping::List showList() const;
     /** Random and Repeat as the show's next step reads them. */
     Stepping::Options showOptions() const;
+    /** One option of the per-user store: its key, reset value and holder on this window. */
+    struct StoredSetting;
+    /** Every option of the per-user store, in the order shut-down writes them. */
+    static std::span<const StoredSetting> storedSettings();
     /** Asks for the slide that the next forward step will show to be decoded ahead. */
     void prefetchNext();
 
