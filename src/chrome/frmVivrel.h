@@ -166,6 +166,11 @@ private:
     void connectShow();
     void connectConfig();
 
+    /** One option of the per-user store: its key, reset value and holder on this window. */
+    struct StoredSetting;
+    /** Every option of the per-user store, in the order shut-down writes them. */
+    static std::span<const StoredSetting> storedSettings();
+
     void RunShow();
     /** Shows item `index` as the current slide, in the viewer or the preview pane. */
     void showSlide(qsizetype index);
@@ -174,10 +179,6 @@ private:
     Stepping::List showList() const;
     /** Random and Repeat as the show's next step reads them. */
     Stepping::Options showOptions() const;
-    /** One option of the per-user store: its key, reset value and holder on this window. */
-    struct StoredSetting;
-    /** Every option of the per-user store, in the order shut-down writes them. */
-    static std::span<const StoredSetting> storedSettings();
     /** Asks for the slide that the next forward step will show to be decoded ahead. */
     void prefetchNext();
 

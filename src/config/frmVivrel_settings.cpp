@@ -6,7 +6,6 @@
 #include "config/Background.h"
 #include "config/SettingsStore.h"
 #include "config/StoredControls.h"
-#include "config/StoredValues.h"
 #include "viewer/frmPreview.h"
 
 #include <QAction>
