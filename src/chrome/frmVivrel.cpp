@@ -369,6 +369,7 @@ void frmVivrel::buildControls()
     }
     // The one option that starts ticked.
     chkSaveSettings->setValue(1);
+    // Alt+I, the interval label's access key, goes to the box beside it.
     Label1->setBuddy(Text1);
 
     // Tab order as the window was designed; labels take no focus and are passed over.
