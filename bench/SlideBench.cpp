@@ -140,7 +140,7 @@ void benchRandom(int items, int rounds, const Report &report)
         qint64 shown = 0;
         for (;;) {
             const Stepping::Forward step =
-                Stepping::forward(position, showList, random, false, history, generator);
+                Stepping::forward(position, showList, {.random = random}, history, generator);
             if (step.outcome == Stepping::Outcome::Ended)
                 break;
             shown += step.outcome == Stepping::Outcome::Show;

@@ -4,6 +4,7 @@
 #include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
+#include "chrome/Colours.h"
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
@@ -42,7 +43,12 @@ bool frmVivrel::scanFolder(const QString &path, bool additive, QString *error)
     progress.setObjectName(QStringLiteral("scanProgress"));
     progress.setTextFormat(Qt::PlainText);
     progress.setAlignment(Qt::AlignCenter);
-    progress.setStyleSheet(QStringLiteral("QLabel{background:rgba(224,236,254,220);color:rgb(0,0,64);}"));
+    // The option ground, with the list showing faintly through.
+    QColor ground = Colours::kOptionGround;
+    ground.setAlpha(220);
+    progress.setStyleSheet(
+        QStringLiteral("QLabel{background:%1;color:%2;}")
+            .arg(Colours::styleColour(ground), Colours::styleColour(Colours::kOptionText)));
     progress.setGeometry(File1->viewport()->rect());
     bool busy = false;
     scanner.setProgress([&](qsizetype found) {

@@ -1,5 +1,7 @@
 #include "chrome/Artwork.h"
 
+#include "chrome/Colours.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -11,8 +13,12 @@ namespace Artwork {
 
 namespace {
 
-const QColor kNavy(0, 0, 64);
-const QColor kSky(224, 236, 254);
+// The faces are inked, and the icon's sky painted, in the options' colours, so that the
+// buttons and the options look of a piece.
+constexpr QColor kNavy = Colours::kOptionText;
+constexpr QColor kSky = Colours::kOptionGround;
+/** The middle of the skin, and the ground of the icon. */
+constexpr QColor kSkinBlue(70, 110, 180);
 
 QPixmap blank(QSize size)
 {
@@ -44,7 +50,7 @@ QPixmap skin(QSize size)
     QPainter p(&pixmap);
     QLinearGradient ground(0, 0, 0, size.height());
     ground.setColorAt(0.0, QColor(46, 76, 140));
-    ground.setColorAt(0.5, QColor(70, 110, 180));
+    ground.setColorAt(0.5, kSkinBlue);
     ground.setColorAt(1.0, QColor(30, 52, 104));
     p.fillRect(pixmap.rect(), ground);
     // A soft light band behind the list and the options.
@@ -162,7 +168,7 @@ QPixmap icon(int side)
 void paintIcon(QPainter &p, qreal side)
 {
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(70, 110, 180));
+    p.setBrush(kSkinBlue);
     p.setPen(QPen(kNavy, side / 16.0));
     p.drawRoundedRect(QRectF(side * 0.06, side * 0.06, side * 0.88, side * 0.88), side * 0.15,
                       side * 0.15);
@@ -171,7 +177,7 @@ void paintIcon(QPainter &p, qreal side)
     p.drawPolygon(QPolygonF({QPointF(side * 0.18, side * 0.78), QPointF(side * 0.42, side * 0.4),
                              QPointF(side * 0.6, side * 0.62), QPointF(side * 0.7, side * 0.5),
                              QPointF(side * 0.84, side * 0.78)}));
-    p.setBrush(QColor(253, 198, 157));
+    p.setBrush(Colours::kLink);
     p.drawEllipse(QPointF(side * 0.7, side * 0.3), side * 0.09, side * 0.09);
 }
 

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <span>
+
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -183,12 +185,19 @@ private:
     /** The body of DirSearch, with the additive choice given rather than read. */
     bool scanFolder(const QString &path, bool additive, QString *error);
 
+    /** One option of the per-user store: its key, reset value and holder on this window. */
+    struct StoredSetting;
+    /** Every option of the per-user store, in the order shut-down writes them. */
+    static std::span<const StoredSetting> storedSettings();
+
     void RunShow();
     /** Shows item `index` as the current slide, in the viewer or the preview pane. */
     void showSlide(qsizetype index);
     /** Loads `path` into the preview pane; empty on success, else what went wrong. */
     QString loadPreviewPane(const QString &path);
     Stepping::List showList() const;
+    /** Random and Repeat as the show's next step reads them. */
+    Stepping::Options showOptions() const;
     /** Asks for the slide that the next forward step will show to be decoded ahead. */
     void prefetchNext();
 

@@ -1,6 +1,7 @@
 // The main window's chrome: moving it by its body, minimise and close, its two keys,
 // the link label's look, and the addresses handed to the shell.
 
+#include "chrome/Colours.h"
 #include "chrome/ShellLinks.h"
 #include "chrome/frmVivrel.h"
 #include "common/Module1.h"
@@ -16,9 +17,6 @@
 #include <QWindow>
 
 namespace {
-
-const QColor kLinkNormal(253, 198, 157);
-const QColor kLinkHover(224, 99, 5);
 
 void setLinkLook(QLabel &label, const QColor &colour, bool italic)
 {
@@ -157,12 +155,12 @@ bool frmVivrel::Image1_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, QPointF
 
 void frmVivrel::Form_MouseMove()
 {
-    setLinkLook(*Label3, kLinkNormal, true);
+    setLinkLook(*Label3, Colours::kLink, true);
 }
 
 void frmVivrel::Label3_MouseMove()
 {
-    setLinkLook(*Label3, kLinkHover, false);
+    setLinkLook(*Label3, Colours::kLinkHover, false);
 }
 
 void frmVivrel::Label3_Click()

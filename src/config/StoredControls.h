@@ -6,8 +6,10 @@
 #include <QAction>
 #include <QString>
 
-/** Stored strings put into the controls that hold them; a value that does not convert changes
- * nothing. */
+/**
+ * Controls to and from the strings the store keeps. A stored string that does not convert
+ * changes nothing.
+ */
 namespace StoredControls {
 
 inline void applyCheckBox(TriCheckBox *box, const QString &stored)
@@ -20,6 +22,18 @@ inline void applyCheckMark(QAction *entry, const QString &stored)
 {
     if (const std::optional<bool> value = StoredValues::toBoolean(stored))
         entry->setChecked(*value);
+}
+
+/** A check box's value as it is stored: "0", "1" or "2". */
+inline QString checkBoxText(const TriCheckBox &box)
+{
+    return QString::number(box.value());
+}
+
+/** A check mark as it is stored: "True" or "False". */
+inline QString checkMarkText(const QAction &entry)
+{
+    return StoredValues::fromBoolean(entry.isChecked());
 }
 
 } // namespace StoredControls

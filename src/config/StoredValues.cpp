@@ -43,35 +43,4 @@ QString fromBoolean(bool value)
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-const QStringList &savedKeys()
-{
-    static const QStringList keys = {
-        QStringLiteral("mInterval"),    QStringLiteral("mPath"),
-        QStringLiteral("mFullScreen"),  QStringLiteral("mPreview"),
-        QStringLiteral("mFileType"),    QStringLiteral("mStretchImage"),
-        QStringLiteral("mRetainShape"), QStringLiteral("mRepeat"),
-        QStringLiteral("mRandom"),      QStringLiteral("mSaveSettings"),
-    };
-    return keys;
-}
-
-const QStringList &resetValues()
-{
-    // The single-space folder is not empty, so the next start counts as a later run
-    // (no thank-you mail) yet scans nothing.
-    static const QStringList values = {
-        QStringLiteral("3"),
-        QStringLiteral(" "),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-        QStringLiteral("*.jpg;*.bmp;*.gif"),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-        QStringLiteral("0"),
-    };
-    return values;
-}
-
 } // namespace StoredValues

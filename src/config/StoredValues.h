@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
@@ -26,11 +25,5 @@ std::optional<bool> toBoolean(QStringView text);
 
 /** The form a check mark is stored in: "True" or "False". */
 QString fromBoolean(bool value);
-
-/** The store's keys in the order shut-down writes them. */
-const QStringList &savedKeys();
-
-/** What shut-down writes, key by key in savedKeys() order, when "Save on Exit" is not ticked. */
-const QStringList &resetValues();
 
 } // namespace StoredValues

@@ -4,12 +4,12 @@
 
 namespace Stepping {
 
-Forward forward(qint64 &position, const List &list, bool random, bool repeat, PickHistory &history,
+Forward forward(qint64 &position, const List &list, Options options, PickHistory &history,
                 UniformRandom &generator)
 {
     const qint64 n = list.count;
     if (position >= n) {
-        if (repeat) {
+        if (options.repeat) {
             history.reset();
             position = 0;
             return {Outcome::Wrapped, -1};
@@ -20,7 +20,7 @@ Forward forward(qint64 &position, const List &list, bool random, bool repeat, Pi
     position = std::max<qint64>(position, 0);
     for (;;) {
         qint64 r = position;
-        if (random) {
+        if (options.random) {
             // position < n draws stand below the position and they are all different,
             // so an undrawn index remains and the loop ends.
             do {
@@ -36,10 +36,10 @@ Forward forward(qint64 &position, const List &list, bool random, bool repeat, Pi
     }
 }
 
-qint64 peekForward(qint64 position, const List &list, bool random, bool repeat, PickHistory history,
+qint64 peekForward(qint64 position, const List &list, Options options, PickHistory history,
                    UniformRandom generator)
 {
-    const Forward step = forward(position, list, random, repeat, history, generator);
+    const Forward step = forward(position, list, options, history, generator);
     return step.outcome == Outcome::Show ? step.index : -1;
 }
 

@@ -29,6 +29,15 @@ enum class Outcome {
     Ended,   ///< the pass was over without Repeat: the show stops
 };
 
+/** How a forward step picks its item and what it does at the end of a pass. */
+struct Options
+{
+    /** Draw the items in random order, each once per pass, instead of in list order. */
+    bool random = false;
+    /** Start a finished pass again instead of ending the show. */
+    bool repeat = false;
+};
+
 struct Forward
 {
     Outcome outcome = Outcome::Nothing;
@@ -39,14 +48,14 @@ struct Forward
  * One forward step from `position`. In random order every index is drawn once per
  * pass, unselected ones included, and the position counts the draws.
  */
-Forward forward(qint64 &position, const List &list, bool random, bool repeat, PickHistory &history,
+Forward forward(qint64 &position, const List &list, Options options, PickHistory &history,
                 UniformRandom &generator);
 
 /**
  * The index the next forward step would show, -1 when it would show nothing. Worked
  * out on copies of the history and the generator, so the real sequence is untouched.
  */
-qint64 peekForward(qint64 position, const List &list, bool random, bool repeat, PickHistory history,
+qint64 peekForward(qint64 position, const List &list, Options options, PickHistory history,
                    UniformRandom generator);
 
 /**

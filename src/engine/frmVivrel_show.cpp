@@ -90,11 +90,16 @@ Stepping::List frmVivrel::showList() const
     return {mFileList->count(), [this](qint64 i) { return File1->isSelected(i); }};
 }
 
+Stepping::Options frmVivrel::showOptions() const
+{
+    // A grayed box counts as clear.
+    return {.random = chkRandom->value() == 1, .repeat = chkRepeat->value() == 1};
+}
+
 void frmVivrel::Timer1_Timer()
 {
     const Stepping::Forward step =
-        Stepping::forward(mFileNum, showList(), chkRandom->value() == 1, chkRepeat->value() == 1,
-                          mPickHistory, mRandom);
+        Stepping::forward(mFileNum, showList(), showOptions(), mPickHistory, mRandom);
     switch (step.outcome) {
     case Stepping::Outcome::Show:
         showSlide(step.index);
@@ -115,8 +120,8 @@ void frmVivrel::prefetchNext()
     // Only the viewer decodes ahead; the pane's pictures are small anyway.
     if (chkFullScreen->value() != 1)
         return;
-    const qint64 next = Stepping::peekForward(mFileNum, showList(), chkRandom->value() == 1,
-                                              chkRepeat->value() == 1, mPickHistory, mRandom);
+    const qint64 next =
+        Stepping::peekForward(mFileNum, showList(), showOptions(), mPickHistory, mRandom);
     if (next >= 0)
         mPrefetch.request(mFileList->fullPath(next), viewer().view());
 }

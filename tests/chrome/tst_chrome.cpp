@@ -134,6 +134,26 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdStart));
     }
 
+    void tabGoesRoundInTheDesignedOrder()
+    {
+        // The title buttons (help, minimise, close) take the focus by click only.
+        const QStringList expected = {
+            "chkFullScreen", "cmdSelectAll", "cmdResume",   "Text1",     "chkPreview",
+            "cmbFileType",   "cmdDirList",   "WebBrowser1", "chkRepeat", "chkSaveSettings",
+            "File1",         "chkAdditive",  "chkRandom",   "cmdTools",  "cmdStart"};
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     w.findChild<QWidget *>(QStringLiteral("cmdStart")));
+        QStringList visited;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, expected);
+    }
+
     void focusedButtonsTakeEnterAndSpace_data()
     {
         QTest::addColumn<QString>("button");

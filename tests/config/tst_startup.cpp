@@ -148,6 +148,53 @@ private slots:
                  kept ? QStringLiteral("True") : QStringLiteral("0"));
     }
 
+    void unloadWritesEveryKey_data()
+    {
+        QTest::addColumn<int>("saveOnExit");
+        QTest::addColumn<QList<int>>("boxes"); // Full Screen, Preview, Repeat, Random
+        QTest::addColumn<bool>("stretch");
+        QTest::addColumn<QStringList>("written"); // key by key as `keys` lists them
+        // Between the two ticked rows every pair of boxes differs somewhere, so a key
+        // that is written from the wrong holder shows.
+        QTest::newRow("ticked, first")
+            << 1 << QList<int>{0, 1, 2, 0} << true
+            << QStringList{"2.5", "0", "1", "*.bmp", "True", "False", "2", "0", "1"};
+        QTest::newRow("ticked, second")
+            << 1 << QList<int>{1, 0, 2, 2} << false
+            << QStringList{"2.5", "1", "0", "*.bmp", "False", "True", "2", "2", "1"};
+        QTest::newRow("cleared") << 0 << QList<int>{1, 0, 2, 2} << true
+                                 << QStringList{"3", "0", "0", "*.jpg;*.bmp;*.gif", "0", "0",
+                                                "0", "0", "0"};
+    }
+
+    void unloadWritesEveryKey()
+    {
+        QFETCH(int, saveOnExit);
+        QFETCH(QList<int>, boxes);
+        QFETCH(bool, stretch);
+        QFETCH(QStringList, written);
+        const QStringList keys = {"mInterval", "mFullScreen",   "mPreview",
+                                  "mFileType", "mStretchImage", "mRetainShape",
+                                  "mRepeat",   "mRandom",       "mSaveSettings"};
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("2.5"));
+        w.findChild<QComboBox *>(QStringLiteral("cmbFileType"))->setCurrentIndex(2);
+        const char *boxNames[] = {"chkFullScreen", "chkPreview", "chkRepeat", "chkRandom"};
+        for (qsizetype i = 0; i < boxes.size(); ++i)
+            w.findChild<TriCheckBox *>(QLatin1String(boxNames[i]))->setValue(boxes[i]);
+        w.viewer().mnuStretch->setChecked(stretch);
+        w.viewer().mnuRetainShape->setChecked(!stretch);
+        w.findChild<TriCheckBox *>(QStringLiteral("chkSaveSettings"))->setValue(saveOnExit);
+        w.Form_Unload();
+        // The folder start-up took on this first run, or the one that scans nothing.
+        QCOMPARE(GetSetting(QStringLiteral("mPath")),
+                 saveOnExit == 1 ? exeDir() : QStringLiteral(" "));
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            QCOMPARE(GetSetting(keys[i]), written[i]);
+    }
+
     void storedValues_data()
     {
         QTest::addColumn<QString>("stored");

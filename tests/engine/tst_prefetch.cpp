@@ -75,6 +75,7 @@ private slots:
         QFETCH(int, every);
         QFETCH(int, n);
         const Stepping::List list{n, [every](qint64 i) { return i % every == 0; }};
+        const Stepping::Options options{.random = random, .repeat = repeat};
         // One show peeks before every step, its twin never does: both must step alike.
         qint64 position = 0;
         qint64 twinPosition = 0;
@@ -84,11 +85,11 @@ private slots:
         UniformRandom twinGenerator;
         for (int step = 0; step < 3 * n; ++step) {
             const qint64 peeked =
-                Stepping::peekForward(position, list, random, repeat, history, generator);
+                Stepping::peekForward(position, list, options, history, generator);
             const Stepping::Forward real =
-                Stepping::forward(position, list, random, repeat, history, generator);
+                Stepping::forward(position, list, options, history, generator);
             const Stepping::Forward twin =
-                Stepping::forward(twinPosition, list, random, repeat, twinHistory, twinGenerator);
+                Stepping::forward(twinPosition, list, options, twinHistory, twinGenerator);
             QCOMPARE(peeked, real.outcome == Stepping::Outcome::Show ? real.index : qint64(-1));
             QCOMPARE(real.outcome, twin.outcome);
             QCOMPARE(real.index, twin.index);

@@ -68,14 +68,14 @@ private slots:
         std::vector<char> seen(std::size_t(n), 0);
         for (qint64 i = 0; i < n; ++i) {
             const Stepping::Forward step =
-                Stepping::forward(position, list, true, false, history, generator);
+                Stepping::forward(position, list, {.random = true}, history, generator);
             QCOMPARE(step.outcome, Stepping::Outcome::Show);
             QVERIFY(!seen[std::size_t(step.index)]);
             seen[std::size_t(step.index)] = 1;
             QCOMPARE(history.entry(i), step.index);
         }
         QCOMPARE(position, n);
-        QCOMPARE(Stepping::forward(position, list, true, false, history, generator).outcome,
+        QCOMPARE(Stepping::forward(position, list, {.random = true}, history, generator).outcome,
                  Stepping::Outcome::Ended);
     }
 
@@ -84,16 +84,17 @@ private slots:
         // Only item 2 is selected: one step draws until it comes up, and the rest of
         // the pass draws the others without showing anything.
         const Stepping::List list = listOf({false, false, true, false});
+        const Stepping::Options randomRepeat{.random = true, .repeat = true};
         PickHistory history;
         UniformRandom generator;
         qint64 position = 0;
         const Stepping::Forward first =
-            Stepping::forward(position, list, true, true, history, generator);
+            Stepping::forward(position, list, randomRepeat, history, generator);
         QCOMPARE(first.outcome, Stepping::Outcome::Show);
         QCOMPARE(first.index, qint64(2));
         if (position < 4) {
             // One step runs through every remaining draw, as none of them is selected.
-            QCOMPARE(Stepping::forward(position, list, true, true, history, generator).outcome,
+            QCOMPARE(Stepping::forward(position, list, randomRepeat, history, generator).outcome,
                      Stepping::Outcome::Nothing);
             QCOMPARE(position, qint64(4));
         }
@@ -101,11 +102,11 @@ private slots:
         for (qint64 k = 0; k < 4; ++k)
             drawn.insert(history.entry(k));
         QCOMPARE(drawn.size(), std::size_t(4));
-        QCOMPARE(Stepping::forward(position, list, true, true, history, generator).outcome,
+        QCOMPARE(Stepping::forward(position, list, randomRepeat, history, generator).outcome,
                  Stepping::Outcome::Wrapped);
         QCOMPARE(history.size(), qint64(0));
         // The next pass shows the single item again at its first step.
-        QCOMPARE(Stepping::forward(position, list, true, true, history, generator).index,
+        QCOMPARE(Stepping::forward(position, list, randomRepeat, history, generator).index,
                  qint64(2));
     }
 
