@@ -6,7 +6,7 @@
 //   vivrel_make_samples --icon FILE         the program's icon as a 64 x 64 PNG (install)
 
 #include "chrome/Artwork.h"
-#include "config/AtomicWrite.h"
+#include "common/Files.h"
 #include "config/IniFile.h"
 
 #include <QColor>
@@ -146,7 +146,7 @@ bool writeSample(const QString &root, const Sample &sample)
         return false;
     const QImage image = drawSample(sample);
     if (path.endsWith(QLatin1String(".gif")))
-        return writeFileAtomically(path, encodeGif(image));
+        return Files::replace(path, encodeGif(image)).ok();
     return image.save(path, path.endsWith(QLatin1String(".bmp")) ? "BMP" : "JPG", 90);
 }
 
@@ -167,13 +167,12 @@ int writePictures(const QString &root)
 
 int writeConfigFiles(const QString &root)
 {
-    QString reason;
-    if (!writeFileAtomically(root + QStringLiteral("/Vivrel.INI"),
-                             IniFile::configurationFileContents(), &reason) ||
-        !writeFileAtomically(root + QStringLiteral("/AUTORUN.INF"),
-                             IniFile::autorunContents(QStringLiteral("Vivrel")), &reason))
-        return fail(reason);
-    return 0;
+    Result<> written =
+        Files::replace(root + QStringLiteral("/Vivrel.INI"), IniFile::configurationFileContents());
+    if (written)
+        written = Files::replace(root + QStringLiteral("/AUTORUN.INF"),
+                                 IniFile::autorunContents(QStringLiteral("Vivrel")));
+    return written ? 0 : fail(errorText(written.error()));
 }
 
 int verify(const QString &root)

@@ -2,10 +2,10 @@
 
 #include "advert/AdvertPage.h"
 #include "advert/BoundedDownloader.h"
+#include "common/Files.h"
 #include "common/Seams.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -31,15 +31,10 @@ QColor attributeColour(const QString &attributes, const QString &name)
     return QColor();
 }
 
-/** At most `cap` bytes of a plain file; nothing for links, folders and devices. */
-std::optional<QByteArray> readPlainFile(const QString &path, qint64 cap)
+/** At most `cap` bytes of one of the panel's files; nothing from a link, a folder or a device. */
+Result<QByteArray> readPanelFile(const QString &path, qint64 cap)
 {
-    if (!isPlainFile(path))
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.read(cap);
+    return Files::read(path, cap, Files::NoLinks);
 }
 
 QImage blankPicture()
@@ -117,7 +112,7 @@ QImage PanelDocument::ownPicture(const QUrl &name) const
         return QImage();
 
     const QString path = QFileInfo(pageFile).absolutePath() + u'/' + picture;
-    const std::optional<QByteArray> bytes = readPlainFile(path, AdvertPage::kPictureCap);
+    const Result<QByteArray> bytes = readPanelFile(path, AdvertPage::kPictureCap);
     if (!bytes)
         return QImage();
     QBuffer buffer;
@@ -162,9 +157,7 @@ void reload(QTextBrowser &browser)
     document->clear();
     QPalette colours;
     browser.setPalette(colours);
-    const std::optional<QByteArray> bytes =
-        document->pageFile.isEmpty() ? std::nullopt
-                                     : readPlainFile(document->pageFile, AdvertPage::kPageCap);
+    const Result<QByteArray> bytes = readPanelFile(document->pageFile, AdvertPage::kPageCap);
     if (!bytes)
         return;
     QStringDecoder decoder = QStringDecoder::decoderForHtml(*bytes);

@@ -1,6 +1,6 @@
 #include "common/PictureLoader.h"
 
-#include "common/RegularFile.h"
+#include "common/Files.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -61,9 +61,8 @@ Result load(const QString &path, QSize shownSize)
 Result load(const QString &path, const Want &want)
 {
     QFile file;
-    QString error;
-    if (!RegularFile::openForReading(path, file, &error))
-        return failure(error == QLatin1String("Not a file") ? kInvalid : error);
+    if (const ::Result<> opened = Files::openForReading(path, file); !opened)
+        return failure(opened.error() == Error::NotAFile ? kInvalid : errorText(opened.error()));
 
     const QByteArray head = file.peek(10);
     const QByteArray format = sniffFormat(head);

@@ -1,14 +1,14 @@
 #include "config/Background.h"
 
+#include "common/Files.h"
 #include "common/PictureLoader.h"
-#include "config/IniFile.h"
 
 #include <utility>
 
 QImage loadBackgroundPicture(const QString &path)
 {
     // A hidden file is passed over here as the folder scan passes it over.
-    if (!IniFile::isNormalFile(path))
+    if (!Files::check(path, Files::NoHidden))
         return QImage();
     // Loaded as a slide is: the same limits and checks, from the first show of a run on.
     PictureLoader::Result loaded = PictureLoader::load(path);

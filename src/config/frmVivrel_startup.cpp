@@ -3,11 +3,11 @@
 
 #include "chrome/RoundRegion.h"
 #include "chrome/frmVivrel.h"
+#include "common/Files.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/Seams.h"
 #include "common/TriCheckBox.h"
-#include "config/AtomicWrite.h"
 #include "config/IniFile.h"
 #include "config/StoredControls.h"
 #include "config/StoredValues.h"
@@ -76,11 +76,11 @@ void frmVivrel::cmdTools_Click()
         {IniFile::autorunFilePath(), IniFile::autorunContents(Paths::executableBaseName())},
     };
     for (const auto &[path, content] : files) {
-        QString reason;
-        if (!writeFileAtomically(path, content, &reason)) {
-            seams().showMessage(QStringLiteral("Could not write %1:\n%2")
-                                    .arg(QDir::toNativeSeparators(path), reason),
-                                MsgStyle::Critical, QString());
+        if (const Result<> written = Files::replace(path, content); !written) {
+            seams().showMessage(
+                QStringLiteral("Could not write %1:\n%2")
+                    .arg(QDir::toNativeSeparators(path), errorText(written.error())),
+                MsgStyle::Critical, QString());
             return;
         }
     }
@@ -100,7 +100,8 @@ void frmVivrel::Form_Load()
     // The viewer must exist before the settings set its menu's check marks.
     standAlone([&] { viewer(); });
     standAlone([&] {
-        if (IniFile::isNormalFile(iniFile)) {
+        // Only a normal file counts: a hidden one is passed over.
+        if (Files::check(iniFile, Files::NoHidden)) {
             LoadIniSettings();
             return;
         }
