@@ -22,6 +22,7 @@ struct Setup
         static char name[] = "fuzz_picture";
         static char *argv[] = {name, nullptr};
         app = new QGuiApplication(argc, argv);
+        PictureLoader::setDecoderCeiling(); // as the program's start-up does
         fd = ::memfd_create("picture", 0);
         if (fd < 0)
             std::abort();
@@ -40,8 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (::ftruncate(setup.fd, 0) != 0 || ::pwrite(setup.fd, data, size, 0) != ssize_t(size))
         std::abort();
     for (const QSize shown : {QSize(), QSize(64, 48)}) {
-        const PictureLoader::Result result = PictureLoader::load(setup.path, shown);
-        if (result.ok() && (result.picture.isNull() || result.picture.natural.isEmpty()))
+        const Result<Picture> result =
+            PictureLoader::load(setup.path, PictureLoader::kShowLimits, shown);
+        if (result && (result->isNull() || result->natural.isEmpty()))
             std::abort(); // success must come with a picture
     }
     return 0;

@@ -1,4 +1,5 @@
 #include "chrome/frmVivrel.h"
+#include "common/PictureLoader.h"
 #include "viewer/frmPreview.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tremallo"));
     QApplication::setApplicationName(QStringLiteral("Vivrel"));
+    PictureLoader::setDecoderCeiling();
 
     frmVivrel window;
     window.Form_Load();

@@ -167,8 +167,8 @@ private:
     void RunShow();
     /** Shows item `index` as the current slide, in the viewer or the preview pane. */
     void showSlide(qsizetype index);
-    /** Loads `path` into the preview pane; empty on success, else what went wrong. */
-    QString loadPreviewPane(const QString &path);
+    /** Loads `path` into the preview pane; a picture that does not load leaves the one before. */
+    Result<> loadPreviewPane(const QString &path);
     Stepping::List showList() const;
     /** Asks for the slide that the next forward step will show to be decoded ahead. */
     void prefetchNext();

@@ -5,14 +5,14 @@
 
 #include <utility>
 
-QImage loadBackgroundPicture(const QString &path)
+Result<QImage> loadBackgroundPicture(const QString &path)
 {
     // A hidden file is passed over here as the folder scan passes it over.
-    if (!Files::check(path, Files::NoHidden))
-        return QImage();
+    if (const Result<> usable = Files::check(path, Files::NoHidden); !usable)
+        return usable.error();
     // Loaded as a slide is: the same limits and checks, from the first show of a run on.
-    PictureLoader::Result loaded = PictureLoader::load(path);
-    if (!loaded.ok())
-        return QImage();
-    return std::move(loaded.picture.image);
+    Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits);
+    if (!loaded)
+        return loaded.error();
+    return std::move(loaded->image);
 }
