@@ -22,19 +22,6 @@
 #include <QPair>
 #include <QToolButton>
 
-namespace {
-
-// Start-up goes on whatever one of its steps does: a step that fails is skipped.
-template <typename Step> void standAlone(Step &&step)
-{
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
-} // namespace
-
 using StoredControls::applyCheckBox;
 using StoredControls::applyCheckMark;
 
@@ -89,22 +76,21 @@ void frmVivrel::cmdTools_Click()
 
 void frmVivrel::Form_Load()
 {
-    const QString iniFile = IniFile::iniFilePath();
-
-    standAlone([&] { SetRoundRegion(*this); });
-    standAlone([&] {
-        cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                               QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-        cmbFileType->setCurrentIndex(0);
-    });
+    // Each step stands alone: one that fails (an outline the platform refuses, a folder
+    // that does not scan, a page that cannot be written) is passed over without a word,
+    // and the next one runs all the same.
+    SetRoundRegion(*this);
+    cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                           QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+    cmbFileType->setCurrentIndex(0);
     // The viewer must exist before the settings set its menu's check marks.
-    standAlone([&] { viewer(); });
-    standAlone([&] {
-        // Only a normal file counts: a hidden one is passed over.
-        if (Files::check(iniFile, Files::NoHidden)) {
-            LoadIniSettings();
-            return;
-        }
+    viewer();
+
+    const QString iniFile = IniFile::iniFilePath();
+    // Only a normal file counts: a hidden one is passed over.
+    if (Files::check(iniFile, Files::NoHidden)) {
+        LoadIniSettings();
+    } else {
         if (!LoadStoredSettings()) {
             // Nothing stored: the very first run.
             mAsk2SendMail = true;
@@ -113,19 +99,18 @@ void frmVivrel::Form_Load()
         // A drive root, or the folder of the reset values, is not scanned at start-up.
         if (Paths::isScannableStoredPath(mDirPath))
             DirSearch(mDirPath);
-    });
+    }
     mPreviewNow = true;
-    standAlone([&] { PrepareAdvertPanel(); });
-    standAlone([&] {
-        const std::optional<double> start = Numbers::wholeNumber(ReadIniValue(
-            IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"), iniFile));
-        if (!start || *start != 1.0)
-            return;
-        seams().processEvents();
-        cmdSelectAll_Click();
-        seams().processEvents();
-        cmdStart_Click();
-    });
+    PrepareAdvertPanel();
+
+    const std::optional<double> start = Numbers::wholeNumber(
+        ReadIniValue(IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"), iniFile));
+    if (!start || *start != 1.0)
+        return;
+    seams().processEvents();
+    cmdSelectAll_Click();
+    seams().processEvents();
+    cmdStart_Click();
 }
 
 void frmVivrel::Form_Unload()
