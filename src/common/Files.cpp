@@ -74,32 +74,24 @@ QString pendingName(const QFileInfo &target)
 
 #ifndef Q_OS_WIN
 
+// What the system's reason for a failed call means to the user; anything not named
+// here is a plain access error.
 Error fromErrno(int code)
 {
-    switch (code) {
-    case ENOENT:
-        return Error::FileNotFound;
-    case ENOTDIR:
-        return Error::PathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return Error::PermissionDenied;
-    case ELOOP:
-    case ENAMETOOLONG:
-        return Error::BadFileName;
-    case EMFILE:
-    case ENFILE:
-        return Error::TooManyFiles;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return Error::DiskFull;
-    case EISDIR:
-        return Error::FolderInTheWay;
-    default:
-        return Error::FileAccess;
+    static const std::pair<int, Error> kMeanings[] = {
+        {ENOENT, Error::FileNotFound},      {ENOTDIR, Error::PathNotFound},
+        {EACCES, Error::PermissionDenied},  {EPERM, Error::PermissionDenied},
+        {EROFS, Error::PermissionDenied},   {ELOOP, Error::BadFileName},
+        {ENAMETOOLONG, Error::BadFileName}, {EMFILE, Error::TooManyFiles},
+        {ENFILE, Error::TooManyFiles},      {ENOSPC, Error::DiskFull},
+        {EDQUOT, Error::DiskFull},          {EFBIG, Error::DiskFull},
+        {EISDIR, Error::FolderInTheWay},
+    };
+    for (const auto &[system, meaning] : kMeanings) {
+        if (system == code)
+            return meaning;
     }
+    return Error::FileAccess;
 }
 
 /** A new file written beside its target; removed unless it took the target's name. */
