@@ -40,27 +40,9 @@ void PictureElement::clearPicture()
     update();
 }
 
-void PictureElement::setLeft(float value)
+void PictureElement::place(float &edge, float value)
 {
-    mLeft = value;
-    applyGeometry();
-}
-
-void PictureElement::setTop(float value)
-{
-    mTop = value;
-    applyGeometry();
-}
-
-void PictureElement::setWidth(float value)
-{
-    mWidth = value;
-    applyGeometry();
-}
-
-void PictureElement::setHeight(float value)
-{
-    mHeight = value;
+    edge = value;
     applyGeometry();
 }
 
