@@ -64,12 +64,11 @@ bool trashAvailable()
 #endif
 }
 
-// Where a new file's content waits until it takes its name. The name is hidden and
-// short, so it fits beside any name the target may have.
-QString pendingName(const QFileInfo &target)
+// Where a new file's content waits until it takes its name, before a unique ending.
+// Hidden, and short enough to fit beside any name the target may have.
+QString pendingPrefix(const QFileInfo &target)
 {
-    return target.absolutePath() + QStringLiteral("/.") + target.fileName().left(32) + u'.' +
-           QString::number(QRandomGenerator::global()->generate(), 36);
+    return target.absolutePath() + QStringLiteral("/.") + target.fileName().left(32) + u'.';
 }
 
 #ifndef Q_OS_WIN
@@ -116,7 +115,9 @@ public:
             ::lstat(QFile::encodeName(target.absoluteFilePath()).constData(), &old) == 0 &&
             S_ISREG(old.st_mode);
         for (int attempt = 0; attempt < 16 && mFd < 0; ++attempt) {
-            const QByteArray name = QFile::encodeName(pendingName(target));
+            const QByteArray name =
+                QFile::encodeName(pendingPrefix(target) +
+                                  QString::number(QRandomGenerator::global()->generate(), 36));
             mFd =
                 ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
             if (mFd >= 0)
@@ -176,7 +177,7 @@ class PendingFile
 public:
     Result<> create(const QFileInfo &target)
     {
-        mFile.setFileTemplate(pendingName(target));
+        mFile.setFileTemplate(pendingPrefix(target) + QStringLiteral("XXXXXX"));
         if (!mFile.open())
             return mFile.error() == QFileDevice::PermissionsError ? Error::PermissionDenied
                                                                   : Error::PathFileAccess;
@@ -185,6 +186,7 @@ public:
         return {};
     }
 
+    // Flushed at once, so a full disk shows in this write and not later.
     Result<> write(const char *data, qint64 size)
     {
         if (mFile.write(data, size) == size && mFile.flush())

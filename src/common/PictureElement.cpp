@@ -40,9 +40,9 @@ void PictureElement::clearPicture()
     update();
 }
 
-void PictureElement::place(float &edge, float value)
+void PictureElement::place(float &kept, float value)
 {
-    edge = value;
+    kept = value;
     applyGeometry();
 }
 

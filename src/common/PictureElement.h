@@ -46,7 +46,7 @@ protected:
 
 private:
     /** Sets one of the four numbers of its place and size, and moves the widget to match. */
-    void place(float &edge, float value);
+    void place(float &kept, float value);
     void applyGeometry();
     void ensureDetailFor(QSize device);
 
