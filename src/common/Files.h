@@ -10,9 +10,9 @@ class QFile;
 class QIODevice;
 
 /**
- * The one place where the program looks at, reads, writes and discards files. It reads
- * only regular files and never blocks on a pipe or a device; it replaces a file whole
- * or leaves it as it was.
+ * How the program decides which files it may read, reads them, writes and discards
+ * them. It reads only regular files and never blocks on a pipe or a device; it replaces
+ * a file whole or leaves it as it was.
  */
 namespace Files {
 
