@@ -9,6 +9,7 @@
 #include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
+#include "common/PictureLoader.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -156,6 +157,7 @@ int main(int argc, char *argv[])
         qputenv(variable, QFile::encodeName(home.path()));
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("VivrelBench"));
+    PictureLoader::setDecoderCeiling(); // as the program's start-up does
     const QStringList args = QCoreApplication::arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("scan"))
         return scanCommand(args[2]);

@@ -2,6 +2,7 @@
 // with its resources limited to the page's own two pictures.
 
 #include "advert/AdvertPanel.h"
+#include "common/PictureLoader.h"
 
 #include <QApplication>
 #include <QFile>
@@ -22,6 +23,7 @@ struct Setup
         static char name[] = "fuzz_page";
         static char *argv[] = {name, nullptr};
         app = new QApplication(argc, argv);
+        PictureLoader::setDecoderCeiling(); // as the program's start-up does
         browser = new QTextBrowser;
         AdvertPanel::attach(*browser);
         page = dir.filePath(QStringLiteral("vivrel4.htm"));

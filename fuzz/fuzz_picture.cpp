@@ -1,6 +1,8 @@
 // The picture loading path (format sniffing, size limits, decoding) on arbitrary bytes,
-// read from a file as the show reads it, at natural size and at a shown size.
+// read from a file as the show reads it, at natural size and at a shown size, and from
+// memory as the web panel reads its pictures.
 
+#include "advert/AdvertPage.h"
 #include "common/PictureLoader.h"
 
 #include <QGuiApplication>
@@ -22,6 +24,7 @@ struct Setup
         static char name[] = "fuzz_picture";
         static char *argv[] = {name, nullptr};
         app = new QGuiApplication(argc, argv);
+        PictureLoader::setDecoderCeiling(); // as the program's start-up does
         fd = ::memfd_create("picture", 0);
         if (fd < 0)
             std::abort();
@@ -39,10 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static Setup setup;
     if (::ftruncate(setup.fd, 0) != 0 || ::pwrite(setup.fd, data, size, 0) != ssize_t(size))
         std::abort();
-    for (const QSize shown : {QSize(), QSize(64, 48)}) {
-        const PictureLoader::Result result = PictureLoader::load(setup.path, shown);
-        if (result.ok() && (result.picture.isNull() || result.picture.natural.isEmpty()))
+    const auto check = [](const Result<Picture> &result) {
+        if (result && (result->isNull() || result->natural.isEmpty()))
             std::abort(); // success must come with a picture
-    }
+    };
+    for (const QSize shown : {QSize(), QSize(64, 48)})
+        check(PictureLoader::load(setup.path, PictureLoader::kShowLimits, shown));
+    // The web panel's pictures: the same bytes from memory, within the panel's limits.
+    check(PictureLoader::loadBytes(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)),
+        AdvertPage::kPictureLimits));
     return 0;
 }

@@ -4,7 +4,7 @@
 //   vivrel_make_samples --config-files DIR  Vivrel.INI and AUTORUN.INF as Tools writes them
 //   vivrel_make_samples --verify DIR        checks a medium laid out by the two above
 
-#include "config/AtomicWrite.h"
+#include "common/Files.h"
 #include "config/IniFile.h"
 
 #include <QColor>
@@ -143,7 +143,7 @@ bool writeSample(const QString &root, const Sample &sample)
         return false;
     const QImage image = drawSample(sample);
     if (path.endsWith(QLatin1String(".gif")))
-        return writeFileAtomically(path, encodeGif(image));
+        return Files::replace(path, encodeGif(image)).ok();
     return image.save(path, path.endsWith(QLatin1String(".bmp")) ? "BMP" : "JPG", 90);
 }
 
@@ -164,13 +164,12 @@ int writePictures(const QString &root)
 
 int writeConfigFiles(const QString &root)
 {
-    QString reason;
-    if (!writeFileAtomically(root + QStringLiteral("/Vivrel.INI"),
-                             IniFile::configurationFileContents(), &reason) ||
-        !writeFileAtomically(root + QStringLiteral("/AUTORUN.INF"),
-                             IniFile::autorunContents(QStringLiteral("Vivrel")), &reason))
-        return fail(reason);
-    return 0;
+    Result<> written =
+        Files::replace(root + QStringLiteral("/Vivrel.INI"), IniFile::configurationFileContents());
+    if (written)
+        written = Files::replace(root + QStringLiteral("/AUTORUN.INF"),
+                                 IniFile::autorunContents(QStringLiteral("Vivrel")));
+    return written ? 0 : fail(errorText(written.error()));
 }
 
 int verify(const QString &root)

@@ -1,5 +1,6 @@
 #include "chrome/frmVivrel.h"
 #include "common/Module1.h"
+#include "common/PictureLoader.h"
 #include "config/CommandLine.h"
 #include "viewer/frmPreview.h"
 
@@ -38,6 +39,7 @@ int main(int argc, char *argv[])
         CommandLine::existingPaths(parser.positionalArguments(), [](const QString &path) {
             std::fprintf(stderr, "Vivrel: %s does not exist; skipped.\n", qPrintable(path));
         });
+    PictureLoader::setDecoderCeiling();
 
     frmVivrel window;
     // Named pictures start a show of their own; the configuration file's start would

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/PictureLoader.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -24,5 +26,11 @@ QUrl remoteUrl(const QString &base, const QString &name);
 /** Largest page and picture the panel accepts from the server, in bytes. */
 constexpr qint64 kPageCap = 256 * 1024;
 constexpr qint64 kPictureCap = 4 * 1024 * 1024;
+
+/** The panel shows JPEG and GIF pictures, decoded into 64 MiB at most. */
+inline constexpr PictureLoader::Limits kPictureLimits{
+    .formats = {PictureLoader::Jpeg, PictureLoader::Gif},
+    .maxDecodedBytes = qint64(64) << 20,
+};
 
 } // namespace AdvertPage

@@ -2,19 +2,19 @@
 
 #include "advert/AdvertPage.h"
 #include "advert/BoundedDownloader.h"
+#include "common/Files.h"
+#include "common/PictureLoader.h"
 #include "common/Seams.h"
 
-#include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QPalette>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextBrowser>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -31,15 +31,10 @@ QColor attributeColour(const QString &attributes, const QString &name)
     return QColor();
 }
 
-/** At most `cap` bytes of a plain file; nothing for links, folders and devices. */
-std::optional<QByteArray> readPlainFile(const QString &path, qint64 cap)
+/** At most `cap` bytes of one of the panel's files; nothing from a link, a folder or a device. */
+Result<QByteArray> readPanelFile(const QString &path, qint64 cap)
 {
-    if (!isPlainFile(path))
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.read(cap);
+    return Files::read(path, cap, Files::NoLinks);
 }
 
 QImage blankPicture()
@@ -98,38 +93,32 @@ QVariant PanelDocument::loadResource(int type, const QUrl &name)
     // picture gets an invisible stand-in, as the text engine would otherwise try to
     // load it from the file system itself.
     if (type == QTextDocument::ImageResource) {
-        const QImage picture = ownPicture(name);
-        return picture.isNull() ? QVariant(blankPicture()) : QVariant(picture);
+        const Result<QImage> picture = ownPicture(name);
+        return picture ? QVariant(*picture) : QVariant(blankPicture());
     }
     return QVariant(QString());
 }
 
-QImage PanelDocument::ownPicture(const QUrl &name) const
+Result<QImage> PanelDocument::ownPicture(const QUrl &name) const
 {
     if (pageFile.isEmpty())
-        return QImage();
+        return Error::FileNotFound;
     if (!name.scheme().isEmpty() || !name.host().isEmpty() || name.hasQuery())
-        return QImage();
+        return Error::BadFileName;
     QString picture = name.path();
     if (picture.startsWith(QLatin1String("./")))
         picture.remove(0, 2);
     if (picture != AdvertPage::jpegName() && picture != AdvertPage::gifName())
-        return QImage();
+        return Error::BadFileName;
 
     const QString path = QFileInfo(pageFile).absolutePath() + u'/' + picture;
-    const std::optional<QByteArray> bytes = readPlainFile(path, AdvertPage::kPictureCap);
+    const Result<QByteArray> bytes = readPanelFile(path, AdvertPage::kPictureCap);
     if (!bytes)
-        return QImage();
-    QBuffer buffer;
-    buffer.setData(*bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    reader.setAllocationLimit(64);
-    const QByteArray format = reader.format();
-    if (format != "jpeg" && format != "gif")
-        return QImage();
-    return reader.read();
+        return bytes.error();
+    Result<Picture> loaded = PictureLoader::loadBytes(*bytes, AdvertPage::kPictureLimits);
+    if (!loaded)
+        return loaded.error();
+    return std::move(loaded->image);
 }
 
 namespace AdvertPanel {
@@ -162,9 +151,7 @@ void reload(QTextBrowser &browser)
     document->clear();
     QPalette colours;
     browser.setPalette(colours);
-    const std::optional<QByteArray> bytes =
-        document->pageFile.isEmpty() ? std::nullopt
-                                     : readPlainFile(document->pageFile, AdvertPage::kPageCap);
+    const Result<QByteArray> bytes = readPanelFile(document->pageFile, AdvertPage::kPageCap);
     if (!bytes)
         return;
     QStringDecoder decoder = QStringDecoder::decoderForHtml(*bytes);

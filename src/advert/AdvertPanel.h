@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QColor>
 #include <QImage>
 #include <QString>
@@ -33,8 +35,8 @@ protected:
     QVariant loadResource(int type, const QUrl &name) override;
 
 private:
-    /** One of the page's two pictures, read from beside the page; null for anything else. */
-    QImage ownPicture(const QUrl &name) const;
+    /** One of the page's two pictures, read from beside the page; refused for anything else. */
+    Result<QImage> ownPicture(const QUrl &name) const;
 };
 
 /**

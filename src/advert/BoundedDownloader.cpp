@@ -1,14 +1,11 @@
 #include "advert/BoundedDownloader.h"
 
-#include "common/WriteGuard.h"
+#include "common/Files.h"
 
 #include <QEventLoop>
-#include <QFile>
-#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,31 +24,6 @@ bool isWebUrl(const QUrl &url)
 {
     const QString scheme = url.scheme().toLower();
     return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
-}
-
-bool isPlainFile(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && !info.isSymLink();
-}
-
-bool replaceFileContents(const QString &path, const QByteArray &data)
-{
-    WriteGuard::checkWrite(path, "a page file");
-    // QSaveFile would resolve a link and write to its target; the link itself must go.
-    if (QFileInfo(path).isSymLink() && !QFile::remove(path))
-        return false;
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    // Unbuffered, so a full disk fails the write; a failed flush of the buffer went
-    // unnoticed and left an empty file in place of the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 BoundedDownloader::Limits BoundedDownloader::defaultLimits()
@@ -73,10 +45,10 @@ BoundedDownloader::BoundedDownloader(Limits limits)
 
 BoundedDownloader::~BoundedDownloader() = default;
 
-std::optional<QByteArray> BoundedDownloader::fetch(const QUrl &url, qint64 maxBytes)
+Result<QByteArray> BoundedDownloader::fetch(const QUrl &url, qint64 maxBytes)
 {
     if (!isWebUrl(url) || maxBytes < 0 || mDeadline.hasExpired())
-        return std::nullopt;
+        return Error::DownloadFailed;
     const qint64 budget =
         std::min<qint64>(mLimits.transferTimeout.count(), mDeadline.remainingTime());
 
@@ -140,15 +112,17 @@ std::optional<QByteArray> BoundedDownloader::fetch(const QUrl &url, qint64 maxBy
     reply->disconnect(&loop);
     delete reply;
     if (!ok)
-        return std::nullopt;
+        return Error::DownloadFailed;
     return body;
 }
 
-bool BoundedDownloader::DownloadUrlToFile(const QUrl &url, const QString &localFile,
-                                          qint64 maxBytes)
+Result<> BoundedDownloader::DownloadUrlToFile(const QUrl &url, const QString &localFile,
+                                              qint64 maxBytes)
 {
     if (localFile.isEmpty())
-        return false;
-    const std::optional<QByteArray> body = fetch(url, maxBytes);
-    return body && replaceFileContents(localFile, *body);
+        return Error::BadFileName;
+    const Result<QByteArray> body = fetch(url, maxBytes);
+    if (!body)
+        return body.error();
+    return Files::replace(localFile, *body);
 }

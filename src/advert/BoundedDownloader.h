@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
@@ -7,7 +9,6 @@
 
 #include <chrono>
 #include <memory>
-#include <optional>
 
 class QNetworkAccessManager;
 
@@ -39,12 +40,12 @@ public:
 
     /**
      * Fetches `url` (http or https) and, when the whole body of at most `maxBytes` came
-     * with a 2xx status, replaces `localFile` with it. True when the file was replaced.
+     * with a 2xx status, replaces `localFile` with it; otherwise `localFile` stays as it was.
      */
-    bool DownloadUrlToFile(const QUrl &url, const QString &localFile, qint64 maxBytes);
+    Result<> DownloadUrlToFile(const QUrl &url, const QString &localFile, qint64 maxBytes);
 
-    /** The body of `url`, or nothing when the fetch failed by the rules above. */
-    std::optional<QByteArray> fetch(const QUrl &url, qint64 maxBytes);
+    /** The body of `url`; Error::DownloadFailed when the fetch failed by the rules above. */
+    Result<QByteArray> fetch(const QUrl &url, qint64 maxBytes);
 
 private:
     Limits mLimits;
@@ -54,12 +55,3 @@ private:
 
 /** True for an http or https address with a host. */
 bool isWebUrl(const QUrl &url);
-
-/**
- * Replaces `path` with `data` atomically. A symbolic link at `path` is removed first, so
- * the write never lands where a link points. False when nothing was replaced.
- */
-bool replaceFileContents(const QString &path, const QByteArray &data);
-
-/** True for a regular file at `path` that is not a symbolic link. */
-bool isPlainFile(const QString &path);

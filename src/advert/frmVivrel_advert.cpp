@@ -5,6 +5,7 @@
 #include "advert/AdvertPanel.h"
 #include "advert/BoundedDownloader.h"
 #include "chrome/frmVivrel.h"
+#include "common/Files.h"
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
@@ -27,8 +28,10 @@ void frmVivrel::PrepareAdvertPanel()
     const QString page = privateFolder() + AdvertPage::pageName();
     // A page from an earlier run (composed or fetched) stays; a link at the name does not
     // count as a page and is replaced.
-    if (!isPlainFile(page))
-        replaceFileContents(page, AdvertPage::composedPage());
+    if (!Files::check(page, Files::NoLinks)) {
+        // Nothing to show then but an empty panel, as with a page that does not read.
+        static_cast<void>(Files::replace(page, AdvertPage::composedPage()));
+    }
     AdvertPanel::showPage(*WebBrowser1, page);
 }
 
@@ -43,12 +46,14 @@ void frmVivrel::DownloadAdvert()
         const QString folder = privateFolder();
         const QString base = AdvertPage::baseUrl();
         BoundedDownloader downloader;
-        downloader.DownloadUrlToFile(AdvertPage::remoteUrl(base, AdvertPage::pageName()),
-                                     folder + AdvertPage::pageName(), AdvertPage::kPageCap);
-        downloader.DownloadUrlToFile(AdvertPage::remoteUrl(base, AdvertPage::jpegName()),
-                                     folder + AdvertPage::jpegName(), AdvertPage::kPictureCap);
-        downloader.DownloadUrlToFile(AdvertPage::remoteUrl(base, AdvertPage::gifName()),
-                                     folder + AdvertPage::gifName(), AdvertPage::kPictureCap);
+        for (const QString &name :
+             {AdvertPage::pageName(), AdvertPage::jpegName(), AdvertPage::gifName()}) {
+            const qint64 cap =
+                name == AdvertPage::pageName() ? AdvertPage::kPageCap : AdvertPage::kPictureCap;
+            // A fetch that fails leaves the file from before, and the panel shows that.
+            static_cast<void>(downloader.DownloadUrlToFile(AdvertPage::remoteUrl(base, name),
+                                                           folder + name, cap));
+        }
     }
     mAdvertFetched = true;
     AdvertPanel::reload(*WebBrowser1);

@@ -193,8 +193,8 @@ private:
     void RunShow();
     /** Shows item `index` as the current slide, in the viewer or the preview pane. */
     void showSlide(qsizetype index);
-    /** Loads `path` into the preview pane; empty on success, else what went wrong. */
-    QString loadPreviewPane(const QString &path);
+    /** Loads `path` into the preview pane; a picture that does not load leaves the one before. */
+    Result<> loadPreviewPane(const QString &path);
     Stepping::List showList() const;
     /** Random and Repeat as the show's next step reads them. */
     Stepping::Options showOptions() const;

@@ -40,27 +40,9 @@ void PictureElement::clearPicture()
     update();
 }
 
-void PictureElement::setLeft(float value)
+void PictureElement::place(float &kept, float value)
 {
-    mLeft = value;
-    applyGeometry();
-}
-
-void PictureElement::setTop(float value)
-{
-    mTop = value;
-    applyGeometry();
-}
-
-void PictureElement::setWidth(float value)
-{
-    mWidth = value;
-    applyGeometry();
-}
-
-void PictureElement::setHeight(float value)
-{
-    mHeight = value;
+    kept = value;
     applyGeometry();
 }
 
@@ -123,13 +105,15 @@ void PictureElement::ensureDetailFor(QSize device)
                         (have.height() < device.height() && have.height() < natural.height());
     if ((!partial && !coarse) || mPicture.source.isEmpty())
         return;
-    PictureLoader::Result again = PictureLoader::load(mPicture.source, [device](QSize) {
-        DecodeTarget target;
-        target.scaled = device;
-        return target;
-    });
-    if (again.ok() && again.picture.natural == natural) {
-        mPicture = std::move(again.picture);
+    // Only slides are shown in an element, so it is loaded again as a slide.
+    Result<Picture> again =
+        PictureLoader::load(mPicture.source, PictureLoader::kShowLimits, [device](QSize) {
+            DecodeTarget target;
+            target.scaled = device;
+            return target;
+        });
+    if (again && again->natural == natural) {
+        mPicture = std::move(*again);
         mScaled = QImage();
     } else {
         mPicture.source.clear(); // gone or changed: draw what there is, and stop trying

@@ -17,23 +17,23 @@ class PictureElement : public QWidget
 public:
     explicit PictureElement(QWidget *parent = nullptr);
 
-    bool stretch() const { return mStretch; }
-    void setStretch(bool stretch);
-
     const Picture &picture() const { return mPicture; }
     bool hasPicture() const { return !mPicture.isNull(); }
     /** Assigns a picture; not stretched, the element takes the picture's natural size. */
     void setPicture(Picture picture);
     void clearPicture();
 
+    bool stretch() const { return mStretch; }
+    void setStretch(bool stretch);
+
     float left() const { return mLeft; }
     float top() const { return mTop; }
     float width() const { return mWidth; }
     float height() const { return mHeight; }
-    void setLeft(float value);
-    void setTop(float value);
-    void setWidth(float value);
-    void setHeight(float value);
+    void setLeft(float value) { place(mLeft, value); }
+    void setTop(float value) { place(mTop, value); }
+    void setWidth(float value) { place(mWidth, value); }
+    void setHeight(float value) { place(mHeight, value); }
 
 signals:
     /** A mouse button went down on the element; `globalPos` in screen coordinates. */
@@ -45,6 +45,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    /** Sets one of the four numbers of its place and size, and moves the widget to match. */
+    void place(float &kept, float value);
     void applyGeometry();
     void ensureDetailFor(QSize device);
 

@@ -1,24 +1,17 @@
 #include "common/PictureLoader.h"
 
-#include "common/RegularFile.h"
+#include "common/Files.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cmath>
 
 namespace PictureLoader {
 
 namespace {
-
-const QString kInvalid = QStringLiteral("Invalid picture");
-
-Result failure(const QString &error)
-{
-    Result result;
-    result.error = error;
-    return result;
-}
 
 // The decode size for a JPEG that will be drawn at `shown`: the smallest size with the
 // picture's proportions that still covers `shown`, never more than natural.
@@ -35,6 +28,89 @@ QSize decodeSizeFor(QSize natural, QSize shown)
     return size == natural ? QSize() : size;
 }
 
+Format formatFlag(const QByteArray &format)
+{
+    return format == "jpeg" ? Jpeg : format == "bmp" ? Bmp : Gif;
+}
+
+// Memory of a decoded picture of `size` in `format`, counted the way Qt counts it
+// against its own limit: whole 32-bit words per row. Where the decoder does not say,
+// four bytes a pixel, the most any of the three formats decodes to.
+qint64 decodedBytes(QSize size, QImage::Format format)
+{
+    const qint64 depth =
+        format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+    return (qint64(size.width()) * depth + 31) / 32 * 4 * size.height();
+}
+
+// Both loads end here: the file opened, or the bytes in a buffer.
+Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want)
+{
+    const QByteArray head = device.peek(10);
+    const QByteArray format = sniffFormat(head);
+    if (format.isEmpty() || !limits.formats.testFlag(formatFlag(format)))
+        return Error::InvalidPicture;
+    // The GIF decoder makes room for the whole logical screen of the header, whatever
+    // size the frames are, so that screen must be within the limits too.
+    QSize screen;
+    if (format == "gif" && head.size() >= 10) {
+        const auto word = [&head](int at) { return uchar(head[at]) | (uchar(head[at + 1]) << 8); };
+        screen = QSize(word(6), word(8));
+        if (qint64(screen.width()) * screen.height() > limits.maxWholePixels)
+            return Error::PictureTooLarge;
+    }
+
+    QImageReader reader(&device, format);
+    reader.setDecideFormatFromContent(false);
+    reader.setAutoTransform(true);
+    reader.setQuality(100);
+
+    const QSize stored = reader.size();
+    if (!stored.isValid() || stored.isEmpty())
+        return Error::InvalidPicture;
+    if (stored.width() > limits.maxSide || stored.height() > limits.maxSide ||
+        qint64(stored.width()) * stored.height() >
+            (format == "jpeg" ? limits.maxPixels : limits.maxWholePixels))
+        return Error::PictureTooLarge;
+
+    const QImageIOHandler::Transformations turn = reader.transformation();
+    const bool turned = turn & QImageIOHandler::TransformationRotate90;
+    const QSize natural = turned ? stored.transposed() : stored;
+    const QRect whole(QPoint(0, 0), natural);
+
+    QRect part;
+    QSize decoded = stored.expandedTo(screen);
+    if (format == "jpeg" && want) {
+        const DecodeTarget target = want(natural);
+        if (target.scaled.isValid() && !target.scaled.isEmpty() &&
+            target.scaled.width() <= natural.width() &&
+            target.scaled.height() <= natural.height() && target.scaled != natural) {
+            // The reader scales in the file's own orientation, before turning it upright;
+            // libjpeg does most of it while decoding.
+            decoded = turned ? target.scaled.transposed() : target.scaled;
+            reader.setScaledSize(decoded);
+        } else if (!target.clip.isEmpty() && turn == QImageIOHandler::TransformationNone) {
+            // Rows below the part are never decoded.
+            part = target.clip.intersected(whole);
+            if (part == whole) {
+                part = QRect();
+            } else if (!part.isEmpty()) {
+                reader.setClipRect(part);
+                decoded = part.size();
+            }
+        }
+    }
+    if (decodedBytes(decoded, reader.imageFormat()) > limits.maxDecodedBytes)
+        return Error::PictureTooLarge;
+
+    Picture picture;
+    if (!reader.read(&picture.image) || picture.image.isNull())
+        return Error::InvalidPicture;
+    picture.natural = natural;
+    picture.part = part;
+    return picture;
+}
+
 } // namespace
 
 QByteArray sniffFormat(const QByteArray &head)
@@ -49,81 +125,39 @@ QByteArray sniffFormat(const QByteArray &head)
     return QByteArray();
 }
 
-Result load(const QString &path, QSize shownSize)
+Result<Picture> load(const QString &path, const Limits &limits, QSize shownSize)
 {
-    return load(path, [shownSize](QSize natural) {
+    return load(path, limits, [shownSize](QSize natural) {
         DecodeTarget target;
         target.scaled = decodeSizeFor(natural, shownSize);
         return target;
     });
 }
 
-Result load(const QString &path, const Want &want)
+Result<Picture> load(const QString &path, const Limits &limits, const Want &want)
 {
     QFile file;
-    QString error;
-    if (!RegularFile::openForReading(path, file, &error))
-        return failure(error == QLatin1String("Not a file") ? kInvalid : error);
+    if (Result<> opened = Files::openForReading(path, file); !opened)
+        return opened.error() == Error::NotAFile ? Error::InvalidPicture : opened.error();
+    Result<Picture> loaded = decode(file, limits, want);
+    if (loaded)
+        loaded->source = path;
+    return loaded;
+}
 
-    const QByteArray head = file.peek(10);
-    const QByteArray format = sniffFormat(head);
-    if (format.isEmpty())
-        return failure(kInvalid);
-    // The GIF decoder makes room for the whole logical screen of the header, whatever
-    // size the frames are, so that screen must be within the limits too.
-    if (format == "gif" && head.size() >= 10) {
-        const auto word = [&head](int at) { return uchar(head[at]) | (uchar(head[at + 1]) << 8); };
-        if (qint64(word(6)) * word(8) > maxFullDecodePixels)
-            return failure(QStringLiteral("Picture too large"));
-    }
+Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return decode(buffer, limits, Want());
+}
 
-    // Set once: the limit is process-wide and loads may run on two threads.
-    static const bool limited = (QImageReader::setAllocationLimit(allocationLimitMB), true);
-    Q_UNUSED(limited);
-    QImageReader reader(&file, format);
-    reader.setDecideFormatFromContent(false);
-    reader.setAutoTransform(true);
-    reader.setQuality(100);
-
-    const QSize stored = reader.size();
-    if (!stored.isValid() || stored.isEmpty())
-        return failure(kInvalid);
-    if (stored.width() > maxSide || stored.height() > maxSide ||
-        qint64(stored.width()) * stored.height() >
-            (format == "jpeg" ? maxPixels : maxFullDecodePixels))
-        return failure(QStringLiteral("Picture too large"));
-
-    const QImageIOHandler::Transformations turn = reader.transformation();
-    const bool turned = turn & QImageIOHandler::TransformationRotate90;
-    const QSize natural = turned ? stored.transposed() : stored;
-    const QRect whole(QPoint(0, 0), natural);
-
-    QRect part;
-    if (format == "jpeg" && want) {
-        const DecodeTarget target = want(natural);
-        if (target.scaled.isValid() && !target.scaled.isEmpty() &&
-            target.scaled.width() <= natural.width() &&
-            target.scaled.height() <= natural.height() && target.scaled != natural) {
-            // The reader scales in the file's own orientation, before turning it upright;
-            // libjpeg does most of it while decoding.
-            reader.setScaledSize(turned ? target.scaled.transposed() : target.scaled);
-        } else if (!target.clip.isEmpty() && turn == QImageIOHandler::TransformationNone) {
-            // Rows below the part are never decoded.
-            part = target.clip.intersected(whole);
-            if (part == whole)
-                part = QRect();
-            else if (!part.isEmpty())
-                reader.setClipRect(part);
-        }
-    }
-
-    Result result;
-    if (!reader.read(&result.picture.image) || result.picture.image.isNull())
-        return failure(kInvalid);
-    result.picture.natural = natural;
-    result.picture.part = part;
-    result.picture.source = path;
-    return result;
+void setDecoderCeiling()
+{
+    // Each load checks its own limits before it decodes; Qt's limit stays as the
+    // backstop for what the decoders allocate on their own. It counts megabytes.
+    QImageReader::setAllocationLimit(int(kShowLimits.maxDecodedBytes >> 20));
 }
 
 } // namespace PictureLoader

@@ -1,59 +1,80 @@
 #pragma once
 
 #include "common/Picture.h"
+#include "common/Result.h"
 
 #include <QByteArray>
+#include <QFlags>
 #include <QSize>
 #include <QString>
 
 #include <functional>
 
 /**
- * Loads the pictures the program shows: JPEG, BMP and GIF, told apart by their first
- * bytes whatever the name says. Only regular files are opened. The EXIF orientation
- * is applied, so the natural size is the upright size.
+ * Loads every picture the program shows: JPEG, BMP and GIF, told apart by their first
+ * bytes whatever the name says, from a regular file or from bytes already read. The
+ * EXIF orientation is applied, so the natural size is the upright size. Each call
+ * passes its own limits, and a picture beyond them is refused before it is decoded.
  */
 namespace PictureLoader {
 
-struct Result
-{
-    Picture picture;
-    /** Empty on success, else what went wrong ("File not found", "Invalid picture", ...). */
-    QString error;
+enum Format {
+    Jpeg = 0x1,
+    Bmp = 0x2,
+    Gif = 0x4,
+};
+Q_DECLARE_FLAGS(Formats, Format)
 
-    bool ok() const { return error.isEmpty(); }
+/** What one load accepts. */
+struct Limits
+{
+    Formats formats{Jpeg, Bmp, Gif};
+    /** Longest side, in pixels. */
+    int maxSide = 65535;
+    /** Pixels of a JPEG, which may be decoded scaled down or only in part. */
+    qint64 maxPixels = 400'000'000;
+    /**
+     * Pixels of a GIF or BMP, which are always decoded whole, and of a GIF's logical
+     * screen: a few bytes of header can claim billions, and the decoder clears them all.
+     */
+    qint64 maxWholePixels = 64'000'000;
+    /** Memory the decoded picture may take, in bytes. */
+    qint64 maxDecodedBytes = qint64(1024) << 20;
 };
 
-/** Sides beyond this are refused before anything is decoded. */
-inline constexpr int maxSide = 65535;
-/** Pictures with more pixels than this are refused before anything is decoded. */
-inline constexpr qint64 maxPixels = 400'000'000;
-/**
- * The same for GIF and BMP, which are always decoded whole: a few bytes of header can
- * claim a screen of billions of pixels, and the decoder would clear it all first.
- */
-inline constexpr qint64 maxFullDecodePixels = 64'000'000;
-/** Memory one decoded picture may take, in megabytes. */
-inline constexpr int allocationLimitMB = 1024;
-
-/**
- * Loads `path`. When `shownSize` (device pixels) is given and smaller than the
- * picture, a JPEG may be decoded at a smaller size that still covers it in both
- * directions; `Picture::natural` stays the full upright size either way.
- */
-Result load(const QString &path, QSize shownSize = QSize());
+/** The limits of slides and of the viewer's background. */
+inline constexpr Limits kShowLimits{};
 
 /** Decides, from a picture's natural (upright) size, how much of it to decode. */
 using Want = std::function<DecodeTarget(QSize natural)>;
 
 /**
- * Loads `path` decoding only what `want` asks for: a JPEG scaled down while it is
- * decoded, or only the part that will be seen. Other formats, and turned pictures
- * asked for a part, are decoded whole. Safe to call from any thread.
+ * Loads `path` within `limits`. When `shownSize` (device pixels) is given and smaller
+ * than the picture, a JPEG may be decoded at a smaller size that still covers it in
+ * both directions; `Picture::natural` stays the full upright size either way.
  */
-Result load(const QString &path, const Want &want);
+Result<Picture> load(const QString &path, const Limits &limits, QSize shownSize = QSize());
+
+/**
+ * Loads `path` within `limits`, decoding only what `want` asks for: a JPEG scaled down
+ * while it is decoded, or only the part that will be seen. Other formats, and turned
+ * pictures asked for a part, are decoded whole. Safe to call from any thread.
+ */
+Result<Picture> load(const QString &path, const Limits &limits, const Want &want);
+
+/** Loads the picture held in `bytes` within `limits`, decoded whole. */
+Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits);
 
 /** "jpeg", "bmp" or "gif" for a file that starts with `head`; empty for anything else. */
 QByteArray sniffFormat(const QByteArray &head);
 
+/**
+ * Sets Qt's image allocation limit, which holds for the whole process and every thread,
+ * to the most any load of the program allows. Called once at start-up, before anything
+ * is decoded; nothing else sets it.
+ */
+void setDecoderCeiling();
+
 } // namespace PictureLoader
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(PictureLoader::Formats)

@@ -1,18 +1,18 @@
 #include "config/Background.h"
 
+#include "common/Files.h"
 #include "common/PictureLoader.h"
-#include "config/IniFile.h"
 
 #include <utility>
 
-QImage loadBackgroundPicture(const QString &path)
+Result<QImage> loadBackgroundPicture(const QString &path)
 {
     // A hidden file is passed over here as the folder scan passes it over.
-    if (!IniFile::isNormalFile(path))
-        return QImage();
+    if (const Result<> usable = Files::check(path, Files::NoHidden); !usable)
+        return usable.error();
     // Loaded as a slide is: the same limits and checks, from the first show of a run on.
-    PictureLoader::Result loaded = PictureLoader::load(path);
-    if (!loaded.ok())
-        return QImage();
-    return std::move(loaded.picture.image);
+    Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits);
+    if (!loaded)
+        return loaded.error();
+    return std::move(loaded->image);
 }

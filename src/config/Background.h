@@ -1,11 +1,13 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QImage>
 #include <QString>
 
 /**
- * The picture in `path` for the viewer's background, loaded whole by PictureLoader
- * (a JPEG, BMP or GIF told by its content, upright, within its limits). Null when the
- * path is not a normal, unhidden file or does not load.
+ * The picture in `path` for the viewer's background, loaded whole as a slide is (a
+ * JPEG, BMP or GIF told by its content, upright, within the same limits). A hidden
+ * file is refused.
  */
-QImage loadBackgroundPicture(const QString &path);
+Result<QImage> loadBackgroundPicture(const QString &path);

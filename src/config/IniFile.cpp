@@ -1,10 +1,8 @@
 #include "config/IniFile.h"
 
+#include "common/Files.h"
 #include "common/Paths.h"
-#include "common/RegularFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace IniFile {
@@ -111,22 +109,12 @@ QByteArray autorunContents(const QString &baseName)
     return "[AUTORUN]\r\nICON=" + exe + ",0\r\nOPEN=" + exe + "\r\n";
 }
 
-bool isNormalFile(const QString &path)
-{
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.isFile() && !info.isHidden();
-}
-
 } // namespace IniFile
 
 QString ReadIniValue(const QString &section, const QString &key, const QString &def,
                      const QString &file)
 {
     // Only a regular file is opened: reading a pipe or a device could block start-up.
-    QFile in;
-    if (!RegularFile::openForReading(file, in, nullptr))
-        return def;
-    return IniFile::lookup(in.read(IniFile::kMaxReadBytes), section, key, def);
+    const Result<QByteArray> content = Files::read(file, IniFile::kMaxReadBytes);
+    return content ? IniFile::lookup(*content, section, key, def) : def;
 }

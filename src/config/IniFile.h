@@ -40,9 +40,6 @@ QByteArray configurationFileContents();
 /** The three lines of AUTORUN.INF for an executable called `baseName`. */
 QByteArray autorunContents(const QString &baseName);
 
-/** An existing regular file that is not hidden (a link to one counts). */
-bool isNormalFile(const QString &path);
-
 } // namespace IniFile
 
 /**

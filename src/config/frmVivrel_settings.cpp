@@ -144,7 +144,6 @@ void frmVivrel::LoadViewerBackground()
     if (path.isEmpty())
         return;
     // A file that no longer loads keeps the background the viewer has.
-    const QImage picture = loadBackgroundPicture(path);
-    if (!picture.isNull())
-        viewer().setBackground(picture);
+    if (const Result<QImage> picture = loadBackgroundPicture(path))
+        viewer().setBackground(*picture);
 }

@@ -3,11 +3,11 @@
 
 #include "chrome/RoundRegion.h"
 #include "chrome/frmVivrel.h"
+#include "common/Files.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/Seams.h"
 #include "common/TriCheckBox.h"
-#include "config/AtomicWrite.h"
 #include "config/IniFile.h"
 #include "config/StoredControls.h"
 #include "config/StoredValues.h"
@@ -22,19 +22,6 @@
 #include <QList>
 #include <QPair>
 #include <QToolButton>
-
-namespace {
-
-// Start-up goes on whatever one of its steps does: a step that fails is skipped.
-template <typename Step> void standAlone(Step &&step)
-{
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
-} // namespace
 
 using StoredControls::applyCheckBox;
 using StoredControls::applyCheckMark;
@@ -77,11 +64,11 @@ void frmVivrel::cmdTools_Click()
         {IniFile::autorunFilePath(), IniFile::autorunContents(Paths::executableBaseName())},
     };
     for (const auto &[path, content] : files) {
-        QString reason;
-        if (!writeFileAtomically(path, content, &reason)) {
-            seams().showMessage(QStringLiteral("Could not write %1:\n%2")
-                                    .arg(QDir::toNativeSeparators(path), reason),
-                                MsgStyle::Critical, QString());
+        if (const Result<> written = Files::replace(path, content); !written) {
+            seams().showMessage(
+                QStringLiteral("Could not write %1:\n%2")
+                    .arg(QDir::toNativeSeparators(path), errorText(written.error())),
+                MsgStyle::Critical, QString());
             return;
         }
     }
@@ -90,21 +77,21 @@ void frmVivrel::cmdTools_Click()
 
 void frmVivrel::Form_Load()
 {
-    const QString iniFile = IniFile::iniFilePath();
-
-    standAlone([&] { SetRoundRegion(*this); });
-    standAlone([&] {
-        cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                               QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-        cmbFileType->setCurrentIndex(0);
-    });
+    // Each step stands alone: one that fails (an outline the platform refuses, a folder
+    // that does not scan, a page that cannot be written) is passed over without a word,
+    // and the next one runs all the same.
+    SetRoundRegion(*this);
+    cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                           QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+    cmbFileType->setCurrentIndex(0);
     // The viewer must exist before the settings set its menu's check marks.
-    standAlone([&] { viewer(); });
-    standAlone([&] {
-        if (IniFile::isNormalFile(iniFile)) {
-            LoadIniSettings();
-            return;
-        }
+    viewer();
+
+    const QString iniFile = IniFile::iniFilePath();
+    // Only a normal file counts: a hidden one is passed over.
+    if (Files::check(iniFile, Files::NoHidden)) {
+        LoadIniSettings();
+    } else {
         if (!LoadStoredSettings()) {
             // Nothing stored: the very first run.
             mAsk2SendMail = true;
@@ -113,21 +100,21 @@ void frmVivrel::Form_Load()
         // A drive root, or the folder of the reset values, is not scanned at start-up.
         if (Paths::isScannableStoredPath(mDirPath))
             DirSearch(mDirPath);
-    });
+    }
     mPreviewNow = true;
-    standAlone([&] { PrepareAdvertPanel(); });
-    standAlone([&] {
-        if (!mIniAutoStart)
-            return;
-        const std::optional<double> start = Numbers::wholeNumber(ReadIniValue(
-            IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"), iniFile));
-        if (!start || *start != 1.0)
-            return;
-        seams().processEvents();
-        cmdSelectAll_Click();
-        seams().processEvents();
-        cmdStart_Click();
-    });
+    PrepareAdvertPanel();
+
+    // Named pictures start a show of their own: the file's start is not acted on then.
+    if (!mIniAutoStart)
+        return;
+    const std::optional<double> start = Numbers::wholeNumber(
+        ReadIniValue(IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"), iniFile));
+    if (!start || *start != 1.0)
+        return;
+    seams().processEvents();
+    cmdSelectAll_Click();
+    seams().processEvents();
+    cmdStart_Click();
 }
 
 void frmVivrel::Form_Unload()

@@ -28,8 +28,7 @@ void SlidePrefetcher::request(const QString &path, const Fitting::View &view)
     mWake.notify_all();
 }
 
-std::optional<PictureLoader::Result> SlidePrefetcher::take(const QString &path,
-                                                           const Fitting::View &view)
+std::optional<Result<Picture>> SlidePrefetcher::take(const QString &path, const Fitting::View &view)
 {
     std::optional<Ready> ready;
     {
@@ -87,10 +86,12 @@ void SlidePrefetcher::run()
         lock.unlock();
 
         // Stamped before reading, so a change made while decoding shows as a change.
-        Ready ready{job, FileStamp::of(job.path), {}};
         const Fitting::View view = job.view;
-        ready.result = PictureLoader::load(
-            job.path, [view](QSize natural) { return Fitting::decodeTarget(view, natural); });
+        Ready ready{
+            job, FileStamp::of(job.path),
+            PictureLoader::load(job.path, PictureLoader::kShowLimits, [view](QSize natural) {
+                return Fitting::decodeTarget(view, natural);
+            })};
 
         lock.lock();
         mWorking.reset();

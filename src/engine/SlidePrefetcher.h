@@ -35,7 +35,7 @@ public:
      * The picture of `path` decoded ahead for `view`, waiting for it when it is being
      * decoded right now; nothing when there is none or the file changed since.
      */
-    std::optional<PictureLoader::Result> take(const QString &path, const Fitting::View &view);
+    std::optional<Result<Picture>> take(const QString &path, const Fitting::View &view);
 
     /** Forgets every request and ready picture (the list changed, the show ended). */
     void clear();
@@ -58,7 +58,7 @@ private:
     {
         Job job;
         FileStamp stamp;
-        PictureLoader::Result result;
+        Result<Picture> result;
     };
 
     void run();

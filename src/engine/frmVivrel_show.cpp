@@ -136,7 +136,7 @@ void frmVivrel::showSlide(qsizetype index)
     if (chkFullScreen->value() == 1)
         DoLoadFullScreen();
     else
-        loadPreviewPane(lblFileName->text());
+        static_cast<void>(loadPreviewPane(lblFileName->text()));
     viewer().setCaption(lblFileName->text());
 }
 
@@ -159,16 +159,16 @@ void frmVivrel::DoLoadFullScreen()
     shown.placePicture(path, mPrefetch.take(path, shown.view()));
 }
 
-QString frmVivrel::loadPreviewPane(const QString &path)
+Result<> frmVivrel::loadPreviewPane(const QString &path)
 {
     const QSize shown =
         (QSizeF(imgPreview->width(), imgPreview->height()) * imgPreview->devicePixelRatioF())
             .toSize();
-    PictureLoader::Result loaded = PictureLoader::load(path, shown);
-    if (!loaded.ok())
-        return loaded.error;
-    imgPreview->setPicture(std::move(loaded.picture));
-    return QString();
+    Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits, shown);
+    if (!loaded)
+        return loaded.error();
+    imgPreview->setPicture(std::move(*loaded));
+    return {};
 }
 
 void frmVivrel::Text1_KeyDown(int keyCode, Qt::KeyboardModifiers)
@@ -204,9 +204,9 @@ void frmVivrel::File1_Click()
     // No current item (nothing clicked yet, or an empty list): nothing to preview.
     const qsizetype row = File1->currentRow();
     if (row >= 0 && row < mFileList->count()) {
-        const QString error = loadPreviewPane(mFileList->fullPath(row));
-        if (!error.isEmpty())
-            seams().showMessage(error, MsgStyle::Critical, Module1::programTitle());
+        if (const Result<> shown = loadPreviewPane(mFileList->fullPath(row)); !shown)
+            seams().showMessage(errorText(shown.error()), MsgStyle::Critical,
+                                Module1::programTitle());
     }
     WebBrowser1->hide();
 }

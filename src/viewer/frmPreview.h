@@ -69,7 +69,7 @@ public:
      * Loads `path` into the picture element and places it as the menu's options say;
      * `ready` is that file already loaded for the current view (decoded ahead).
      */
-    void placePicture(const QString &path, std::optional<PictureLoader::Result> ready = {});
+    void placePicture(const QString &path, std::optional<Result<Picture>> ready = {});
     /** The window and the element as they stand, for working out what a slide needs. */
     Fitting::View view() const;
     void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);

@@ -54,7 +54,7 @@ Fitting::View frmPreview::view() const
     return v;
 }
 
-void frmPreview::placePicture(const QString &path, std::optional<PictureLoader::Result> ready)
+void frmPreview::placePicture(const QString &path, std::optional<Result<Picture>> ready)
 {
     imgPreview->setVisible(false);
     const bool stretch = mnuStretch->isChecked();
@@ -63,12 +63,13 @@ void frmPreview::placePicture(const QString &path, std::optional<PictureLoader::
     // Decode no more than will be seen, worked out from the picture's natural size the
     // same way it is placed below.
     const Fitting::View before = view();
-    PictureLoader::Result loaded =
-        ready ? std::move(*ready) : PictureLoader::load(path, [before](QSize natural) {
-            return Fitting::decodeTarget(before, natural);
-        });
-    if (loaded.ok())
-        imgPreview->setPicture(std::move(loaded.picture));
+    Result<Picture> loaded =
+        ready ? std::move(*ready)
+              : PictureLoader::load(path, PictureLoader::kShowLimits, [before](QSize natural) {
+                    return Fitting::decodeTarget(before, natural);
+                });
+    if (loaded)
+        imgPreview->setPicture(std::move(*loaded));
     // A picture that does not load leaves the previous one, fitted and centred again.
 
     Fitting::Input in;

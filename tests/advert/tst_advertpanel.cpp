@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
@@ -323,12 +324,15 @@ private slots:
                           .arg(remote, localUrl, dataUrl, outside)
                           .toUtf8());
 
+        const int processLimit = QImageReader::allocationLimit();
         frmVivrel w;
         w.PrepareAdvertPanel();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.WebBrowser1->viewport()->grab(); // lays out and paints every picture
         QVERIFY(hasPictureLoaded(*w.WebBrowser1, QStringLiteral("vivrel4.jpg")));
+        // The panel's own small limit holds for its pictures alone, not for the slides'.
+        QCOMPARE(QImageReader::allocationLimit(), processLimit);
         for (const QString &refused :
              {remote, localUrl, dataUrl, outside, QStringLiteral("other.gif"),
               QStringLiteral("sub/vivrel4.gif")})

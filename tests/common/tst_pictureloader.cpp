@@ -2,6 +2,7 @@
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
+#include "advert/AdvertPage.h"
 #include "common/Module1.h"
 #include "common/OpenWithAssociatedProgram.h"
 #include "common/PictureLoader.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,9 +20,14 @@
 #include <unistd.h>
 
 using namespace TestTrees;
+using PictureLoader::kShowLimits;
 
 namespace {
 
+QString describe(const Result<Picture> &result)
+{
+    return result ? QString() : errorText(result.error());
+}
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
@@ -151,6 +158,11 @@ private slots:
         writeBytes(
             at("huge-screen-small-frame.gif"),
             readAll(QFINDTESTDATA("../fuzz/corpus/picture/gif-huge-screen-small-frame.gif")));
+        // 4200 x 4200 decodes to 67 MiB: more than the panel allows, not more than a slide.
+        QImage large(4200, 4200, QImage::Format_Indexed8);
+        large.setColorTable({qRgb(0x33, 0x99, 0xcc)});
+        large.fill(0);
+        QVERIFY(large.save(at("large.jpg"), "jpg", 50));
         QVERIFY(QFile::link(at("real.gif"), at("link.gif")));
         QVERIFY(QDir().mkpath(at("folder.jpg")));
         QVERIFY(::mkfifo(QFile::encodeName(at("fifo.jpg")).constData(), 0600) == 0);
@@ -200,10 +212,42 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, error);
         QFETCH(QSize, natural);
-        const PictureLoader::Result result = PictureLoader::load(at(name));
-        QCOMPARE(result.error, error);
-        QCOMPARE(result.picture.natural, natural);
-        QCOMPARE(result.picture.image.size(), natural.isValid() ? natural : QSize(0, 0));
+        const Result<Picture> result = PictureLoader::load(at(name), kShowLimits);
+        const Picture picture = result ? *result : Picture();
+        QCOMPARE(describe(result), error);
+        QCOMPARE(picture.natural, natural);
+        QCOMPARE(picture.image.size(), natural.isValid() ? natural : QSize(0, 0));
+    }
+
+    void limitsOfEachLoad_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("panel");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("large slide") << "large.jpg" << false << "";
+        QTest::newRow("large panel picture") << "large.jpg" << true << "Picture too large";
+        QTest::newRow("panel GIF") << "real.gif" << true << "";
+        QTest::newRow("panel takes no BMP") << "real.bmp" << true << "Invalid picture";
+        QTest::newRow("GIF screen too large") << "huge-screen.gif" << false << "Picture too large";
+        QTest::newRow("text") << "text.jpg" << false << "Invalid picture";
+    }
+
+    void limitsOfEachLoad()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, panel);
+        QFETCH(QString, error);
+        const int processLimit = QImageReader::allocationLimit();
+        const PictureLoader::Limits &limits = panel ? AdvertPage::kPictureLimits : kShowLimits;
+        // Bytes already read load by the same rules as the file.
+        const Result<Picture> fromFile = PictureLoader::load(at(name), limits);
+        const Result<Picture> fromBytes = PictureLoader::loadBytes(readAll(at(name)), limits);
+        QCOMPARE(describe(fromFile), error);
+        QCOMPARE(describe(fromBytes), error);
+        if (fromBytes)
+            QCOMPARE(fromBytes->natural, fromFile->natural);
+        // A load keeps its limits to itself: the process-wide one stays as it was.
+        QCOMPARE(QImageReader::allocationLimit(), processLimit);
     }
 
     void unreadableFile()
@@ -212,25 +256,28 @@ private slots:
             QSKIP("permissions do not hold for root");
         writePicture(at("locked.jpg"), 5, 5, "jpg");
         QFile::setPermissions(at("locked.jpg"), QFile::WriteOwner);
-        QCOMPARE(PictureLoader::load(at("locked.jpg")).error, QStringLiteral("Permission denied"));
+        QCOMPARE(describe(PictureLoader::load(at("locked.jpg"), kShowLimits)),
+                 QStringLiteral("Permission denied"));
     }
 
     void decodesAtTheShownSize()
     {
-        const PictureLoader::Result small = PictureLoader::load(at("big.jpg"), QSize(400, 200));
+        const Result<Picture> small =
+            PictureLoader::load(at("big.jpg"), kShowLimits, QSize(400, 200));
         QVERIFY(small.ok());
-        QCOMPARE(small.picture.natural, QSize(1600, 1200));
+        QCOMPARE(small->natural, QSize(1600, 1200));
         // Covers the shown size both ways, with the picture's proportions.
-        QVERIFY(small.picture.image.width() >= 400 && small.picture.image.height() >= 200);
-        QVERIFY(small.picture.image.width() < 1600);
-        QCOMPARE(small.picture.image.width() * 3, small.picture.image.height() * 4);
+        QVERIFY(small->image.width() >= 400 && small->image.height() >= 200);
+        QVERIFY(small->image.width() < 1600);
+        QCOMPARE(small->image.width() * 3, small->image.height() * 4);
         // Shown larger than natural: decoded at natural size.
-        QCOMPARE(PictureLoader::load(at("big.jpg"), QSize(4000, 4000)).picture.image.size(),
+        QCOMPARE(PictureLoader::load(at("big.jpg"), kShowLimits, QSize(4000, 4000))->image.size(),
                  QSize(1600, 1200));
         // A turned picture is scaled in its upright proportions.
-        const PictureLoader::Result turned = PictureLoader::load(at("turned.jpg"), QSize(10, 20));
-        QCOMPARE(turned.picture.natural, QSize(20, 40));
-        QCOMPARE(turned.picture.image.size(), QSize(10, 20));
+        const Result<Picture> turned =
+            PictureLoader::load(at("turned.jpg"), kShowLimits, QSize(10, 20));
+        QCOMPARE(turned->natural, QSize(20, 40));
+        QCOMPARE(turned->image.size(), QSize(10, 20));
     }
 
     void openCopiesAndHandsOver()

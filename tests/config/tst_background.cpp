@@ -1,6 +1,6 @@
 // The viewer's background at the first Start Show of a run. A test executable of its
-// own: Qt's image allocation limit is kept for the whole process, so any picture
-// loaded earlier in the same process would hide what a fresh run does.
+// own: Qt's image allocation limit holds for the whole process, and this test starts
+// from the limit Qt begins with, as a fresh run does.
 
 #include "FakeSeams.h"
 #include "TestSandbox.h"
@@ -10,6 +10,7 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/PictureElement.h"
+#include "common/PictureLoader.h"
 #include "common/TriCheckBox.h"
 #include "config/SettingsStore.h"
 #include "viewer/frmPreview.h"
@@ -38,6 +39,8 @@ private slots:
     {
         // Nothing in this process has loaded a picture or changed Qt's limit yet.
         QCOMPARE(QImageReader::allocationLimit(), 128);
+        // What the program's start-up does before anything else.
+        PictureLoader::setDecoderCeiling();
 
         // 36 megapixels decode to 144 MB, more than Qt allows by default. Written from
         // one byte a pixel, to keep the test's own memory down.

@@ -2,7 +2,7 @@
 
 #include "TestSandbox.h"
 #include "TestTrees.h"
-#include "config/AtomicWrite.h"
+#include "common/Files.h"
 #include "config/IniFile.h"
 #include "config/StoredValues.h"
 
@@ -224,8 +224,7 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("Vivrel.INI"));
         writeAll(file, QByteArray(5000, 'e'));
-        QString error;
-        QVERIFY(writeFileAtomically(file, "short\r\n", &error));
+        QVERIFY(Files::replace(file, "short\r\n"));
         QCOMPARE(readAll(file), QByteArray("short\r\n"));
         // Nothing of the writer's own is left lying beside the file.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
@@ -239,7 +238,7 @@ private slots:
         const QString link = dir.filePath(QStringLiteral("AUTORUN.INF"));
         writeAll(target, "keep me");
         QVERIFY(QFile::link(target, link));
-        QVERIFY(writeFileAtomically(link, "[AUTORUN]\r\n"));
+        QVERIFY(Files::replace(link, "[AUTORUN]\r\n"));
         QCOMPARE(readAll(target), QByteArray("keep me"));
         QVERIFY(!QFileInfo(link).isSymLink());
         QCOMPARE(readAll(link), QByteArray("[AUTORUN]\r\n"));
@@ -260,9 +259,9 @@ private slots:
         QTemporaryDir dir;
         writeAll(dir.filePath(QStringLiteral("plain.txt")), "plain");
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-        QString error;
-        QVERIFY(!writeFileAtomically(dir.filePath(relative), "x", &error));
-        QVERIFY(!error.isEmpty());
+        const Result<> written = Files::replace(dir.filePath(relative), "x");
+        QVERIFY(!written);
+        QVERIFY(!errorText(written.error()).isEmpty());
         QCOMPARE(readAll(dir.filePath(QStringLiteral("plain.txt"))), QByteArray("plain"));
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("sub"))).isDir());
     }
@@ -274,13 +273,12 @@ private slots:
         writeAll(file, "edited by hand");
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         const bool canWriteAnyway = ::access(QFile::encodeName(dir.path()).constData(), W_OK) == 0;
-        QString error;
-        const bool written = writeFileAtomically(file, "new", &error);
+        const Result<> written = Files::replace(file, "new");
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (canWriteAnyway)
             QSKIP("running with rights that ignore the folder's permissions");
         QVERIFY(!written);
-        QVERIFY(!error.isEmpty());
+        QVERIFY(!errorText(written.error()).isEmpty());
         QCOMPARE(readAll(file), QByteArray("edited by hand"));
     }
 };

@@ -116,10 +116,10 @@ private slots:
         QVERIFY(!prefetch.take(dir.path() + QStringLiteral("/b.jpg"), someView()));
 
         prefetch.request(path, someView());
-        const std::optional<PictureLoader::Result> taken = prefetch.take(path, someView());
+        const std::optional<Result<Picture>> taken = prefetch.take(path, someView());
         QVERIFY(taken && taken->ok()); // waits for a decode under way
-        QCOMPARE(taken->picture.natural, QSize(200, 100));
-        QCOMPARE(taken->picture.image.size(), QSize(64, 32));
+        QCOMPARE(taken->value().natural, QSize(200, 100));
+        QCOMPARE(taken->value().image.size(), QSize(64, 32));
         QVERIFY(!prefetch.take(path, someView()));
     }
 

@@ -4,8 +4,8 @@
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 
-#include "advert/BoundedDownloader.h"
 #include "chrome/frmVivrel.h"
+#include "common/Files.h"
 #include "common/Module1.h"
 #include "common/OpenWithAssociatedProgram.h"
 #include "common/Paths.h"
@@ -122,7 +122,7 @@ private slots:
         const QString page = disk.path() + QStringLiteral("/vivrel4.htm");
         QVERIFY(writeAll(page, "<p>earlier</p>"));
         disk.fill();
-        QVERIFY(!replaceFileContents(page, QByteArray(300, 'n')));
+        QVERIFY(!Files::replace(page, QByteArray(300, 'n')));
         QCOMPARE(readAll(page), QByteArray("<p>earlier</p>"));
     }
 

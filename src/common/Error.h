@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+/**
+ * Why reading or writing a file, or decoding a picture, did not happen. Each has the
+ * one text the program shows for it (errorText).
+ */
+enum class Error {
+    FileNotFound,
+    PathNotFound,
+    PermissionDenied,
+    BadFileName,
+    TooManyFiles,
+    FileAccess,
+    PathFileAccess,
+    NotAFile,
+    FolderInTheWay,
+    DiskFull,
+    InvalidPicture,
+    PictureTooLarge,
+    DownloadFailed,
+};
+
+/** The text shown to the user for `error`, in the words the system uses for it. */
+QString errorText(Error error);

@@ -1,0 +1,346 @@
+#include "common/Files.h"
+
+#include "common/WriteGuard.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+
+#include <utility>
+
+#ifdef Q_OS_WIN
+#include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace Files {
+
+namespace {
+
+// The rules that the name alone decides.
+Result<> checkName(const QString &path, Rules rules)
+{
+    if (path.isEmpty())
+        return Error::FileNotFound;
+    // The system would stop reading the name at a NUL and open another file.
+    if (path.contains(QChar(0)))
+        return Error::BadFileName;
+    if (rules.testFlag(NoHidden) && QFileInfo(path).isHidden())
+        return Error::NotAFile;
+    return {};
+}
+
+/**
+ * Whether the user has a trash to take the file. Where the desktop keeps it in the
+ * data folder, make sure it is there: asked to trash with none to be found, Qt moves
+ * the file into the current folder instead.
+ */
+bool trashAvailable()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        return false;
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QString trash = data + QStringLiteral("/Trash");
+    WriteGuard::checkWrite(trash, "the trash");
+    if (!QFileInfo(trash).isDir()) {
+        QDir().mkpath(data);
+        QDir().mkdir(trash, ownerOnly);
+    }
+    return QFileInfo(trash).isDir();
+#else
+    return true;
+#endif
+}
+
+// Where a new file's content waits until it takes its name, before a unique ending.
+// Hidden, and short enough to fit beside any name the target may have.
+QString pendingPrefix(const QFileInfo &target)
+{
+    return target.absolutePath() + QStringLiteral("/.") + target.fileName().left(32) + u'.';
+}
+
+#ifndef Q_OS_WIN
+
+// What the system's reason for a failed call means to the user; anything not named
+// here is a plain access error.
+Error fromErrno(int code)
+{
+    static const std::pair<int, Error> kMeanings[] = {
+        {ENOENT, Error::FileNotFound},      {ENOTDIR, Error::PathNotFound},
+        {EACCES, Error::PermissionDenied},  {EPERM, Error::PermissionDenied},
+        {EROFS, Error::PermissionDenied},   {ELOOP, Error::BadFileName},
+        {ENAMETOOLONG, Error::BadFileName}, {EMFILE, Error::TooManyFiles},
+        {ENFILE, Error::TooManyFiles},      {ENOSPC, Error::DiskFull},
+        {EDQUOT, Error::DiskFull},          {EFBIG, Error::DiskFull},
+        {EISDIR, Error::FolderInTheWay},
+    };
+    for (const auto &[system, meaning] : kMeanings) {
+        if (system == code)
+            return meaning;
+    }
+    return Error::FileAccess;
+}
+
+/** A new file written beside its target; removed unless it took the target's name. */
+class PendingFile
+{
+public:
+    PendingFile() = default;
+    PendingFile(const PendingFile &) = delete;
+    PendingFile &operator=(const PendingFile &) = delete;
+    ~PendingFile()
+    {
+        if (mFd >= 0)
+            ::close(mFd);
+        if (!mName.isEmpty())
+            ::unlink(mName.constData());
+    }
+
+    Result<> create(const QFileInfo &target)
+    {
+        struct stat old;
+        const bool keepMode =
+            ::lstat(QFile::encodeName(target.absoluteFilePath()).constData(), &old) == 0 &&
+            S_ISREG(old.st_mode);
+        for (int attempt = 0; attempt < 16 && mFd < 0; ++attempt) {
+            const QByteArray name =
+                QFile::encodeName(pendingPrefix(target) +
+                                  QString::number(QRandomGenerator::global()->generate(), 36));
+            mFd =
+                ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+            if (mFd >= 0)
+                mName = name;
+            else if (errno == ENOENT)
+                return Error::PathNotFound; // the folder is not there
+            else if (errno != EEXIST)
+                return fromErrno(errno);
+        }
+        if (mFd < 0)
+            return Error::PathFileAccess;
+        if (keepMode)
+            ::fchmod(mFd, old.st_mode & 0777);
+        return {};
+    }
+
+    // Straight to the file, so a full disk shows in the write itself; through a buffer
+    // a failed flush once went unnoticed and an empty file replaced the old one.
+    Result<> write(const char *data, qint64 size)
+    {
+        while (size > 0) {
+            const ssize_t done = ::write(mFd, data, size_t(size));
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0)
+                return done < 0 ? fromErrno(errno) : Error::DiskFull;
+            data += done;
+            size -= done;
+        }
+        return {};
+    }
+
+    Result<> commit(const QString &target)
+    {
+        // On the disk before it takes the name: a crash leaves the old file or the new.
+        if (::fsync(mFd) != 0 || ::close(std::exchange(mFd, -1)) != 0)
+            return fromErrno(errno);
+        // A rename replaces whatever entry has the name, a link included.
+        if (::rename(mName.constData(), QFile::encodeName(target).constData()) != 0) {
+            const Error error = fromErrno(errno);
+            return error == Error::PermissionDenied ? error : Error::PathFileAccess;
+        }
+        mName.clear();
+        return {};
+    }
+
+private:
+    int mFd = -1;
+    QByteArray mName;
+};
+
+#else
+
+/** A new file written beside its target; removed unless it took the target's name. */
+class PendingFile
+{
+public:
+    Result<> create(const QFileInfo &target)
+    {
+        mFile.setFileTemplate(pendingPrefix(target) + QStringLiteral("XXXXXX"));
+        if (!mFile.open())
+            return mFile.error() == QFileDevice::PermissionsError ? Error::PermissionDenied
+                                                                  : Error::PathFileAccess;
+        if (target.isFile() && !target.isSymLink())
+            mFile.setPermissions(target.permissions());
+        return {};
+    }
+
+    // Flushed at once, so a full disk shows in this write and not later.
+    Result<> write(const char *data, qint64 size)
+    {
+        if (mFile.write(data, size) == size && mFile.flush())
+            return {};
+        return mFile.error() == QFileDevice::ResourceError ? Error::DiskFull : Error::FileAccess;
+    }
+
+    Result<> commit(const QString &target)
+    {
+        mFile.close();
+        std::error_code code;
+        std::filesystem::rename(std::filesystem::path(mFile.fileName().toStdWString()),
+                                std::filesystem::path(target.toStdWString()), code);
+        if (code)
+            return code == std::errc::permission_denied ? Error::PermissionDenied
+                                                        : Error::PathFileAccess;
+        mFile.setAutoRemove(false);
+        return {};
+    }
+
+private:
+    QTemporaryFile mFile;
+};
+
+#endif
+
+} // namespace
+
+Result<> check(const QString &path, Rules rules)
+{
+    if (Result<> name = checkName(path, rules); !name)
+        return name;
+#ifndef Q_OS_WIN
+    struct stat st;
+    const QByteArray native = QFile::encodeName(path);
+    const int looked = rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
+                                               : ::stat(native.constData(), &st);
+    if (looked != 0)
+        return fromErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        return Error::NotAFile;
+#else
+    const QFileInfo info(path);
+    if (rules.testFlag(NoLinks) && info.isSymLink())
+        return Error::NotAFile;
+    if (!info.exists())
+        return Error::FileNotFound;
+    if (!info.isFile())
+        return Error::NotAFile;
+#endif
+    return {};
+}
+
+Result<> openForReading(const QString &path, QFile &file, Rules rules)
+{
+#ifndef Q_OS_WIN
+    if (Result<> name = checkName(path, rules); !name)
+        return name;
+    // Open without blocking (a FIFO would wait for a writer), then judge what was
+    // opened rather than what the name pointed at a moment before.
+    const int flags =
+        O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (rules.testFlag(NoLinks) ? O_NOFOLLOW : 0);
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0)
+        return errno == ELOOP && rules.testFlag(NoLinks) ? Error::NotAFile : fromErrno(errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Error::NotAFile;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0)
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return Error::FileAccess;
+    }
+#else
+    if (Result<> usable = check(path, rules); !usable)
+        return usable;
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.error() == QFileDevice::PermissionsError ? Error::PermissionDenied
+                                                             : Error::FileAccess;
+#endif
+    return {};
+}
+
+Result<QByteArray> read(const QString &path, qint64 maxBytes, Rules rules)
+{
+    QFile file;
+    if (Result<> opened = openForReading(path, file, rules); !opened)
+        return opened.error();
+    QByteArray content = file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError)
+        return Error::FileAccess;
+    return content;
+}
+
+Result<> replace(const QString &path, const QByteArray &content)
+{
+    QBuffer source;
+    source.setData(content);
+    source.open(QIODevice::ReadOnly);
+    return replace(path, source);
+}
+
+Result<> replace(const QString &path, QIODevice &source)
+{
+    WriteGuard::checkWrite(path, "a file");
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return Error::BadFileName;
+    const QFileInfo target(path);
+    if (target.isDir() && !target.isSymLink())
+        return Error::FolderInTheWay;
+
+    PendingFile pending;
+    if (Result<> created = pending.create(target); !created)
+        return created;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 got = source.read(buffer, sizeof buffer);
+        if (got < 0)
+            return Error::FileAccess;
+        if (got == 0)
+            break;
+        if (Result<> written = pending.write(buffer, got); !written)
+            return written;
+    }
+    return pending.commit(path);
+}
+
+Result<> discard(const QString &path)
+{
+    WriteGuard::checkWrite(path, "a discarded file");
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return Error::FileNotFound;
+    // A folder that took the file's name is left alone.
+    if (info.isDir() && !info.isSymLink())
+        return Error::NotAFile;
+    QFile file(path);
+    if (trashAvailable() && file.moveToTrash())
+        return {};
+#ifndef Q_OS_WIN
+    // No trash here, or none that takes the file: delete it outright. A file that
+    // cannot be removed at all (read-only folder, in use, gone meanwhile) fails here.
+    if (::unlink(QFile::encodeName(path).constData()) != 0)
+        return fromErrno(errno);
+#else
+    if (!QFile::remove(path))
+        return QFileInfo::exists(path) ? Error::PermissionDenied : Error::FileNotFound;
+#endif
+    return {};
+}
+
+} // namespace Files
