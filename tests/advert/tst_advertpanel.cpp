@@ -26,14 +26,19 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QUdpSocket>
 
 #include <optional>
+
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using Kind = ScriptedHttpServer::Kind;
@@ -118,6 +123,9 @@ struct ShowWindow
 /** Short limits, so that a download that is held up ends soon. */
 constexpr BoundedDownloader::Limits kTestLimits{500ms, 1500ms};
 
+/** Where the test runs inside a resolver namespace of its own (see resolverNeverAnswers). */
+constexpr char kSilentResolverVariable[] = "VIVREL_TEST_SILENT_RESOLVER";
+
 } // namespace
 
 class TestAdvertPanel : public QObject
@@ -193,6 +201,26 @@ class TestAdvertPanel : public QObject
         QVERIFY(!reloads.isEmpty());
         QCOMPARE(readAll(page()), pageBefore);
         QCOMPARE(s.named(), s.picture(0));
+    }
+
+    /** resolverNeverAnswers, in the child that has a name server of its own. */
+    void startShowWithASilentResolver()
+    {
+        QUdpSocket nameServer;
+        QVERIFY2(nameServer.bind(QHostAddress(QStringLiteral("127.0.0.2")), 53),
+                 qPrintable(nameServer.errorString()));
+        FakeSeams fake;
+        fake.online = true;
+        QCOMPARE(AdvertPage::baseUrl(), QStringLiteral("http://ads.tremallo.example/tremallo"));
+
+        ShowWindow s;
+        startShowWithoutWaiting(s);
+        if (QTest::currentTestFailed())
+            return;
+        // What held the download up was the name: the question reached the name server,
+        // and no answer ever came.
+        QVERIFY(nameServer.hasPendingDatagrams());
+        QVERIFY(s.panel()->toPlainText().contains(QStringLiteral("Thank You For Using:")));
     }
 
 private slots:
@@ -435,6 +463,58 @@ private slots:
         QVERIFY(!s.downloading());
         QCoreApplication::processEvents();
         QCOMPARE(server.connections, connections);
+    }
+
+    void resolverNeverAnswers()
+    {
+        if (qEnvironmentVariableIsSet(kSilentResolverVariable)) {
+            startShowWithASilentResolver();
+            return;
+        }
+#ifndef Q_OS_LINUX
+        QSKIP("a name server of the test's own needs Linux namespaces");
+#else
+        // The name lookup must hang for this test alone: the test runs again in a child
+        // with a mount and a network namespace of its own, where the only name server is
+        // a loopback port that the child itself holds and never answers on.
+        const bool root = ::geteuid() == 0;
+        const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+        if (unshare.isEmpty()) {
+            if (root)
+                QFAIL("unshare (util-linux) is needed for a name server of the test's own");
+            QSKIP("unshare (util-linux) is not installed");
+        }
+        QTemporaryDir dir;
+        const QString resolvConf = dir.filePath(QStringLiteral("resolv.conf"));
+        writeAll(resolvConf, "nameserver 127.0.0.2\n");
+        QStringList arguments;
+        if (!root)
+            arguments << QStringLiteral("--user") << QStringLiteral("--map-root-user");
+        arguments << QStringLiteral("--mount") << QStringLiteral("--net") << QStringLiteral("--")
+                  << QStringLiteral("sh") << QStringLiteral("-c")
+                  << QStringLiteral("PATH=$PATH:/usr/sbin:/sbin; "
+                                    "mount --bind \"$1\" /etc/resolv.conf && ip link set lo up && "
+                                    "exec \"$2\" resolverNeverAnswers")
+                  << QStringLiteral("sh") << resolvConf << QCoreApplication::applicationFilePath();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1String(kSilentResolverVariable), QStringLiteral("1"));
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(unshare, arguments);
+        // The child outlives its test by as long as the system's resolver keeps asking.
+        QVERIFY(child.waitForFinished(240000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        if (!output.contains(QLatin1String("Start testing of"))) {
+            if (!root)
+                QSKIP(qPrintable(QStringLiteral("needs root, or user namespaces, for a name "
+                                                "server of its own: ") +
+                                 output.left(300)));
+            QFAIL(qPrintable(QStringLiteral("no namespace for the name server: ") + output));
+        }
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 qPrintable(output));
+#endif
     }
 
     void panelLoadsOnlyItsOwnPictures()
