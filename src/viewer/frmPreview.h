@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/Fitting.h"
 #include "common/PictureLoader.h"
-#include "viewer/Fitting.h"
 
 #include <QWidget>
 

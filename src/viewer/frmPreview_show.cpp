@@ -4,10 +4,10 @@
 #include "viewer/frmPreview.h"
 
 #include "chrome/frmVivrel.h"
+#include "common/Fitting.h"
 #include "common/IntervalTimer.h"
 #include "common/PictureElement.h"
 #include "common/PictureLoader.h"
-#include "viewer/Fitting.h"
 
 #include <QAction>
 #include <QKeyEvent>
