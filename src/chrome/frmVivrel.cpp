@@ -112,9 +112,27 @@ frmPreview &frmVivrel::viewer()
     if (!mViewer) {
         mViewer = new frmPreview(this);
         mViewer->Form_Load();
-        connect(mViewer, &frmPreview::helpRequested, this, &frmVivrel::cmdHelp_Click);
+        connectViewer();
     }
     return *mViewer;
+}
+
+void frmVivrel::connectViewer()
+{
+    // The viewer asks; the show here decides, and tells it whether the show runs.
+    connect(mViewer, &frmPreview::helpRequested, this, &frmVivrel::cmdHelp_Click);
+    connect(mViewer, &frmPreview::nextRequested, this, &frmVivrel::Timer1_Timer);
+    connect(mViewer, &frmPreview::previousRequested, this, &frmVivrel::DoPrevious);
+    connect(mViewer, &frmPreview::fitChanged, this, &frmVivrel::DoLoadFullScreen);
+    connect(mViewer, &frmPreview::backgroundChosen, this, &frmVivrel::LoadViewerBackground);
+    connect(mViewer, &frmPreview::showRunRequested, Timer1, &IntervalTimer::setEnabled);
+    mViewer->setShowRunning(Timer1->isEnabled());
+    connect(Timer1, &IntervalTimer::enabledChanged, mViewer, &frmPreview::setShowRunning);
+    connect(mViewer, &frmPreview::closed, this, [this] {
+        // The keyboard comes back here, also where no window manager hands it over.
+        if (isVisible())
+            activateWindow();
+    });
 }
 
 void frmVivrel::setCmdResumeCaption(const QString &caption)

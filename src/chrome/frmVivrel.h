@@ -163,6 +163,8 @@ private:
     void connectChrome();
     void connectShow();
     void connectConfig();
+    /** The viewer's requests, to the show's handlers. */
+    void connectViewer();
 
     void RunShow();
     /** Shows item `index` as the current slide, in the viewer or the preview pane. */

@@ -14,6 +14,7 @@ void IntervalTimer::setEnabled(bool enabled)
         return;
     mEnabled = enabled;
     apply();
+    emit enabledChanged(enabled);
 }
 
 void IntervalTimer::setInterval(qint64 milliseconds)

@@ -47,6 +47,8 @@ public:
 
 signals:
     void timeout();
+    /** The enabled flag changed: the show started or stopped. */
+    void enabledChanged(bool enabled);
 
 private:
     void apply();

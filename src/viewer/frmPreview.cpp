@@ -1,7 +1,5 @@
 #include "viewer/frmPreview.h"
 
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/PictureElement.h"
 
 #include <QAction>
@@ -11,7 +9,7 @@
 #include <QPainter>
 #include <QScreen>
 
-frmPreview::frmPreview(frmVivrel *main) : QWidget(nullptr), mMain(main)
+frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -55,7 +53,7 @@ frmPreview::~frmPreview() = default;
 
 void frmPreview::Form_Load()
 {
-    QScreen *screen = mMain ? mMain->screen() : QGuiApplication::primaryScreen();
+    QScreen *screen = mMainWindow ? mMainWindow->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (screen)
@@ -108,11 +106,7 @@ void frmPreview::closeEvent(QCloseEvent *event)
     // Closing never destroys the viewer: the show's position, the caption, the
     // background and the check marks are all still there when it is shown again.
     event->ignore();
-    if (mMain)
-        mMain->Timer1->setEnabled(false);
+    emit showRunRequested(false);
     hide();
-    // The keyboard goes back to the main window, also where no window manager hands
-    // it over.
-    if (mMain && mMain->isVisible())
-        mMain->activateWindow();
+    emit closed();
 }

@@ -10,19 +10,20 @@
 class QAction;
 class QMenu;
 class PictureElement;
-class frmVivrel;
 
 /**
  * The full-screen viewer. One instance for the whole run, created hidden at start-up
- * and never destroyed: closing it only hides it. It owns no show state; pausing and
- * stepping act on the main window's show, and the file commands work on the path the
- * show wrote into its caption.
+ * and never destroyed: closing it only hides it. It owns no show state: pausing and
+ * stepping go out as signals to the main window's show, which tells it in return
+ * whether the show runs; the file commands work on the path the show wrote into its
+ * caption.
  */
 class frmPreview : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmPreview(frmVivrel *main);
+    /** `mainWindow`: the window whose screen the viewer covers. */
+    explicit frmPreview(QWidget *mainWindow = nullptr);
     ~frmPreview() override;
 
     /** The slide's picture element. */
@@ -90,9 +91,24 @@ public:
     /** Lets the user choose the background picture, stores the choice and applies it. */
     void mnuBackground_Click();
 
+    /** Whether the show's timer runs; the main window tells every change. */
+    void setShowRunning(bool running);
+
 signals:
     /** F1 was pressed: the program's help is wanted. */
     void helpRequested();
+    /** "Next" or the Right key: one forward step of the show, running or not. */
+    void nextRequested();
+    /** "Previous" or the Left key: the show pauses and steps back. */
+    void previousRequested();
+    /** The show's timer is to be switched on or off ("Pause Show", "Open", closing). */
+    void showRunRequested(bool run);
+    /** "Stretch" or "Retain Shape" changed: the slide on screen is to be placed again. */
+    void fitChanged();
+    /** A background picture was chosen and stored: the stored one is to be applied. */
+    void backgroundChosen();
+    /** The window was closed, which only hid it. */
+    void closed();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -105,6 +121,7 @@ private:
     void connectShowEntries();
     void connectFileCommands();
 
-    frmVivrel *mMain;
+    QWidget *mMainWindow;
     QImage mBackground;
+    bool mShowRunning = false;
 };

@@ -3,9 +3,7 @@
 
 #include "viewer/frmPreview.h"
 
-#include "chrome/frmVivrel.h"
 #include "common/Fitting.h"
-#include "common/IntervalTimer.h"
 #include "common/PictureElement.h"
 #include "common/PictureLoader.h"
 
@@ -123,27 +121,31 @@ void frmPreview::imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos)
     Form_MouseDown(button, globalPos);
 }
 
+void frmPreview::setShowRunning(bool running)
+{
+    mShowRunning = running;
+}
+
 void frmPreview::mnuPause_Click()
 {
     // The timer decides, not the mark, so this also restarts a show stopped elsewhere.
-    IntervalTimer *timer = mMain->Timer1;
-    if (timer->isEnabled()) {
-        timer->setEnabled(false);
+    if (mShowRunning) {
+        emit showRunRequested(false);
         mnuPause->setChecked(true);
     } else {
-        timer->setEnabled(true);
+        emit showRunRequested(true);
         mnuPause->setChecked(false);
     }
 }
 
 void frmPreview::mnuPrev_Click()
 {
-    mMain->DoPrevious();
+    emit previousRequested();
 }
 
 void frmPreview::mnuNext_Click()
 {
-    mMain->Timer1_Timer();
+    emit nextRequested();
 }
 
 void frmPreview::mnuStretch_Click()
@@ -152,7 +154,7 @@ void frmPreview::mnuStretch_Click()
         imgPreview->setStretch(false);
         mnuStretch->setChecked(false);
         mnuRetainShape->setEnabled(false);
-        mMain->DoLoadFullScreen();
+        emit fitChanged();
     } else {
         DoStretch();
         mnuStretch->setChecked(true);
@@ -168,7 +170,7 @@ void frmPreview::mnuRetainShape_Click()
         mnuStretch->setChecked(true);
         mnuRetainShape->setChecked(true);
     }
-    mMain->DoLoadFullScreen();
+    emit fitChanged();
 }
 
 void frmPreview::keyPressEvent(QKeyEvent *event)
