@@ -86,8 +86,6 @@ public:
     /** Mouse over the link label: its hover look. */
     void Label3_MouseMove();
     void Label3_Click();
-    /** Sees every key before the focused control; true when it used the key up. */
-    bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
     void cmdMinimise_Click();
     /** Ends the program at once; the settings are not saved on this path. */
     void cmdClose_Click();
@@ -156,6 +154,11 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    /** The banner's and the link label's mouse, and the open drop-down's keys. */
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
@@ -165,6 +168,9 @@ private:
     void connectConfig();
     /** The viewer's requests, to the show's handlers. */
     void connectViewer();
+
+    /** Where no window manager moved the window, it follows the mouse by itself. */
+    void followUnlessMoved(bool moved, QPointF globalPos);
 
     void RunShow();
     /** Shows item `index` as the current slide, in the viewer or the preview pane. */
@@ -182,4 +188,7 @@ private:
     PickHistory mPickHistory;
     UniformRandom mRandom;
     bool mUnloading = false;
+    /** The window follows the mouse while the button that pressed on its body is held. */
+    bool mFollowing = false;
+    QPoint mGrabOffset;
 };

@@ -6,6 +6,8 @@
 #include "chrome/RoundRegion.h"
 #include "chrome/frmVivrel.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,14 +102,24 @@ private slots:
     void keysReachTheWindowFirst_data()
     {
         QTest::addColumn<QString>("focus");
-        QTest::newRow("list") << QStringLiteral("File1");
-        QTest::newRow("interval box") << QStringLiteral("Text1");
-        QTest::newRow("start button") << QStringLiteral("cmdStart");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("list") << QStringLiteral("File1") << Qt::KeyboardModifiers();
+        QTest::newRow("interval box") << QStringLiteral("Text1") << Qt::KeyboardModifiers();
+        QTest::newRow("start button") << QStringLiteral("cmdStart") << Qt::KeyboardModifiers();
+        QTest::newRow("file types") << QStringLiteral("cmbFileType") << Qt::KeyboardModifiers();
+        QTest::newRow("web panel") << QStringLiteral("WebBrowser1") << Qt::KeyboardModifiers();
+        QTest::newRow("check box") << QStringLiteral("chkRepeat") << Qt::KeyboardModifiers();
+        // The key alone decides.
+        QTest::newRow("interval box, shift")
+            << QStringLiteral("Text1") << Qt::KeyboardModifiers(Qt::ShiftModifier);
+        QTest::newRow("list, ctrl+alt")
+            << QStringLiteral("File1") << (Qt::ControlModifier | Qt::AltModifier);
     }
 
     void keysReachTheWindowFirst()
     {
         QFETCH(QString, focus);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
         FakeSeams fake;
         frmVivrel w;
         showAndWait(w);
@@ -116,14 +128,33 @@ private slots:
         target->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), target);
 
-        QTest::keyClick(target, Qt::Key_F1);
+        QTest::keyClick(target, Qt::Key_F1, modifiers);
         QCOMPARE(fake.shellTargets,
                  QStringList{"http://www.tremallo.example/freesupport/Vivrel%20Help.htm"});
         QVERIFY(fake.endProgramCalls.isEmpty());
 
-        QTest::keyClick(target, Qt::Key_Escape);
+        QTest::keyClick(target, Qt::Key_Escape, modifiers);
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
         QCOMPARE(fake.shellTargets.size(), 1);
+    }
+
+    void escapeClosesAnOpenDropDownOnly()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        auto *types = w.findChild<QComboBox *>(QStringLiteral("cmbFileType"));
+        QVERIFY(types);
+        types->addItems({QStringLiteral("*.jpg"), QStringLiteral("*.gif")});
+        types->setFocus();
+        types->showPopup();
+        QWidget *dropDown = types->view();
+        QTRY_VERIFY(dropDown->isVisible());
+        QTest::keyClick(dropDown, Qt::Key_F1);
+        QTest::keyClick(dropDown, Qt::Key_Escape);
+        QTRY_VERIFY(!dropDown->isVisible());
+        QVERIFY(fake.shellTargets.isEmpty());
+        QVERIFY(fake.endProgramCalls.isEmpty());
     }
 
     void opensOnTheStartButton()
