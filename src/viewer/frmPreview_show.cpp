@@ -27,7 +27,9 @@ void frmPreview::connectShowEntries()
     checkable(mnuRetainShape, &frmPreview::mnuRetainShape_Click);
     connect(mnuPrev, &QAction::triggered, this, &frmPreview::mnuPrev_Click);
     connect(mnuNext, &QAction::triggered, this, &frmPreview::mnuNext_Click);
-    imgPreview->installEventFilter(this);
+    // A press on the picture is the picture's own; it does not also reach the window.
+    imgPreview->setAttribute(Qt::WA_NoMousePropagation);
+    connect(imgPreview, &PictureElement::mousePressed, this, &frmPreview::imgPreview_MouseDown);
 }
 
 void frmPreview::showViewer()
@@ -181,15 +183,4 @@ void frmPreview::keyPressEvent(QKeyEvent *event)
 void frmPreview::mousePressEvent(QMouseEvent *event)
 {
     Form_MouseDown(event->button(), event->globalPosition().toPoint());
-}
-
-bool frmPreview::eventFilter(QObject *watched, QEvent *event)
-{
-    // A press on the picture is the picture's own; it does not also reach the window.
-    if (watched == imgPreview && event->type() == QEvent::MouseButtonPress) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        imgPreview_MouseDown(mouse->button(), mouse->globalPosition().toPoint());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }
