@@ -46,9 +46,8 @@ bool frmVivrel::DirSearch(const QString &path, QString *error)
         }
         progress.setText(QStringLiteral("Scanning...\n%1 pictures").arg(found));
         mFileList->flush();
-        emit scanProgress(found);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }, 50);
+    });
     mFileList->beginBatch();
     const bool done = scanner.scan(path, error) == DirScanner::Result::Done;
     mFileList->endBatch();

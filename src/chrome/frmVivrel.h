@@ -147,10 +147,6 @@ public:
     /** Shut-down: saves the settings and ends the program at once. */
     void Form_Unload();
 
-signals:
-    /** Pictures found so far while a scan runs (for the busy display). */
-    void scanProgress(qsizetype found);
-
 protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -2,6 +2,7 @@
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
+#include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
@@ -15,20 +16,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace TestTrees;
 
@@ -504,23 +500,12 @@ private slots:
 
     void scanHoldsARunningShow()
     {
-        // A tree wide enough that the scan lets events run (every 50 ms) before it ends.
-        QTemporaryDir tree((QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-                                ? QStringLiteral("/dev/shm")
-                                : QDir::tempPath()) +
-                           QStringLiteral("/vivrel-show-XXXXXX"));
-        // Opening folders is what takes the scan's time; one in ten holds a picture.
-        const int folders = 20000;
-        const int root = ::open(QFile::encodeName(tree.path()).constData(), O_RDONLY | O_DIRECTORY);
-        QVERIFY(root >= 0);
-        for (int i = 0; i < folders; ++i) {
-            const QByteArray folder = QByteArray::number(i);
-            QVERIFY(::mkdirat(root, folder.constData(), 0700) == 0);
-            if (i % 10 == 0)
-                QVERIFY(::close(::openat(root, (folder + "/x.jpg").constData(), O_WRONLY | O_CREAT,
-                                         0600)) == 0);
-        }
-        ::close(root);
+        // The scan lets events run after every folder: once the chosen folder's own picture
+        // is listed, and again after each of the three folders below.
+        DirScanner::setDefaultProgressInterval(0);
+        const auto restore = qScopeGuard([] { DirScanner::setDefaultProgressInterval(50); });
+        QTemporaryDir tree;
+        touch(tree.path(), {"x.jpg", "a/x.jpg", "b/x.jpg", "c/x.jpg"});
 
         Show s(fiveNames(), {0, 1, 2, 3, 4});
         fillFileTypes(s.w.cmbFileType);
@@ -529,17 +514,29 @@ private slots:
         s.w.cmdStart_Click();
         QCOMPARE(s.paneShows(), 0);
 
-        int letEventsRun = 0;
+        // Posted before the scan, so it runs the first time the scan lets events run.
+        qsizetype listedMeanwhile = -1;
+        int shownMeanwhile = -1;
+        bool runningMeanwhile = false;
+        QMetaObject::invokeMethod(
+            this,
+            [&] {
+                listedMeanwhile = s.w.fileList()->count();
+                shownMeanwhile = s.paneShows();
+                runningMeanwhile = s.w.Timer1->isEnabled();
+            },
+            Qt::QueuedConnection);
         bool stoppedMeanwhile = false;
-        connect(&s.w, &frmVivrel::scanProgress, this, [&] {
-            ++letEventsRun;
-            stoppedMeanwhile = stoppedMeanwhile || !s.w.Timer1->isEnabled();
-        });
+        connect(s.w.Timer1, &IntervalTimer::enabledChanged, this,
+                [&](bool running) { stoppedMeanwhile = stoppedMeanwhile || !running; });
         s.fake.folderAnswers = {tree.path()};
         s.w.cmdDirList->click();
-        QVERIFY2(letEventsRun > 0, "the scan was over before it let events run");
-        QCOMPARE(s.w.fileList()->count(), 5 + folders / 10);
+        QVERIFY2(listedMeanwhile >= 0, "the scan was over before it let events run");
+        QVERIFY2(listedMeanwhile > 5 && listedMeanwhile < 9, "not in the middle of the scan");
+        QCOMPARE(s.w.fileList()->count(), 9);
         // No step read the list while it filled, and the show kept running throughout.
+        QCOMPARE(shownMeanwhile, 0);
+        QVERIFY(runningMeanwhile);
         QCOMPARE(s.paneShows(), 0);
         QCOMPARE(s.w.mFileNum, 1);
         QVERIFY(!stoppedMeanwhile);
