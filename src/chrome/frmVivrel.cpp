@@ -135,9 +135,16 @@ void frmVivrel::connectViewer()
     });
 }
 
+QString frmVivrel::cmdResumeCaption() const
+{
+    return cmdResume->text();
+}
+
 void frmVivrel::setCmdResumeCaption(const QString &caption)
 {
-    mResumeCaption = caption;
+    // A picture button: the text is not drawn, but it is what the button says it is to
+    // anything that reads it, and the face drawn follows it.
+    cmdResume->setText(caption);
     const Artwork::Face face =
         caption == QLatin1String("Pause") ? Artwork::Face::Pause : Artwork::Face::Resume;
     cmdResume->setIcon(QIcon(Artwork::buttonFace(face, cmdResume->size(), Qt::white)));

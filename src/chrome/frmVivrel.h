@@ -109,12 +109,18 @@ public:
     SlidePrefetcher mPrefetch;
 
     /** Caption of the resume button (a picture button whose caption is its state). */
-    QString cmdResumeCaption() const { return mResumeCaption; }
+    QString cmdResumeCaption() const;
     void setCmdResumeCaption(const QString &caption);
 
     /** The viewer window; created hidden on first use, never destroyed. */
     frmPreview &viewer();
     bool hasViewer() const { return mViewer != nullptr; }
+
+    // The show's inner state, which nothing on screen shows; for tests and benchmarks.
+    /** Where the next forward step starts looking (in random order, the draws made). */
+    qint64 showPosition() const { return mFileNum; }
+    /** The slide being decoded ahead. */
+    const SlidePrefetcher &prefetcher() const { return mPrefetch; }
 
     // Slide show.
     void cmdStart_Click();
@@ -179,7 +185,6 @@ private:
 
     FileList *mFileList = nullptr;
     frmPreview *mViewer = nullptr;
-    QString mResumeCaption;
     /** The random draws of the current pass; empty, not missing, before the first start. */
     PickHistory mPickHistory;
     UniformRandom mRandom;

@@ -3,7 +3,6 @@
 #include "common/TriCheckBox.h"
 #include "config/StoredValues.h"
 
-#include <QAction>
 #include <QString>
 
 /** Stored strings put into the controls that hold them; a value that does not convert changes
@@ -16,10 +15,12 @@ inline void applyCheckBox(TriCheckBox *box, const QString &stored)
         box->setValue(*value);
 }
 
-inline void applyCheckMark(QAction *entry, const QString &stored)
+/** Sets a check mark through `set` of `owner`, e.g. the viewer's Stretch entry. */
+template <typename Owner>
+void applyCheckMark(Owner &owner, void (Owner::*set)(bool), const QString &stored)
 {
     if (const std::optional<bool> value = StoredValues::toBoolean(stored))
-        entry->setChecked(*value);
+        (owner.*set)(*value);
 }
 
 } // namespace StoredControls

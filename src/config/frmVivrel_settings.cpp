@@ -9,7 +9,6 @@
 #include "config/StoredValues.h"
 #include "viewer/frmPreview.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -36,16 +35,18 @@ bool frmVivrel::LoadStoredSettings()
         cmbFileType->setCurrentIndex(item);
 
     frmPreview &view = viewer();
-    applyCheckMark(view.mnuStretch, GetSetting(QStringLiteral("mStretchImage")));
+    applyCheckMark(view, &frmPreview::setStretchChecked,
+                   GetSetting(QStringLiteral("mStretchImage")));
     applyCheckBox(chkRepeat, GetSetting(QStringLiteral("mRepeat")));
     applyCheckBox(chkSaveSettings, GetSetting(QStringLiteral("mSaveSettings")));
     applyCheckBox(chkRandom, GetSetting(QStringLiteral("mRandom")));
 
-    if (view.mnuStretch->isChecked()) {
+    if (view.stretchChecked()) {
         view.DoStretch();
-        applyCheckMark(view.mnuRetainShape, GetSetting(QStringLiteral("mRetainShape")));
+        applyCheckMark(view, &frmPreview::setRetainShapeChecked,
+                       GetSetting(QStringLiteral("mRetainShape")));
     } else {
-        view.mnuRetainShape->setEnabled(false);
+        view.setRetainShapeEnabled(false);
     }
     return true;
 }
@@ -62,8 +63,8 @@ void frmVivrel::SaveStoredSettings()
             QString::number(chkFullScreen->value()),
             QString::number(chkPreview->value()),
             cmbFileType->currentText(),
-            StoredValues::fromBoolean(view.mnuStretch->isChecked()),
-            StoredValues::fromBoolean(view.mnuRetainShape->isChecked()),
+            StoredValues::fromBoolean(view.stretchChecked()),
+            StoredValues::fromBoolean(view.retainShapeChecked()),
             QString::number(chkRepeat->value()),
             QString::number(chkRandom->value()),
             QString::number(chkSaveSettings->value()),

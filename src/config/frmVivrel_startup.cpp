@@ -13,7 +13,6 @@
 #include "config/StoredValues.h"
 #include "viewer/frmPreview.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -59,8 +58,9 @@ void frmVivrel::LoadIniSettings()
         cmbFileType->setCurrentIndex(*type);
     Text1->setText(read("Interval", QStringLiteral("3")));
     frmPreview &view = viewer();
-    applyCheckMark(view.mnuStretch, read("Stretch", QStringLiteral("0")));
-    applyCheckMark(view.mnuRetainShape, read("RetainShape", QStringLiteral("0")));
+    applyCheckMark(view, &frmPreview::setStretchChecked, read("Stretch", QStringLiteral("0")));
+    applyCheckMark(view, &frmPreview::setRetainShapeChecked,
+                   read("RetainShape", QStringLiteral("0")));
     // The medium's own folder is scanned even when it is a drive root.
     DirSearch(mDirPath);
 }

@@ -92,6 +92,36 @@ void frmPreview::setBackground(const QImage &picture)
     update();
 }
 
+bool frmPreview::stretchChecked() const
+{
+    return mnuStretch->isChecked();
+}
+
+void frmPreview::setStretchChecked(bool checked)
+{
+    mnuStretch->setChecked(checked);
+}
+
+bool frmPreview::retainShapeChecked() const
+{
+    return mnuRetainShape->isChecked();
+}
+
+void frmPreview::setRetainShapeChecked(bool checked)
+{
+    mnuRetainShape->setChecked(checked);
+}
+
+void frmPreview::setRetainShapeEnabled(bool enabled)
+{
+    mnuRetainShape->setEnabled(enabled);
+}
+
+void frmPreview::setPauseChecked(bool checked)
+{
+    mnuPause->setChecked(checked);
+}
+
 void frmPreview::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);

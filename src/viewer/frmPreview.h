@@ -63,6 +63,16 @@ public:
     const QImage &background() const { return mBackground; }
     void setBackground(const QImage &picture);
 
+    // The menu's check marks: the fitting options, which start-up sets and shut-down
+    // stores, and the pause mark, which a step back sets.
+    bool stretchChecked() const;
+    void setStretchChecked(bool checked);
+    bool retainShapeChecked() const;
+    void setRetainShapeChecked(bool checked);
+    /** "Retain Shape" can be chosen only while stretching. */
+    void setRetainShapeEnabled(bool enabled);
+    void setPauseChecked(bool checked);
+
     // Showing slides, keys, mouse and the show's menu entries.
     /** Shows the window over the whole screen, in front. */
     void showViewer();
