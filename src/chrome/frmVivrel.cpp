@@ -102,11 +102,6 @@ frmVivrel::~frmVivrel()
     delete mViewer;
 }
 
-FileList *frmVivrel::fileList() const
-{
-    return mFileList;
-}
-
 frmPreview &frmVivrel::viewer()
 {
     if (!mViewer) {

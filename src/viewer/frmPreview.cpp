@@ -29,20 +29,21 @@ frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(main
         action->setObjectName(QLatin1String(name));
         return action;
     };
+    // The separators and "Cancel" only close the menu.
     mnuOpen = entry("mnuOpen", QStringLiteral("Open"));
     mnuDelete = entry("mnuDelete", QStringLiteral("Delete"));
-    mnu01 = entry("mnu01", QStringLiteral("-"));
+    entry("mnu01", QStringLiteral("-"));
     mnuPause = entry("mnuPause", QStringLiteral("Pause Show"));
-    mnu02 = entry("mnu02", QStringLiteral("-"));
+    entry("mnu02", QStringLiteral("-"));
     mnuPrev = entry("mnuPrev", QStringLiteral("Previous"));
     mnuNext = entry("mnuNext", QStringLiteral("Next"));
-    mnu03 = entry("mnu03", QStringLiteral("-"));
+    entry("mnu03", QStringLiteral("-"));
     mnuStretch = entry("mnuStretch", QStringLiteral("Stretch"));
     mnuRetainShape = entry("mnuRetainShape", QStringLiteral("Retain Shape"));
-    mnu04 = entry("mnu04", QStringLiteral("-"));
+    entry("mnu04", QStringLiteral("-"));
     mnuBackground = entry("mnuBackground", QStringLiteral("Change Background"));
-    MNU05 = entry("MNU05", QStringLiteral("-"));
-    mnuCancel = entry("mnuCancel", QStringLiteral("Cancel"));
+    entry("MNU05", QStringLiteral("-"));
+    entry("mnuCancel", QStringLiteral("Cancel"));
     for (QAction *checkable : {mnuPause, mnuStretch, mnuRetainShape})
         checkable->setCheckable(true);
     connectShowEntries();

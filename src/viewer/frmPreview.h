@@ -26,26 +26,6 @@ public:
     explicit frmPreview(QWidget *mainWindow = nullptr);
     ~frmPreview() override;
 
-    /** The slide's picture element. */
-    PictureElement *imgPreview = nullptr;
-
-    /** The context menu and its entries, in the order they pop up. */
-    QMenu *mnuOptions = nullptr;
-    QAction *mnuOpen = nullptr;
-    QAction *mnuDelete = nullptr;
-    QAction *mnu01 = nullptr;
-    QAction *mnuPause = nullptr;
-    QAction *mnu02 = nullptr;
-    QAction *mnuPrev = nullptr;
-    QAction *mnuNext = nullptr;
-    QAction *mnu03 = nullptr;
-    QAction *mnuStretch = nullptr;
-    QAction *mnuRetainShape = nullptr;
-    QAction *mnu04 = nullptr;
-    QAction *mnuBackground = nullptr;
-    QAction *MNU05 = nullptr;
-    QAction *mnuCancel = nullptr;
-
     /** Sizes the window to the screen the main window is on, the picture element to it. */
     void Form_Load();
     /** Spreads the picture element over the whole window, stretched. */
@@ -54,10 +34,6 @@ public:
     /** The caption: the full path of the slide on screen. */
     QString caption() const { return windowTitle(); }
     void setCaption(const QString &caption) { setWindowTitle(caption); }
-
-    /** Width and height in logical units, as the fitting reads them. */
-    float windowWidth() const;
-    float windowHeight() const;
 
     /** The background picture, drawn at natural size from the top-left corner. */
     const QImage &background() const { return mBackground; }
@@ -73,7 +49,7 @@ public:
     void setRetainShapeEnabled(bool enabled);
     void setPauseChecked(bool checked);
 
-    // Showing slides, keys, mouse and the show's menu entries.
+    // Showing slides, and the show's menu entries.
     /** Shows the window over the whole screen, in front. */
     void showViewer();
     /**
@@ -83,9 +59,6 @@ public:
     void placePicture(const QString &path, std::optional<PictureLoader::Result> ready = {});
     /** The window and the element as they stand, for working out what a slide needs. */
     Fitting::View view() const;
-    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
-    void Form_MouseDown(Qt::MouseButton button, QPoint globalPos);
-    void imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos);
     void mnuPause_Click();
     void mnuPrev_Click();
     void mnuNext_Click();
@@ -129,6 +102,29 @@ protected:
 private:
     void connectShowEntries();
     void connectFileCommands();
+
+    /** Width and height in logical units, as the fitting reads them. */
+    float windowWidth() const;
+    float windowHeight() const;
+
+    // Keys and mouse.
+    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void Form_MouseDown(Qt::MouseButton button, QPoint globalPos);
+    void imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos);
+
+    /** The slide's picture element. */
+    PictureElement *imgPreview = nullptr;
+
+    // The context menu and the entries that do something, by the names tests find them by.
+    QMenu *mnuOptions = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *mnuDelete = nullptr;
+    QAction *mnuPause = nullptr;
+    QAction *mnuPrev = nullptr;
+    QAction *mnuNext = nullptr;
+    QAction *mnuStretch = nullptr;
+    QAction *mnuRetainShape = nullptr;
+    QAction *mnuBackground = nullptr;
 
     QWidget *mMainWindow;
     QImage mBackground;

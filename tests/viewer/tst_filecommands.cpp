@@ -321,22 +321,23 @@ private slots:
     {
         Show s;
         frmPreview &v = s.v();
+        const ViewerControls vc(v);
         const QString bgd = s.pictures.path() + QStringLiteral("/bgd.bmp");
         const QString slide = s.pictures.path() + QStringLiteral("/slide.bmp");
         writePicture(bgd, v.width() / 2, v.height() / 2 + 20, "bmp", 0xff0000);
         writePicture(slide, 60, 40, "bmp", 0x0000ff);
         s.fake.fileAnswers = {{bgd, QString()}};
-        v.mnuBackground->trigger();
+        vc.mnuBackground->trigger();
 
         // Spread over the window with no picture yet: the background shows through.
-        v.imgPreview->clearPicture();
+        vc.imgPreview->clearPicture();
         v.DoStretch();
         QImage shot = v.grab().toImage();
         QCOMPARE(shot.pixelColor(5, 5), QColor(Qt::red));
         QCOMPARE(shot.pixelColor(v.width() - 5, v.height() - 5), QColor(Qt::black));
 
         // A slide at natural size is centred over it, in front.
-        v.mnuStretch->setChecked(false);
+        vc.mnuStretch->setChecked(false);
         s.c.lblFileName->setText(slide);
         s.w.DoLoadFullScreen();
         shot = v.grab().toImage();
