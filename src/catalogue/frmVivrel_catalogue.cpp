@@ -18,7 +18,7 @@
 #include <QLabel>
 #include <QToolButton>
 
-bool frmVivrel::DirSearch(const QString &path, QString *error)
+bool frmVivrel::DirSearch(const QString &path)
 {
     const FileTypeCode code = fileTypeCodeForIndex(cmbFileType->currentIndex());
     if (chkAdditive->value() == 0)
@@ -49,7 +49,7 @@ bool frmVivrel::DirSearch(const QString &path, QString *error)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
     mFileList->beginBatch();
-    const bool done = scanner.scan(path, error) == DirScanner::Result::Done;
+    const bool done = scanner.scan(path) == DirScanner::Result::Done;
     mFileList->endBatch();
     if (busy) {
         QGuiApplication::restoreOverrideCursor();

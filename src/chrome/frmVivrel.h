@@ -48,7 +48,7 @@ public:
     // for tests that drive it as a user would.
     // Catalogue.
     /** Fills the list from `path` and every folder below it; false when the folder failed. */
-    bool DirSearch(const QString &path, QString *error = nullptr);
+    bool DirSearch(const QString &path);
     void cmdDirList_Click();
     void cmdSelectAll_Click();
 
