@@ -140,28 +140,31 @@ bool frmVivrel::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched != Image1 && watched != Label3)
         return QWidget::eventFilter(watched, event);
-    auto *mouse = static_cast<QMouseEvent *>(event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: // the second press of a double click
+    case QEvent::MouseButtonDblClick: { // the second press of a double click
         // Taken here: a press on the link is not passed on to the body as a move.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == Image1)
             followUnlessMoved(
                 Image1_MouseDown(mouse->button(), mouse->modifiers(), mouse->globalPosition()),
                 mouse->globalPosition());
         event->accept();
         return true;
+    }
     case QEvent::MouseMove:
         if (watched == Label3)
             Label3_MouseMove();
         return false;
-    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == Label3 && mouse->button() == Qt::LeftButton &&
             Label3->rect().contains(mouse->position().toPoint())) {
             Label3_Click();
             return true;
         }
         return false;
+    }
     default:
         return false;
     }
