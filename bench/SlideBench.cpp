@@ -12,7 +12,6 @@
 #include "engine/UniformRandom.h"
 #include "viewer/frmPreview.h"
 
-#include <QAction>
 #include <QColor>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -74,9 +73,9 @@ struct ShowRig
         QStringList names;
         for (const QString &p : photos)
             names << QFileInfo(p).fileName();
-        w.fileList()->appendFolder(folder, names);
-        w.File1->selectAllItems();
-        w.chkFullScreen->setValue(1);
+        list()->fileList()->appendFolder(folder, names);
+        list()->selectAllItems();
+        option("chkFullScreen")->setValue(1);
         frmPreview &v = w.viewer();
         // Offscreen there is no real screen: the viewer gets the asked-for size.
         v.setGeometry(0, 0, screen.width(), screen.height());
@@ -88,12 +87,20 @@ struct ShowRig
         v.repaint();
     }
 
+    FileListView *list() { return w.findChild<FileListView *>(QStringLiteral("File1")); }
+
+    /** One of the main window's option boxes, by name. */
+    TriCheckBox *option(const char *name)
+    {
+        return w.findChild<TriCheckBox *>(QLatin1String(name));
+    }
+
     void setFit(bool stretch)
     {
         frmPreview &v = w.viewer();
-        v.mnuStretch->setChecked(stretch);
-        v.mnuRetainShape->setChecked(stretch);
-        v.mnuRetainShape->setEnabled(stretch);
+        v.setStretchChecked(stretch);
+        v.setRetainShapeChecked(stretch);
+        v.setRetainShapeEnabled(stretch);
         if (stretch)
             v.DoStretch();
     }
@@ -101,14 +108,36 @@ struct ShowRig
     /** Waits until nothing is being decoded ahead. */
     void settle()
     {
-        while (w.mPrefetch.isBusy())
+        while (w.prefetcher().isBusy())
             QThread::msleep(1);
     }
 
-    /** One forward step that lands on item `index`, until it is drawn. */
-    void stepTo(int index)
+    /**
+     * Makes item `index` the slide of the next forward step (in order), with nothing
+     * decoded ahead, and without loading a picture on the way: with nothing selected the
+     * pass runs out (which forgets what was decoded ahead) and a new one starts, and the
+     * items before `index` are left out of it.
+     */
+    void landOn(int index)
     {
-        w.mFileNum = index;
+        const qsizetype n = list()->fileList()->count();
+        for (qsizetype i = 0; i < n; ++i)
+            list()->setSelected(i, false);
+        option("chkRepeat")->setValue(0);
+        while (w.showPosition() < n)
+            w.Timer1_Timer(); // runs out
+        w.Timer1_Timer();     // the pass is over: the show stops
+        option("chkRepeat")->setValue(1);
+        w.Timer1_Timer(); // a new pass
+        option("chkRepeat")->setValue(0);
+        for (qsizetype i = 0; i < n; ++i)
+            list()->setSelected(i, i >= index);
+        settle();
+    }
+
+    /** One forward step, until it is drawn. */
+    void step()
+    {
         w.Timer1_Timer();
         w.viewer().repaint();
     }
@@ -206,9 +235,8 @@ double coldSlideSeconds(const QString &photo, QSize screen, int rounds)
     rig.setFit(true);
     std::vector<double> times;
     for (int r = 0; r < rounds; ++r) {
-        rig.settle();
-        rig.w.mPrefetch.clear();
-        times.push_back(seconds([&] { rig.stepTo(r % 2); }));
+        rig.landOn(r % 2);
+        times.push_back(seconds([&] { rig.step(); }));
     }
     rig.settle();
     return median(times);
@@ -231,23 +259,19 @@ void benchSlides(const QStringList &photos, QSize screen, int rounds, const Repo
         const Mode modes[] = {{"fit", true}, {"natural", false}};
         for (const Mode &mode : modes) {
             rig.setFit(mode.stretch);
-            rig.w.chkRandom->setValue(0);
+            rig.option("chkRandom")->setValue(0);
             std::vector<double> reference;
             std::vector<double> cold;
             std::vector<double> warm;
             for (int r = 0; r < rounds; ++r) {
                 reference.push_back(seconds([&] { libjpegDecode(first, buffer); }));
                 // Cold: nothing decoded ahead.
-                rig.settle();
-                rig.w.mPrefetch.clear();
-                cold.push_back(seconds([&] { rig.stepTo(r % (n - 1)); }));
+                rig.landOn(r % (n - 1));
+                cold.push_back(seconds([&] { rig.step(); }));
                 // Warm: the step just taken asked for the next slide; let it get ready, as
                 // it does during a slide's interval, then step to it.
                 rig.settle();
-                warm.push_back(seconds([&] {
-                    rig.w.Timer1_Timer();
-                    rig.w.viewer().repaint();
-                }));
+                warm.push_back(seconds([&] { rig.step(); }));
             }
             const double ref = median(reference);
             std::printf("%-14s %s: cold %.4f s, warm %.4f s, libjpeg full decode %.4f s\n", "slide",
@@ -261,23 +285,20 @@ void benchSlides(const QStringList &photos, QSize screen, int rounds, const Repo
         // Warm in random order: the next draw is worked out ahead without disturbing it.
         {
             rig.setFit(true);
-            rig.w.chkRandom->setValue(1);
-            rig.w.chkRepeat->setValue(1);
-            rig.w.mFileNum = 0;
+            rig.landOn(0);
+            rig.option("chkRandom")->setValue(1);
+            rig.option("chkRepeat")->setValue(1);
             std::vector<double> warm;
             while (int(warm.size()) < rounds) {
                 rig.settle();
-                const qint64 before = rig.w.mFileNum;
-                const double t = seconds([&] {
-                    rig.w.Timer1_Timer();
-                    rig.w.viewer().repaint();
-                });
-                if (rig.w.mFileNum > before) // a wrap shows nothing: not a slide
+                const qint64 before = rig.w.showPosition();
+                const double t = seconds([&] { rig.step(); });
+                if (rig.w.showPosition() > before) // a wrap shows nothing: not a slide
                     warm.push_back(t);
             }
             std::printf("%-14s random order: warm %.4f s\n", "slide", median(warm));
-            rig.w.chkRandom->setValue(0);
-            rig.w.chkRepeat->setValue(0);
+            rig.option("chkRandom")->setValue(0);
+            rig.option("chkRepeat")->setValue(0);
             rig.settle();
         }
     }
@@ -290,7 +311,9 @@ void benchSlides(const QStringList &photos, QSize screen, int rounds, const Repo
         long long most = idle;
         for (int r = 0; r < 2 * n + 2; ++r) {
             idleRig.setFit(r % 4 < 2);
-            idleRig.stepTo(r % n);
+            if (idleRig.w.showPosition() >= n)
+                idleRig.landOn(0); // the first slide again after the last
+            idleRig.step();
             most = std::max(most, residentBytes());
             idleRig.settle();
             most = std::max(most, residentBytes());

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/FileStamp.h"
+#include "common/Fitting.h"
 #include "common/PictureLoader.h"
-#include "viewer/Fitting.h"
 
 #include <QString>
 

@@ -17,7 +17,6 @@
 #include "engine/ScreenAwake.h"
 #include "viewer/frmPreview.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -143,7 +142,7 @@ void frmVivrel::showSlide(qsizetype index)
 void frmVivrel::DoPrevious()
 {
     Timer1->setEnabled(false);
-    viewer().mnuPause->setChecked(true);
+    viewer().setPauseChecked(true);
     const qint64 index = Stepping::back(mFileNum, showList());
     if (index < 0)
         return;

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -29,14 +30,15 @@ using namespace TestTrees;
  */
 QStringList listSlides(frmVivrel &w, const QString &folder, int count)
 {
+    const MainControls c(w);
     QStringList names;
     for (int i = 0; i < count; ++i) {
         names << QStringLiteral("p%1.jpg").arg(i);
         TestTrees::writePicture(folder + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
     }
-    w.fileList()->appendFolder(folder + u'/', names);
-    w.File1->selectAllItems();
-    w.chkFullScreen->setValue(1);
+    c.list->appendFolder(folder + u'/', names);
+    c.File1->selectAllItems();
+    c.chkFullScreen->setValue(1);
     return names;
 }
 
@@ -158,17 +160,18 @@ private slots:
         FakeSeams fake;
         QTemporaryDir dir;
         frmVivrel w;
+        const MainControls c(w);
         const QStringList names = listSlides(w, dir.path(), 3);
         w.Timer1_Timer();
-        QTRY_VERIFY(w.mPrefetch.isReady(w.fileList()->fullPath(1)));
+        QTRY_VERIFY(w.prefetcher().isReady(c.list->fullPath(1)));
 
         // A new list: what was decoded for the old one goes, and the step loads afresh.
-        const QString next = w.fileList()->fullPath(1);
+        const QString next = c.list->fullPath(1);
         writePicture(next, 90, 30, "jpg");
-        w.fileList()->appendFolder(dir.path() + u'/', {QStringLiteral("p0.jpg")});
-        QVERIFY(w.mPrefetch.isEmpty());
+        c.list->appendFolder(dir.path() + u'/', {QStringLiteral("p0.jpg")});
+        QVERIFY(w.prefetcher().isEmpty());
         w.Timer1_Timer();
-        QCOMPARE(w.viewer().imgPreview->picture().natural, QSize(90, 30));
+        QCOMPARE(ViewerControls(w.viewer()).imgPreview->picture().natural, QSize(90, 30));
     }
 
     void showInRandomOrderUsesThePictureDecodedAhead()
@@ -176,20 +179,21 @@ private slots:
         FakeSeams fake;
         QTemporaryDir dir;
         frmVivrel w;
+        const MainControls c(w);
         const QStringList names = listSlides(w, dir.path(), 6);
-        w.chkRandom->setValue(1);
+        c.chkRandom->setValue(1);
         w.Timer1_Timer();
         for (int step = 1; step < names.size(); ++step) {
             // Whatever was asked for ahead is what the next step shows.
-            QTRY_VERIFY(!w.mPrefetch.isBusy());
+            QTRY_VERIFY(!w.prefetcher().isBusy());
             QString ahead;
             for (const QString &name : names) {
-                if (w.mPrefetch.isReady(dir.path() + u'/' + name))
+                if (w.prefetcher().isReady(dir.path() + u'/' + name))
                     ahead = dir.path() + u'/' + name;
             }
             QVERIFY(!ahead.isEmpty());
             w.Timer1_Timer();
-            QCOMPARE(w.lblFileName->text(), ahead);
+            QCOMPARE(c.lblFileName->text(), ahead);
         }
     }
 };
