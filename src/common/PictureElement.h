@@ -35,6 +35,8 @@ public:
     void clearPicture();
     /** Whether frames of an animated picture are due: it has more to show and is on screen. */
     bool isPlaying() const;
+    /** Plays no more frames of the picture it holds; the frame on show stays. */
+    void stopAnimation();
 
     bool stretch() const { return mStretch; }
     void setStretch(bool stretch);
@@ -72,7 +74,6 @@ private:
     void prepareScaled(QSize device);
     /** Plays the picture's frames from the first, when it has more than one. */
     void startAnimation();
-    void stopAnimation();
     /** Waits the time of the frame on show, when the element is on screen. */
     void scheduleFrame();
     void showNextFrame();

@@ -120,7 +120,9 @@ private slots:
         const PictureElement *element =
             fullScreen ? ViewerControls(w.viewer()).imgPreview : c.imgPreview;
 
-        QSize before; // natural size of the picture on show before the step
+        // Natural size of the picture on show before the step. A show in the pane starts on
+        // the preview of the current item, which a first slide that does not load leaves.
+        QSize before = fullScreen ? QSize() : mItems[QStringLiteral("00-good.jpg")].natural;
         QSet<QString> seen;
         const auto check = [&]() {
             const QString path = c.lblFileName->text();
