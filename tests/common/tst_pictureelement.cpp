@@ -59,8 +59,7 @@ private slots:
     {
         Stage stage;
         QList<QRgb> drawn;
-        connect(stage.element, &PictureElement::frameShown, this,
-                [&] { drawn << stage.shown(); });
+        connect(stage.element, &PictureElement::frameShown, this, [&] { drawn << stage.shown(); });
         stage.show(animatedGif({4, 3}, {kRed, kGreen, kBlue}));
         QCOMPARE(stage.shown(), kRed);
         QVERIFY(stage.element->isPlaying());
