@@ -6,7 +6,7 @@ preset=${1:-dev}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev
-          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file)
+          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file iproute2)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

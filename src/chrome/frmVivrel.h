@@ -69,7 +69,10 @@ public:
     void askForThanksMail();
     /** Start-up: writes the program's own page unless one is there, and shows it. */
     void PrepareAdvertPanel();
-    /** First call of a run: fetches the maker's page and pictures when on line; reloads. */
+    /**
+     * First call of a run: starts fetching the maker's page and pictures when on line and
+     * returns; the panel reloads when the fetches end (at once when off line).
+     */
     void DownloadAdvert();
 
     // Slide show.

@@ -40,6 +40,8 @@ void frmVivrel::cmdStart_Click()
     mFileNum = 0;
     WebBrowser1->hide();
 
+    // Only the start of the advert download happens under this caption: the show does
+    // not wait for the files to come.
     const QString caption = windowTitle();
     setWindowTitle(QStringLiteral("Initializing..."));
     setCursor(Qt::WaitCursor);
