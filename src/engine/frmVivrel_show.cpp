@@ -166,8 +166,10 @@ Result<> frmVivrel::loadPreviewPane(const QString &path)
         (QSizeF(imgPreview->width(), imgPreview->height()) * imgPreview->devicePixelRatioF())
             .toSize();
     Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits, shown);
-    if (!loaded)
+    if (!loaded) {
+        imgPreview->stopAnimation(); // the previous picture stays, but it is not the slide
         return loaded.error();
+    }
     imgPreview->setPicture(std::move(*loaded));
     return {};
 }

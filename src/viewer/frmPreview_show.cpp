@@ -70,6 +70,8 @@ void frmPreview::placePicture(const QString &path, std::optional<Result<Picture>
                 });
     if (loaded)
         imgPreview->setPicture(std::move(*loaded));
+    else
+        imgPreview->stopAnimation(); // it is no longer the slide
     // A picture that does not load leaves the previous one, fitted and centred again.
 
     Fitting::Input in;
