@@ -202,6 +202,26 @@ private slots:
         QCOMPARE(vc.imgPreview->picture().natural, QSize(400, 300));
     }
 
+    void largerMonitorShowsMoreOfACutPicture()
+    {
+        Desk d;
+        const ViewerControls vc(d.v());
+        const QString big = d.dir.path() + QStringLiteral("/big.jpg");
+        writePicture(big, 2000, 1500, "jpg", 0x2060c0);
+        d.moveTo(QPoint(100, 100), QStringLiteral("A"));
+        d.v().showViewer();
+        d.c.lblFileName->setText(big);
+        d.w.DoLoadFullScreen(); // at natural size, cut to 1280 x 1024: only that much decoded
+
+        d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
+        d.v().showViewer();
+        QCOMPARE(d.element(), QRectF(0, 0, 1920, 1080));
+        const QImage seen = vc.imgPreview->grab().toImage();
+        const QColor corner = seen.pixelColor(1900, 1070); // beyond what A showed
+        QVERIFY2(qAbs(corner.blue() - 0xc0) < 16 && qAbs(corner.red() - 0x20) < 16,
+                 qPrintable(corner.name()));
+    }
+
     void stretchedSlidesKeepDetailAtDoubleDensity()
     {
         Desk d;
