@@ -245,11 +245,6 @@ private slots:
         const QImage seen = vc.imgPreview->grab().toImage();
         QCOMPARE(seen.size(), QSize(3840, 2160));
         QCOMPARE(sharpestStep(seen), 255);
-
-        // The same picture on a monitor of ordinary density is scaled down to it.
-        d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
-        d.v().showViewer();
-        QCOMPARE(vc.imgPreview->grab().toImage().size(), QSize(1920, 1080));
     }
 
     void photosDecodeAtDeviceSize_data()
@@ -281,25 +276,6 @@ private slots:
         QCOMPARE(d.c.lblFileName->text(), photo);
         QCOMPARE(vc.imgPreview->picture().natural, QSize(4000, 3000));
         QCOMPARE(vc.imgPreview->picture().image.size(), decoded);
-    }
-
-    void previewPaneDecodesForItsMonitor()
-    {
-        Desk d;
-        const QString photo = d.dir.path() + QStringLiteral("/photo.jpg");
-        writePicture(photo, 4000, 3000, "jpg");
-        d.c.list->appendFolder(d.dir.path() + u'/', {QStringLiteral("photo.jpg")});
-        d.c.File1->selectAllItems();
-        d.c.chkFullScreen->setValue(0);
-        d.moveTo(QPoint(3300, 100), QStringLiteral("C"));
-        d.c.cmdResume->click(); // the first picture in the pane
-        d.w.Timer1_Timer();
-        QCOMPARE(d.c.lblFileName->text(), photo);
-        const PictureElement *pane = d.c.imgPreview;
-        QCOMPARE(pane->picture().natural, QSize(4000, 3000));
-        QVERIFY(pane->picture().image.width() >= pane->QWidget::width() * 2);
-        QVERIFY(pane->picture().image.height() >= pane->QWidget::height() * 2);
-        QVERIFY(pane->picture().image.width() < 4000);
     }
 
     void artworkFollowsTheMonitorsDensity()
