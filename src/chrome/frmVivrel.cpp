@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QWindow>
 
 #include <type_traits>
 #include <variant>
@@ -155,9 +156,9 @@ QObject *makeControl(const Control &row, QWidget &window, FileList *list, QObjec
         return frame;
     }
     case Kind::Banner: {
+        // Its picture is drawn with the rest of the artwork, at the window's pixel ratio.
         QLabel *banner = placed(plainLabel(QString(), &window));
         banner->setScaledContents(true);
-        banner->setPixmap(Artwork::banner(place.size()));
         return banner;
     }
     case Kind::PictureButton: {
@@ -168,7 +169,6 @@ QObject *makeControl(const Control &row, QWidget &window, FileList *list, QObjec
         button->installEventFilter(enterPresses);
         button->setAutoRaise(false);
         button->setIconSize(place.size());
-        button->setIcon(QIcon(Artwork::buttonFace(row.face, place.size(), row.look.ground)));
         button->setStyleSheet(
             QStringLiteral("QToolButton{border:none;padding:0;%1}").arg(colourRules(row.look)));
         return button;
@@ -245,7 +245,6 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     setWindowTitle(Module1::mainCaption());
     setWindowFlag(Qt::FramelessWindowHint);
     setFixedSize(368, 293);
-    setWindowIcon(QIcon(Artwork::icon(64)));
     setFont(tahoma(8.25));
 
     mFileList = new FileList(this);
@@ -300,15 +299,52 @@ void frmVivrel::setCmdResumeCaption(const QString &caption)
     // A picture button: the text is not drawn, but it is what the button says it is to
     // anything that reads it, and the face drawn follows it.
     cmdResume->setText(caption);
-    const Artwork::Face face =
-        caption == QLatin1String("Pause") ? Artwork::Face::Pause : Artwork::Face::Resume;
-    cmdResume->setIcon(QIcon(Artwork::buttonFace(face, cmdResume->size(), Colours::kResumeGround)));
+    cmdResume->setIcon(QIcon(Artwork::buttonFace(cmdResumeFace(), cmdResume->size(),
+                                                 Colours::kResumeGround, devicePixelRatioF())));
+}
+
+Artwork::Face frmVivrel::cmdResumeFace() const
+{
+    return cmdResumeCaption() == QLatin1String("Pause") ? Artwork::Face::Pause
+                                                        : Artwork::Face::Resume;
+}
+
+void frmVivrel::drawArtwork()
+{
+    const qreal ratio = devicePixelRatioF();
+    mArtworkRatio = ratio;
+    Image1->setPixmap(Artwork::banner(Image1->size(), ratio));
+    for (const FacedButton &faced : mFaces) {
+        const Artwork::Face face = faced.button == cmdResume ? cmdResumeFace() : faced.face;
+        faced.button->setIcon(
+            QIcon(Artwork::buttonFace(face, faced.button->size(), faced.ground, ratio)));
+    }
+    setWindowIcon(QIcon(Artwork::icon(64, ratio)));
+    update(); // the skin, which is drawn at each paint
+}
+
+void frmVivrel::followScreen()
+{
+    if (devicePixelRatioF() != mArtworkRatio)
+        drawArtwork();
+}
+
+void frmVivrel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The platform window exists from the first show on; from then on a move to a
+    // monitor of another pixel ratio redraws the artwork for it.
+    if (QWindow *window = windowHandle(); window && !mWatchingScreen) {
+        connect(window, &QWindow::screenChanged, this, &frmVivrel::followScreen);
+        mWatchingScreen = true;
+    }
+    followScreen();
 }
 
 void frmVivrel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, Artwork::skin(size()));
+    painter.drawPixmap(0, 0, Artwork::skin(size(), devicePixelRatioF()));
 }
 
 void frmVivrel::buildControls()
@@ -380,6 +416,8 @@ void frmVivrel::buildControls()
     auto *enterPresses = new EnterPressesButton(this);
     for (const Control &row : controls) {
         QObject *control = makeControl(row, *this, mFileList, enterPresses);
+        if (row.kind == Kind::PictureButton)
+            mFaces.push_back({qobject_cast<QToolButton *>(control), row.face, row.look.ground});
         std::visit(
             [control](auto member) {
                 *member = qobject_cast<std::remove_pointer_t<decltype(member)>>(control);
@@ -402,4 +440,5 @@ void frmVivrel::buildControls()
     // The window opens on the first control of that order; left to itself Qt would pick
     // the first control created that takes Tab. Start-up may move it on (Select All does).
     tabOrder.first()->setFocus(Qt::OtherFocusReason);
+    drawArtwork();
 }

@@ -34,6 +34,8 @@ void frmPreview::connectShowEntries()
 
 void frmPreview::showViewer()
 {
+    // Decided afresh for every show: the main window may have moved to another monitor.
+    coverScreen(chosenScreen());
     showFullScreen();
     raise();
     activateWindow();
@@ -85,13 +87,7 @@ void frmPreview::placePicture(const QString &path, std::optional<Result<Picture>
     in.top = imgPreview->top();
     in.stretchChecked = stretch;
     in.retainShapeChecked = mnuRetainShape->isChecked();
-    const Fitting::Placement placed = Fitting::place(in);
-    imgPreview->setStretch(placed.stretch);
-    imgPreview->setWidth(placed.width);
-    imgPreview->setHeight(placed.height);
-    imgPreview->setLeft(placed.left);
-    imgPreview->setTop(placed.top);
-    imgPreview->setVisible(true);
+    applyPlacement(Fitting::place(in));
 }
 
 void frmPreview::Form_KeyDown(int keyCode, Qt::KeyboardModifiers)
