@@ -13,7 +13,6 @@
 #include <span>
 
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QTextBrowser;
@@ -21,6 +20,7 @@ class QToolButton;
 class FileList;
 class FileListView;
 class IntervalTimer;
+class LinkLabel;
 class PictureElement;
 class TriCheckBox;
 class frmPreview;
@@ -194,15 +194,12 @@ private:
     QToolButton *cmdResume = nullptr;
     QToolButton *cmdSelectAll = nullptr;
     TriCheckBox *chkFullScreen = nullptr;
-    QLabel *Label3 = nullptr;
+    LinkLabel *Label3 = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *lblFileName = nullptr;
     PictureElement *imgPreview = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
-    QFrame *Shape1 = nullptr;
-    QFrame *Shape3 = nullptr;
-    QFrame *Shape4 = nullptr;
 
     // Show state.
     /** The picture list behind File1; mFileDir is its folder column. */
