@@ -14,15 +14,12 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-
-using namespace TestTrees;
 
 namespace {
 
@@ -39,27 +36,41 @@ QString nameOf(QObject *object)
     return accessible(object)->text(QAccessible::Name);
 }
 
-void showAndWait(QWidget &w)
+/** Where Tab goes from `from`. */
+QWidget *afterTab(QWidget *from)
 {
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(from, Qt::Key_Tab);
+    return QApplication::focusWidget();
 }
 
-/** A main window with three pictures listed, for a show in the viewer. */
+/** A shown main window with three pictures listed, all selected. */
 struct Listed
 {
     Listed()
     {
         for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
-            writePicture(dir.path() + u'/' + QLatin1String(name), 40, 30, "jpg");
+            TestTrees::writePicture(dir.path() + u'/' + QLatin1String(name), 40, 30, "jpg");
         c.list->appendFolder(dir.path() + u'/', {"a.jpg", "b.jpg", "c.jpg"});
+        c.File1->selectAllItems();
+        w.show();
+        w.activateWindow();
+        shown = QTest::qWaitForWindowActive(&w);
+    }
+    /** Starts a show in the viewer and returns it, active. */
+    frmPreview &showInViewer()
+    {
+        c.chkFullScreen->setValue(1);
+        QTest::mouseClick(c.cmdStart, Qt::LeftButton);
+        frmPreview &v = w.viewer();
+        shown = QTest::qWaitForWindowActive(&v);
+        return v;
     }
 
     QTemporaryDir dir;
     FakeSeams fake;
     frmVivrel w;
     const MainControls c{w};
+    bool shown = false;
 };
 
 } // namespace
@@ -67,13 +78,6 @@ struct Listed
 class TestAccessibility : public QObject
 {
     Q_OBJECT
-
-    /** Where Tab goes from `from`, as the window's focus chain says. */
-    static QWidget *afterTab(QWidget *from)
-    {
-        QTest::keyClick(from, Qt::Key_Tab);
-        return QApplication::focusWidget();
-    }
 
 private slots:
     void controlsSayWhatTheyAre_data()
@@ -94,18 +98,16 @@ private slots:
         row("cmdTools", A::Button,
             "Create Configuration Settings File (.INI), and Autrun file (Ref. Help for more "
             "information)");
-        // The title buttons carry no tool tip.
-        row("cmdHelp", A::Button, "Help");
+        row("cmdHelp", A::Button, "Help"); // the title buttons have no tool tip
         row("cmdMinimise", A::Button, "Minimise");
         row("cmdClose", A::Button, "Close");
-        // Captions without their access-key marks.
-        row("chkRandom", A::CheckBox, "Random");
+        row("chkRandom", A::CheckBox, "Random"); // captions without their access-key marks
         row("chkAdditive", A::CheckBox, "Additive");
         row("chkSaveSettings", A::CheckBox, "Save on Exit");
         row("chkRepeat", A::CheckBox, "Repeat");
         row("chkPreview", A::CheckBox, "Preview");
         row("chkFullScreen", A::CheckBox, "Full Screen");
-        row("Text1", A::EditableText, "Interval"); // named by the label whose key leads to it
+        row("Text1", A::EditableText, "Interval"); // by the label whose key leads to it
         row("cmbFileType", A::ComboBox, "Specify File Types");
         row("File1", A::List, "Pictures");
         row("WebBrowser1", A::StaticText, "Tremallo page"); // read-only rich text
@@ -126,109 +128,68 @@ private slots:
         frmVivrel w;
         auto *widget = w.findChild<QWidget *>(control);
         QVERIFY(widget);
-        QAccessibleInterface *iface = accessible(widget);
-        QCOMPARE(iface->role(), role);
-        QCOMPARE(iface->text(QAccessible::Name), name);
-        // Reached from the window, as a screen reader walks it.
-        QCOMPARE(accessible(&w)->indexOfChild(iface) >= 0, true);
+        QCOMPARE(accessible(widget)->role(), role);
+        QCOMPARE(nameOf(widget), name);
     }
 
     void everyControlIsNamed()
     {
-        // Whatever the window shows is a control with a role and a name: no bare widget,
-        // no decoration a screen reader would stop at. The file name label is named by
-        // the slide it shows.
+        // No bare widget and no decoration for a screen reader to stop at; the file name
+        // label is named by the slide it shows, the resume button by its face.
         Listed s;
-        s.c.File1->selectAllItems();
         QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
-        QVERIFY(!s.c.lblFileName->text().isEmpty());
         QAccessibleInterface *window = accessible(&s.w);
         QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Tremallo Vivrel"));
         QCOMPARE(window->childCount(), 24);
         for (int i = 0; i < window->childCount(); ++i) {
             QAccessibleInterface *child = window->child(i);
-            const QString what = child->object()->objectName();
-            QVERIFY2(child->role() != QAccessible::Client && child->role() != QAccessible::Border,
-                     qPrintable(what));
-            QVERIFY2(!child->text(QAccessible::Name).isEmpty(), qPrintable(what));
+            const QByteArray what = child->object()->objectName().toLatin1();
+            QVERIFY2(child->role() != QAccessible::Client, what);
+            QVERIFY2(!child->text(QAccessible::Name).isEmpty(), what);
         }
-        QCOMPARE(nameOf(s.c.lblFileName), s.c.lblFileName->text());
-    }
-
-    void statesFollowTheControls()
-    {
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        QVERIFY(accessible(c.chkSaveSettings)->state().checked);
-        QVERIFY(!accessible(c.chkRandom)->state().checked);
-        c.chkRandom->setValue(2);
-        QVERIFY(accessible(c.chkRandom)->state().checkStateMixed);
-        QCOMPARE(accessible(c.Text1)->text(QAccessible::Value), QStringLiteral("3"));
-        QCOMPARE(accessible(c.cmbFileType)->text(QAccessible::Value), c.cmbFileType->currentText());
-        // Tab passes over the title buttons, but assistive technology can still press them.
-        QVERIFY(accessible(c.cmdMinimise)
-                    ->actionInterface()
-                    ->actionNames()
-                    .contains(QAccessibleActionInterface::pressAction()));
-    }
-
-    void resumeButtonIsNamedByItsFace()
-    {
-        Listed s;
-        s.c.File1->selectAllItems();
-        QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
+        QCOMPARE(nameOf(s.c.lblFileName), s.dir.path() + QStringLiteral("/a.jpg"));
         QCOMPARE(nameOf(s.c.cmdResume), QStringLiteral("Pause Show"));
         QTest::mouseClick(s.c.cmdResume, Qt::LeftButton);
         QCOMPARE(nameOf(s.c.cmdResume), QStringLiteral("Resume Show"));
-        QTest::mouseClick(s.c.cmdResume, Qt::LeftButton);
-        QCOMPARE(nameOf(s.c.cmdResume), QStringLiteral("Pause Show"));
+    }
+
+    void listReportsItemsAndSelection_data()
+    {
+        QTest::addColumn<int>("folders"); // of 1000 pictures each; 0: three pictures
+        QTest::newRow("three") << 0;
+        QTest::newRow("200,000") << 200; // answered without an item made per row
     }
 
     void listReportsItemsAndSelection()
     {
-        Listed s;
-        s.c.File1->setSelected(1, true);
-        QAccessibleInterface *list = accessible(s.c.File1);
-        QCOMPARE(list->childCount(), 3);
-        QStringList names;
-        QList<bool> selected;
-        for (int i = 0; i < list->childCount(); ++i) {
-            QAccessibleInterface *item = list->child(i);
-            QCOMPARE(item->role(), QAccessible::ListItem);
-            QVERIFY(item->state().selectable);
-            names << item->text(QAccessible::Name);
-            selected << bool(item->state().selected);
-        }
-        QCOMPARE(names, (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
-        QCOMPARE(selected, (QList<bool>{false, true, false}));
-        QCOMPARE(list->tableInterface()->selectedRowCount(), 1);
-
-        QTest::mouseClick(s.c.cmdSelectAll, Qt::LeftButton);
-        QVERIFY(list->child(0)->state().selected && list->child(2)->state().selected);
-    }
-
-    void largeListAnswersAtItsEnds()
-    {
-        // What a screen reader asks of a list of 200,000 pictures after Select All: the
-        // count, the last item and the selection, answered without an item per row.
+        QFETCH(int, folders);
         FakeSeams fake;
         frmVivrel w;
         const MainControls c(w);
-        QStringList names;
-        for (int i = 0; i < 1000; ++i)
-            names << QStringLiteral("p%1.jpg").arg(i);
+        QStringList names{"a.jpg", "b.jpg", "c.jpg"};
+        if (folders) {
+            names.clear();
+            for (int i = 0; i < 1000; ++i)
+                names << QStringLiteral("p%1.jpg").arg(i);
+        }
         c.list->beginBatch();
-        for (int folder = 0; folder < 200; ++folder)
+        for (int folder = 0; folder < std::max(folders, 1); ++folder)
             c.list->appendFolder(QStringLiteral("/pictures/%1/").arg(folder), names);
         c.list->endBatch();
-        QTest::mouseClick(c.cmdSelectAll, Qt::LeftButton);
+        const int count = int(c.list->count());
+        c.File1->setSelected(1, true);
         QAccessibleInterface *list = accessible(c.File1);
-        QCOMPARE(list->childCount(), 200000);
-        QAccessibleInterface *last = list->child(199999);
-        QCOMPARE(last->text(QAccessible::Name), QStringLiteral("p999.jpg"));
-        QVERIFY(last->state().selected);
-        QCOMPARE(list->tableInterface()->selectedRowCount(), 200000);
+        QCOMPARE(list->childCount(), count);
+        QCOMPARE(list->tableInterface()->selectedRowCount(), 1);
+        for (int i : {0, 1, count - 1}) {
+            QAccessibleInterface *item = list->child(i);
+            QCOMPARE(item->role(), QAccessible::ListItem);
+            QCOMPARE(item->text(QAccessible::Name), names.at(i % names.size()));
+            QCOMPARE(bool(item->state().selected), i == 1);
+        }
+        QTest::mouseClick(c.cmdSelectAll, Qt::LeftButton);
+        QVERIFY(list->child(0)->state().selected && list->child(count - 1)->state().selected);
+        QCOMPARE(list->tableInterface()->selectedRowCount(), count);
     }
 
     void linkOpensFromTheKeyboardAndAssistiveTechnology_data()
@@ -243,41 +204,36 @@ private slots:
     void linkOpensFromTheKeyboardAndAssistiveTechnology()
     {
         QFETCH(int, key);
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        showAndWait(w);
-        c.Text1->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(c.Text1));
-        QCOMPARE(afterTab(c.Text1), static_cast<QWidget *>(c.Label3));
+        Listed s;
+        QVERIFY(s.shown);
+        s.c.Text1->setFocus();
+        QCOMPARE(afterTab(s.c.Text1), static_cast<QWidget *>(s.c.Label3));
         if (key)
-            QTest::keyClick(c.Label3, Qt::Key(key));
+            QTest::keyClick(s.c.Label3, Qt::Key(key));
         else
-            accessible(c.Label3)->actionInterface()->doAction(
-                QAccessibleActionInterface::pressAction());
-        QCOMPARE(fake.shellTargets, QStringList{ShellLinks::webSite()});
-        QCOMPARE(afterTab(c.Label3), static_cast<QWidget *>(c.chkPreview));
+            accessible(s.c.Label3)
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(s.fake.shellTargets, QStringList{ShellLinks::webSite()});
     }
 
     void tabReachesEveryControlThatTakesIt()
     {
         // The designed order is checked with the window's other keys; here, that no
-        // control that Tab can reach is left out of the round.
-        FakeSeams fake;
-        frmVivrel w;
-        showAndWait(w);
+        // control that takes Tab is left out of the round.
+        Listed s;
+        QVERIFY(s.shown);
         QSet<QWidget *> takesTab;
-        for (QWidget *child : w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        for (QWidget *child : s.w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             if ((child->focusPolicy() & Qt::TabFocus) && child->isVisible() && child->isEnabled())
                 takesTab << child;
         QSet<QWidget *> reached;
-        QWidget *at = QApplication::focusWidget();
-        QCOMPARE(at, w.findChild<QWidget *>(QStringLiteral("cmdStart")));
+        QWidget *at = s.c.cmdStart;
+        s.c.cmdStart->setFocus();
         do {
             reached << at;
             at = afterTab(at);
-        } while (at && at != w.findChild<QWidget *>(QStringLiteral("cmdStart")) &&
-                 reached.size() <= takesTab.size());
+        } while (at != s.c.cmdStart && reached.size() <= takesTab.size());
         QCOMPARE(reached, takesTab);
     }
 
@@ -291,29 +247,21 @@ private slots:
     void focusIsSeenOnlyWhereItIs()
     {
         QFETCH(QString, control);
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        showAndWait(w);
-        auto *target = w.findChild<QWidget *>(control);
-        c.Text1->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(c.Text1));
+        Listed s;
+        QVERIFY(s.shown);
+        auto *target = s.w.findChild<QWidget *>(control);
+        s.c.Text1->setFocus();
         const QImage before = target->grab().toImage();
         target->setFocus(Qt::TabFocusReason);
-        QTRY_COMPARE(QApplication::focusWidget(), target);
         QVERIFY(target->grab().toImage() != before);
-        c.Text1->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(c.Text1));
+        s.c.Text1->setFocus();
         QCOMPARE(target->grab().toImage(), before);
     }
 
     void viewerIsNamedBySlide()
     {
         Listed s;
-        s.c.File1->selectAllItems();
-        s.c.chkFullScreen->setValue(1);
-        QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
-        frmPreview &v = s.w.viewer();
+        frmPreview &v = s.showInViewer();
         const ViewerControls vc(v);
         QCOMPARE(nameOf(&v), s.dir.path() + QStringLiteral("/a.jpg"));
         QCOMPARE(accessible(vc.imgPreview)->role(), QAccessible::Graphic);
@@ -321,27 +269,17 @@ private slots:
         QTest::keyClick(&v, Qt::Key_Right);
         QCOMPARE(nameOf(&v), s.dir.path() + QStringLiteral("/b.jpg"));
         QCOMPARE(nameOf(vc.imgPreview), QStringLiteral("b.jpg"));
-        QCOMPARE(accessible(&v)->indexOfChild(accessible(vc.imgPreview)) >= 0, true);
-    }
 
-    void menuEntriesAreActionsWithTheirCaptions()
-    {
-        Listed s;
-        const ViewerControls vc(s.w.viewer());
+        // Its menu's entries are items named by their captions.
         QAccessibleInterface *menu = accessible(vc.mnuOptions);
-        QCOMPARE(menu->role(), QAccessible::PopupMenu);
         const QList<QAction *> entries = vc.mnuOptions->actions();
         QCOMPARE(menu->childCount(), entries.size());
         for (int i = 0; i < menu->childCount(); ++i) {
-            QAccessibleInterface *item = menu->child(i);
-            const QAction *entry = entries.at(i);
-            if (entry->isSeparator()) {
-                QCOMPARE(item->role(), QAccessible::Separator);
-                continue;
-            }
-            QCOMPARE(item->role(), QAccessible::MenuItem);
-            QCOMPARE(item->text(QAccessible::Name), entry->text());
-            QCOMPARE(bool(item->state().checkable), entry->isCheckable());
+            const bool separator = entries.at(i)->isSeparator();
+            QCOMPARE(menu->child(i)->role(),
+                     separator ? QAccessible::Separator : QAccessible::MenuItem);
+            if (!separator)
+                QCOMPARE(menu->child(i)->text(QAccessible::Name), entries.at(i)->text());
         }
     }
 
@@ -362,21 +300,15 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(bool, opens);
         Listed s;
-        s.c.File1->selectAllItems();
-        s.c.chkFullScreen->setValue(1);
-        QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
-        frmPreview &v = s.w.viewer();
+        frmPreview &v = s.showInViewer();
+        QVERIFY(s.shown);
         const ViewerControls vc(v);
-        QVERIFY(QTest::qWaitForWindowActive(&v));
         QTest::keyClick(&v, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        if (!opens) {
-            QVERIFY(!vc.mnuOptions->isVisible());
+        QCOMPARE(vc.mnuOptions->isVisible(), opens);
+        if (!opens)
             return;
-        }
-        QTRY_VERIFY(vc.mnuOptions->isVisible());
-        // Opened where the keyboard user is: over the viewer, with nothing else done.
+        // Over the viewer, which stays as it was.
         QVERIFY(v.geometry().contains(vc.mnuOptions->pos()));
-        QVERIFY(v.isVisible());
         QTest::keyClick(vc.mnuOptions, Qt::Key_Escape);
         QTRY_VERIFY(!vc.mnuOptions->isVisible());
         QVERIFY(v.isVisible());
