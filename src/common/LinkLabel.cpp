@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
 LinkLabel::LinkLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
@@ -41,13 +42,16 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
     QLabel::mouseReleaseEvent(event);
 }
 
-void LinkLabel::paintEvent(QPaintEvent *event)
+void LinkLabel::paintEvent(QPaintEvent *)
 {
-    QLabel::paintEvent(event);
+    // Drawn as a label that takes no focus draws its text: a label that takes the focus
+    // lays its text out as a document instead, a pixel higher.
+    QPainter painter(this);
+    style()->drawItemText(&painter, contentsRect(), int(alignment()) | Qt::TextForceLeftToRight,
+                          palette(), isEnabled(), text(), foregroundRole());
     if (!hasFocus())
         return;
     // The label draws no focus of its own; a dotted outline in its own ink shows it.
-    QPainter painter(this);
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

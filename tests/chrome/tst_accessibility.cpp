@@ -258,6 +258,20 @@ private slots:
         QCOMPARE(target->grab().toImage(), before);
     }
 
+    void linkTakingTheFocusLooksAsAPlainLabel()
+    {
+        // A label that takes the focus lays its text out otherwise unless told not to.
+        FakeSeams fake;
+        frmVivrel w;
+        QLabel *link = MainControls(w).Label3;
+        QLabel plain(link->text(), &w);
+        plain.setTextFormat(Qt::PlainText);
+        plain.setFont(link->font());
+        plain.setPalette(link->palette());
+        plain.resize(link->size());
+        QCOMPARE(link->grab().toImage(), plain.grab().toImage());
+    }
+
     void viewerIsNamedBySlide()
     {
         Listed s;
