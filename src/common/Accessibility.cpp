@@ -45,6 +45,11 @@ QAccessibleInterface *roleOf(const QString &className, QObject *object)
         className != QLatin1String(object->metaObject()->className()))
         return nullptr;
     auto *widget = static_cast<QWidget *>(object);
+    // The program's own windows are bare widgets, which Qt would call a mere client area
+    // (pop-ups, such as menus, are windows of another type and keep Qt's answer).
+    if (widget->windowType() == Qt::Window &&
+        widget->metaObject()->superClass() == &QWidget::staticMetaObject)
+        return new QAccessibleWidget(widget, QAccessible::Window);
     if (auto *picture = qobject_cast<PictureElement *>(widget))
         return new QAccessibleWidget(picture, QAccessible::Graphic);
     if (auto *link = qobject_cast<LinkLabel *>(widget))

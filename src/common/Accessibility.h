@@ -2,8 +2,8 @@
 
 /**
  * What the program's own widgets are to an assistive technology, where Qt cannot tell
- * from their class: a picture element is a graphic, and a link label a link that can
- * be pressed.
+ * from their class: a window made straight from a widget is a window, a picture element
+ * a graphic, and a link label a link that can be pressed.
  */
 namespace Accessibility {
 

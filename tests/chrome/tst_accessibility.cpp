@@ -139,6 +139,7 @@ private slots:
         Listed s;
         QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
         QAccessibleInterface *window = accessible(&s.w);
+        QCOMPARE(window->role(), QAccessible::Window);
         QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Tremallo Vivrel"));
         QCOMPARE(window->childCount(), 24);
         for (int i = 0; i < window->childCount(); ++i) {
@@ -277,6 +278,7 @@ private slots:
         Listed s;
         frmPreview &v = s.showInViewer();
         const ViewerControls vc(v);
+        QCOMPARE(accessible(&v)->role(), QAccessible::Window);
         QCOMPARE(nameOf(&v), s.dir.path() + QStringLiteral("/a.jpg"));
         QCOMPARE(accessible(vc.imgPreview)->role(), QAccessible::Graphic);
         QCOMPARE(nameOf(vc.imgPreview), QStringLiteral("a.jpg"));
