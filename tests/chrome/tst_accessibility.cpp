@@ -218,26 +218,6 @@ private slots:
         QCOMPARE(s.fake.shellTargets, QStringList{ShellLinks::webSite()});
     }
 
-    void tabReachesEveryControlThatTakesIt()
-    {
-        // The designed order is checked with the window's other keys; here, that no
-        // control that takes Tab is left out of the round.
-        Listed s;
-        QVERIFY(s.shown);
-        QSet<QWidget *> takesTab;
-        for (QWidget *child : s.w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-            if ((child->focusPolicy() & Qt::TabFocus) && child->isVisible() && child->isEnabled())
-                takesTab << child;
-        QSet<QWidget *> reached;
-        QWidget *at = s.c.cmdStart;
-        s.c.cmdStart->setFocus();
-        do {
-            reached << at;
-            at = afterTab(at);
-        } while (at != s.c.cmdStart && reached.size() <= takesTab.size());
-        QCOMPARE(reached, takesTab);
-    }
-
     void focusIsSeenOnlyWhereItIs_data()
     {
         QTest::addColumn<QString>("control");
