@@ -9,7 +9,7 @@ PictureButton::PictureButton(const QColor &focusInk, QWidget *parent)
 
 void PictureButton::keyPressEvent(QKeyEvent *event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (!event->isAutoRepeat())
             click();
         event->accept();

@@ -11,7 +11,7 @@ class PictureButton : public QToolButton
 {
     Q_OBJECT
 public:
-    PictureButton(const QColor &focusInk, QWidget *parent = nullptr);
+    explicit PictureButton(const QColor &focusInk, QWidget *parent = nullptr);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -44,8 +44,8 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 
 void LinkLabel::paintEvent(QPaintEvent *)
 {
-    // Drawn as a label that takes no focus draws its text: a label that takes the focus
-    // lays its text out as a document instead, a pixel higher.
+    // The text is drawn the way a label that takes no focus draws it: one that takes the
+    // focus lays plain text out as a document, a pixel higher, and the link would move.
     QPainter painter(this);
     style()->drawItemText(&painter, contentsRect(), int(alignment()) | Qt::TextForceLeftToRight,
                           palette(), isEnabled(), text(), foregroundRole());

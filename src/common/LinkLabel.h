@@ -5,7 +5,7 @@
 /**
  * A label that opens something when activated: by a left click released over it, or,
  * once Tab has brought the focus to it, by Enter, Return or Space. Only the keyboard
- * gives it the focus, so a click leaves the focus where it was.
+ * gives it the focus, so a click leaves the focus where it was. It shows plain text only.
  */
 class LinkLabel : public QLabel
 {
