@@ -15,7 +15,6 @@
 #include <vector>
 
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QTextBrowser;
@@ -23,6 +22,7 @@ class QToolButton;
 class FileList;
 class FileListView;
 class IntervalTimer;
+class LinkLabel;
 class PictureElement;
 class TriCheckBox;
 class frmPreview;
@@ -206,15 +206,12 @@ private:
     QToolButton *cmdResume = nullptr;
     QToolButton *cmdSelectAll = nullptr;
     TriCheckBox *chkFullScreen = nullptr;
-    QLabel *Label3 = nullptr;
+    LinkLabel *Label3 = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *lblFileName = nullptr;
     PictureElement *imgPreview = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
-    QFrame *Shape1 = nullptr;
-    QFrame *Shape3 = nullptr;
-    QFrame *Shape4 = nullptr;
 
     /** A picture button and what its face shows, to draw it again at another ratio. */
     struct FacedButton

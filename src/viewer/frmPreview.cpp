@@ -1,5 +1,6 @@
 #include "viewer/frmPreview.h"
 
+#include "common/Accessibility.h"
 #include "common/PictureElement.h"
 #include "viewer/ViewerScreen.h"
 
@@ -19,6 +20,7 @@ frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(main
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
 
+    Accessibility::install();
     imgPreview = new PictureElement(this);
     imgPreview->setObjectName(QStringLiteral("imgPreview"));
 
