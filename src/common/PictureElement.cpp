@@ -174,6 +174,7 @@ void PictureElement::paintEvent(QPaintEvent *)
     }
     // Natural size: one picture pixel to one logical unit, cut at the element's edges.
     // On a high-density screen that is still a scale, so keep it smooth.
+    ensurePartFor(size());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRect part = mPicture.isWhole() ? QRect(QPoint(0, 0), mPicture.natural) : mPicture.part;
     painter.drawImage(QRectF(part), mPicture.image);
@@ -208,14 +209,30 @@ void PictureElement::ensureDetailFor(QSize device)
                         (have.height() < device.height() && have.height() < natural.height());
     if ((!partial && !coarse) || mPicture.source.isEmpty())
         return;
+    DecodeTarget target;
+    target.scaled = device;
+    reloadAs(target);
+}
+
+void PictureElement::ensurePartFor(QSize shown)
+{
+    // Decoded in part for a smaller window than the one it is now in (the viewer moved
+    // to a larger monitor): decode what it shows now, with the pixel the fitting spares.
+    const QRect wanted =
+        QRect(QPoint(0, 0), shown + QSize(1, 1)).intersected(QRect(QPoint(0, 0), mPicture.natural));
+    if (mPicture.isWhole() || mPicture.part.contains(wanted) || mPicture.source.isEmpty())
+        return;
+    DecodeTarget target;
+    target.clip = wanted;
+    reloadAs(target);
+}
+
+void PictureElement::reloadAs(const DecodeTarget &target)
+{
     // Only slides are shown in an element, so it is loaded again as a slide.
-    Result<Picture> again =
-        PictureLoader::load(mPicture.source, PictureLoader::kShowLimits, [device](QSize) {
-            DecodeTarget target;
-            target.scaled = device;
-            return target;
-        });
-    if (again && again->natural == natural) {
+    Result<Picture> again = PictureLoader::load(mPicture.source, PictureLoader::kShowLimits,
+                                                [target](QSize) { return target; });
+    if (again && again->natural == mPicture.natural) {
         mPicture = std::move(*again);
         mScaled = QImage();
     } else {

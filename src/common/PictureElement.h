@@ -67,6 +67,7 @@ private:
     /** Sets one of the four numbers of its place and size, and moves the widget to match. */
     void place(float &kept, float value);
     void applyGeometry();
+    /** Stretched: decodes the picture again when it holds less than `device` pixels show. */
     void ensureDetailFor(QSize device);
     /** The picture's size on screen in device pixels. */
     QSize deviceSize() const;
@@ -77,6 +78,10 @@ private:
     /** Waits the time of the frame on show, when the element is on screen. */
     void scheduleFrame();
     void showNextFrame();
+    /** At natural size: decodes more of the picture when the element shows beyond its part. */
+    void ensurePartFor(QSize shown);
+    /** Decodes the picture again from its file as `target` says, when it is still the same. */
+    void reloadAs(const DecodeTarget &target);
 
     Picture mPicture;
     bool mStretch = false;
