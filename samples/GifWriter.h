@@ -17,7 +17,7 @@ struct Frame
 {
     QImage image;
     /** Where the frame's top-left corner sits on the logical screen. */
-    QPoint at;
+    QPoint at = {};
     /** How long the frame stays, in hundredths of a second (the file's own unit). */
     int delay = 10;
 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the package need on Debian 12 (only what is missing), then configures
-# and builds the given preset (default: dev).
+# Installs what the build, the tests and the package need on Debian 12 (only what is
+# missing), then configures and builds the given preset (default: dev).
 set -euo pipefail
 preset=${1:-dev}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,5 +20,6 @@ if ((${#missing[@]})); then
 fi
 
 cd "$root"
-cmake --preset "$preset" >/dev/null
+# VIVREL_WERROR=ON in the environment makes every warning an error (CI sets it).
+cmake --preset "$preset" -DVIVREL_WERROR="${VIVREL_WERROR:-OFF}" >/dev/null
 cmake --build --preset "$preset"

@@ -296,7 +296,7 @@ private slots:
     {
         ScriptedHttpServer server;
         QVERIFY(server.start());
-        for (const QByteArray &path : {"/a", "/b", "/c"})
+        for (const char *path : {"/a", "/b", "/c"})
             server.set(path, {Kind::Silent, {}, 0, {}});
         QTemporaryDir dir;
         // Each fetch alone could wait 400 ms; all three together get 600 ms.

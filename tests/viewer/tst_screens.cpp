@@ -33,14 +33,6 @@ constexpr char kScreens[] = R"({"screens": [
     {"name": "C", "x": 3200, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96, "dpr": 2}
 ]})";
 
-QScreen *screenNamed(const QString &name)
-{
-    for (QScreen *screen : QGuiApplication::screens())
-        if (screen->name() == name)
-            return screen;
-    qFatal("no monitor %s", qPrintable(name));
-}
-
 /** A shown main window with a 400 x 300 picture listed and selected. */
 struct Desk
 {
