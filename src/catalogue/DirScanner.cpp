@@ -1,6 +1,7 @@
 #include "catalogue/DirScanner.h"
 
 #include "catalogue/NaturalOrder.h"
+#include "common/Files.h"
 #include "common/Paths.h"
 
 #include <QElapsedTimer>
@@ -15,13 +16,7 @@
 
 #ifdef Q_OS_WIN
 #include <QDir>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/WindowsApi.h"
 #else
 #include <cerrno>
 #include <cstring>
@@ -136,7 +131,7 @@ bool survivesDecoding(const char *name, size_t len)
 
 } // namespace
 
-DirScanner::Result DirScanner::scan(const QString &path, QString *error)
+Result<> DirScanner::scan(const QString &path)
 {
     QElapsedTimer clock;
     clock.start();
@@ -144,9 +139,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
 
     // The system would stop reading the name at a NUL and walk another folder.
     if (path.contains(QChar(0))) {
-        if (error)
-            *error = QStringLiteral("Bad folder name");
-        return Result::RootFailed;
+        return Error::BadFileName;
     }
 
     std::deque<QString> queue;
@@ -167,9 +160,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
         if (fd < 0) {
             const int err = errno;
             if (isRoot && err != ENOENT && err != ENOTDIR) {
-                if (error)
-                    *error = QString::fromLocal8Bit(std::strerror(err));
-                return Result::RootFailed;
+                return Files::fromSystemError(err);
             }
             continue; // absent root lists nothing; unreadable subfolders are skipped
         }
@@ -216,9 +207,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
         readError = errno;
         ::closedir(dir);
         if (readError != 0 && isRoot) {
-            if (error)
-                *error = QString::fromLocal8Bit(std::strerror(readError));
-            return Result::RootFailed;
+            return Files::fromSystemError(readError);
         }
 
         const std::string_view all(arena);
@@ -240,7 +229,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
         }
         handOut(folder, names, found, clock);
     }
-    return Result::Done;
+    return {};
 }
 
 #else // Q_OS_WIN
@@ -282,16 +271,9 @@ bool isAbsent(DWORD error)
            error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
 }
 
-DirScanner::Result failWith(DWORD code, QString *error)
-{
-    if (error)
-        *error = qt_error_string(int(code));
-    return DirScanner::Result::RootFailed;
-}
-
 } // namespace
 
-DirScanner::Result DirScanner::scan(const QString &path, QString *error)
+Result<> DirScanner::scan(const QString &path)
 {
     QElapsedTimer clock;
     clock.start();
@@ -299,9 +281,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
 
     // The system would stop reading the name at a NUL and walk another folder.
     if (path.contains(QChar(0))) {
-        if (error)
-            *error = QStringLiteral("Bad folder name");
-        return Result::RootFailed;
+        return Error::BadFileName;
     }
 
     const QString start = Paths::withTrailingSeparator(path);
@@ -312,11 +292,11 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
     if (rootAttributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
         if (Paths::isDriveRoot(start) || !isAbsent(code))
-            return failWith(code, error);
-        return Result::Done;
+            return Files::fromSystemError(code);
+        return {};
     }
     if (!(rootAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Result::Done;
+        return {};
 
     struct WinEntry
     {
@@ -348,7 +328,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
             const DWORD code = GetLastError();
             // An empty drive root has not even "." and "..": nothing matched, no failure.
             if (isRoot && code != ERROR_FILE_NOT_FOUND)
-                return failWith(code, error);
+                return Files::fromSystemError(code);
             continue; // unreadable or vanished subfolders are skipped
         }
         DWORD readError = ERROR_NO_MORE_FILES;
@@ -374,7 +354,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
         }
         FindClose(find);
         if (readError != ERROR_NO_MORE_FILES && isRoot)
-            return failWith(readError, error);
+            return Files::fromSystemError(readError);
 
         std::sort(entries.begin(), entries.end(),
                   [](const WinEntry &a, const WinEntry &b) { return naturalLess(a.key, b.key); });
@@ -387,7 +367,7 @@ DirScanner::Result DirScanner::scan(const QString &path, QString *error)
         }
         handOut(folder, names, found, clock);
     }
-    return Result::Done;
+    return {};
 }
 
 #endif

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/FileTypes.h"
+#include "common/Result.h"
 
 #include <QString>
 #include <QStringList>
@@ -45,11 +46,6 @@ public:
     /** Called every `intervalMs` or so while the walk runs, with the pictures found so far. */
     using Progress = std::function<void(qsizetype found)>;
 
-    enum class Result {
-        Done,       ///< the walk ended (an absent folder lists nothing and is Done)
-        RootFailed, ///< the chosen folder itself could not be read
-    };
-
     /** What the walk does with one entry of a listing. */
     enum class EntryAction {
         Enter,    ///< a folder to walk
@@ -75,9 +71,10 @@ public:
 
     /**
      * Walks `path` (with or without trailing separator; an empty path is the root).
-     * Unreadable subfolders are skipped. `error` gets a description when the root fails.
+     * Unreadable subfolders are skipped, and an absent folder lists nothing; the error
+     * is why the chosen folder itself could not be read.
      */
-    Result scan(const QString &path, QString *error = nullptr);
+    Result<> scan(const QString &path);
 
 private:
     /** Hands one folder's pictures to the sink, and tells progress when it is time. */

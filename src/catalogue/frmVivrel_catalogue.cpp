@@ -62,7 +62,7 @@ bool frmVivrel::scanFolder(const QString &path, bool additive)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
     mFileList->beginBatch();
-    const bool done = scanner.scan(path) == DirScanner::Result::Done;
+    const bool done = scanner.scan(path).ok();
     mFileList->endBatch();
     if (busy) {
         QGuiApplication::restoreOverrideCursor();

@@ -12,6 +12,7 @@
 #include <utility>
 
 #ifdef Q_OS_WIN
+#include "common/WindowsApi.h"
 #include <QTemporaryFile>
 
 #include <filesystem>
@@ -73,26 +74,6 @@ QString pendingPrefix(const QFileInfo &target)
 
 #ifndef Q_OS_WIN
 
-// What the system's reason for a failed call means to the user; anything not named
-// here is a plain access error.
-Error fromErrno(int code)
-{
-    static const std::pair<int, Error> kMeanings[] = {
-        {ENOENT, Error::FileNotFound},      {ENOTDIR, Error::PathNotFound},
-        {EACCES, Error::PermissionDenied},  {EPERM, Error::PermissionDenied},
-        {EROFS, Error::PermissionDenied},   {ELOOP, Error::BadFileName},
-        {ENAMETOOLONG, Error::BadFileName}, {EMFILE, Error::TooManyFiles},
-        {ENFILE, Error::TooManyFiles},      {ENOSPC, Error::DiskFull},
-        {EDQUOT, Error::DiskFull},          {EFBIG, Error::DiskFull},
-        {EISDIR, Error::FolderInTheWay},
-    };
-    for (const auto &[system, meaning] : kMeanings) {
-        if (system == code)
-            return meaning;
-    }
-    return Error::FileAccess;
-}
-
 /** A new file written beside its target; removed unless it took the target's name. */
 class PendingFile
 {
@@ -125,7 +106,7 @@ public:
             else if (errno == ENOENT)
                 return Error::PathNotFound; // the folder is not there
             else if (errno != EEXIST)
-                return fromErrno(errno);
+                return fromSystemError(errno);
         }
         if (mFd < 0)
             return Error::PathFileAccess;
@@ -143,7 +124,7 @@ public:
             if (done < 0 && errno == EINTR)
                 continue;
             if (done <= 0)
-                return done < 0 ? fromErrno(errno) : Error::DiskFull;
+                return done < 0 ? fromSystemError(errno) : Error::DiskFull;
             data += done;
             size -= done;
         }
@@ -154,10 +135,10 @@ public:
     {
         // On the disk before it takes the name: a crash leaves the old file or the new.
         if (::fsync(mFd) != 0 || ::close(std::exchange(mFd, -1)) != 0)
-            return fromErrno(errno);
+            return fromSystemError(errno);
         // A rename replaces whatever entry has the name, a link included.
         if (::rename(mName.constData(), QFile::encodeName(target).constData()) != 0) {
-            const Error error = fromErrno(errno);
+            const Error error = fromSystemError(errno);
             return error == Error::PermissionDenied ? error : Error::PathFileAccess;
         }
         mName.clear();
@@ -225,7 +206,7 @@ Result<> check(const QString &path, Rules rules)
     const int looked = rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
                                                : ::stat(native.constData(), &st);
     if (looked != 0)
-        return fromErrno(errno);
+        return fromSystemError(errno);
     if (!S_ISREG(st.st_mode))
         return Error::NotAFile;
 #else
@@ -251,7 +232,7 @@ Result<> openForReading(const QString &path, QFile &file, Rules rules)
         O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (rules.testFlag(NoLinks) ? O_NOFOLLOW : 0);
     const int fd = ::open(QFile::encodeName(path).constData(), flags);
     if (fd < 0)
-        return errno == ELOOP && rules.testFlag(NoLinks) ? Error::NotAFile : fromErrno(errno);
+        return errno == ELOOP && rules.testFlag(NoLinks) ? Error::NotAFile : fromSystemError(errno);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
@@ -335,12 +316,51 @@ Result<> discard(const QString &path)
     // No trash here, or none that takes the file: delete it outright. A file that
     // cannot be removed at all (read-only folder, in use, gone meanwhile) fails here.
     if (::unlink(QFile::encodeName(path).constData()) != 0)
-        return fromErrno(errno);
+        return fromSystemError(errno);
 #else
     if (!QFile::remove(path))
         return QFileInfo::exists(path) ? Error::PermissionDenied : Error::FileNotFound;
 #endif
     return {};
+}
+
+#ifdef Q_OS_WIN
+
+Error fromSystemError(unsigned long code)
+{
+    static const std::pair<unsigned long, Error> kMeanings[] = {
+        {ERROR_FILE_NOT_FOUND, Error::FileNotFound},
+        {ERROR_PATH_NOT_FOUND, Error::PathNotFound},
+        {ERROR_NOT_READY, Error::PathNotFound},
+        {ERROR_INVALID_DRIVE, Error::PathNotFound},
+        {ERROR_ACCESS_DENIED, Error::PermissionDenied},
+        {ERROR_WRITE_PROTECT, Error::PermissionDenied},
+        {ERROR_INVALID_NAME, Error::BadFileName},
+        {ERROR_FILENAME_EXCED_RANGE, Error::BadFileName},
+        {ERROR_TOO_MANY_OPEN_FILES, Error::TooManyFiles},
+        {ERROR_DISK_FULL, Error::DiskFull},
+        {ERROR_HANDLE_DISK_FULL, Error::DiskFull},
+        {ERROR_DIRECTORY, Error::FolderInTheWay},
+    };
+#else
+
+Error fromSystemError(int code)
+{
+    static const std::pair<int, Error> kMeanings[] = {
+        {ENOENT, Error::FileNotFound},      {ENOTDIR, Error::PathNotFound},
+        {EACCES, Error::PermissionDenied},  {EPERM, Error::PermissionDenied},
+        {EROFS, Error::PermissionDenied},   {ELOOP, Error::BadFileName},
+        {ENAMETOOLONG, Error::BadFileName}, {EMFILE, Error::TooManyFiles},
+        {ENFILE, Error::TooManyFiles},      {ENOSPC, Error::DiskFull},
+        {EDQUOT, Error::DiskFull},          {EFBIG, Error::DiskFull},
+        {EISDIR, Error::FolderInTheWay},
+    };
+#endif
+    for (const auto &[system, meaning] : kMeanings) {
+        if (system == code)
+            return meaning;
+    }
+    return Error::FileAccess;
 }
 
 } // namespace Files

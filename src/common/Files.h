@@ -52,6 +52,16 @@ Result<> replace(const QString &path, QIODevice &source);
 /** Moves `path` to the user's trash, or deletes it where no trash takes it. */
 Result<> discard(const QString &path);
 
+/**
+ * What the system's reason for a failed call (errno; on Windows, GetLastError()) means
+ * to the user; a reason not named is a plain access error.
+ */
+#ifdef Q_OS_WIN
+Error fromSystemError(unsigned long code);
+#else
+Error fromSystemError(int code);
+#endif
+
 } // namespace Files
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(Files::Rules)

@@ -14,13 +14,7 @@
 #endif
 
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/WindowsApi.h"
 #endif
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(QObject *parent) : QObject(parent) {}

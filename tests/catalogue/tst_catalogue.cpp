@@ -144,7 +144,7 @@ private slots:
             DirScanner scanner(FileTypeCode::All, [&](const QString &, const QStringList &names) {
                 listed += int(names.size());
             });
-            const bool done = scanner.scan(dir.path()) == DirScanner::Result::Done;
+            const bool done = scanner.scan(dir.path()).ok();
             return done ? listed : 50;
         });
         ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0700);
@@ -211,10 +211,9 @@ private slots:
         openUpForOthers(dir.path());
         ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0);
         const int code = runUnprivileged([&] {
-            QString error;
             DirScanner scanner(FileTypeCode::All, [](const QString &, const QStringList &) {});
-            const auto result = scanner.scan(dir.path() + "/locked", &error);
-            return result == DirScanner::Result::RootFailed && !error.isEmpty() ? 0 : 1;
+            const Result<> result = scanner.scan(dir.path() + "/locked");
+            return !result && result.error() == Error::PermissionDenied ? 0 : 1;
         });
         ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0700);
         QCOMPARE(code, 0);

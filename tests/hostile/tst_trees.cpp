@@ -35,16 +35,16 @@ QByteArray native(const QString &path)
 }
 
 /** Full paths the scan lists below `root`, in its order. */
-QStringList scan(const QString &root, DirScanner::Result *result = nullptr)
+QStringList scan(const QString &root, bool *done = nullptr)
 {
     QStringList out;
     DirScanner scanner(FileTypeCode::All, [&out](const QString &folder, const QStringList &names) {
         for (const QString &name : names)
             out << folder + name;
     });
-    const DirScanner::Result r = scanner.scan(root);
-    if (result)
-        *result = r;
+    const bool walked = scanner.scan(root).ok();
+    if (done)
+        *done = walked;
     return out;
 }
 
@@ -102,13 +102,13 @@ private slots:
 
         // A walk that recursed once per level would not fit in this stack.
         QStringList found;
-        DirScanner::Result result = DirScanner::Result::RootFailed;
-        QThread *thread = QThread::create([&] { found = scan(dir.path(), &result); });
+        bool done = false;
+        QThread *thread = QThread::create([&] { found = scan(dir.path(), &done); });
         thread->setStackSize(256 * 1024);
         thread->start();
         QVERIFY(thread->wait(QDeadlineTimer(60000)));
         delete thread;
-        QCOMPARE(result, DirScanner::Result::Done);
+        QVERIFY(done);
         QCOMPARE(found.size(), 1);
         QVERIFY(found[0].endsWith(QString(QStringLiteral("/d")).repeated(depth) +
                                   QStringLiteral("/bottom.jpg")));
