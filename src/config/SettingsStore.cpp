@@ -29,7 +29,7 @@ QString GetSetting(const QString &key)
     return value.toString();
 }
 
-bool SaveSetting(const QString &key, const QString &value)
+Result<> SaveSetting(const QString &key, const QString &value)
 {
     // A store of its own for each key: QSettings keeps the first error it meets, and
     // one key that failed must not make the ones after it look failed too.
@@ -38,7 +38,15 @@ bool SaveSetting(const QString &key, const QString &value)
     store->beginGroup(kGroup);
     store->setValue(key, value);
     store->sync();
-    return store->status() == QSettings::NoError;
+    switch (store->status()) {
+    case QSettings::NoError:
+        return {};
+    case QSettings::AccessError:
+        return Error::PermissionDenied;
+    case QSettings::FormatError:
+        break;
+    }
+    return Error::FileAccess;
 }
 
 } // namespace SettingsStore

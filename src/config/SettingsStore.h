@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QString>
 
 #include <memory>
@@ -18,10 +20,7 @@ std::unique_ptr<QSettings> open();
 /** The value of `key` in the group "Settings"; an absent key reads as the empty string. */
 QString GetSetting(const QString &key);
 
-/**
- * Writes `value` under `key` in the group "Settings" and flushes it at once; false
- * when the store could not be written.
- */
-bool SaveSetting(const QString &key, const QString &value);
+/** Writes `value` under `key` in the group "Settings" and flushes it at once. */
+Result<> SaveSetting(const QString &key, const QString &value);
 
 } // namespace SettingsStore

@@ -55,7 +55,8 @@ void frmPreview::mnuBackground_Click()
     OpenFileDlg::ShowOpenDialog();
     if (OpenFileDlg::mDlgFileName.isEmpty())
         return;
-    // Stored even when it is no picture; the background then stays as it was.
-    SettingsStore::SaveSetting(QStringLiteral("mBgd"), OpenFileDlg::mDlgFileName);
+    // Stored even when it is no picture; the background then stays as it was. A store
+    // that cannot be written keeps the old one, as every key shut-down cannot write.
+    static_cast<void>(SettingsStore::SaveSetting(QStringLiteral("mBgd"), OpenFileDlg::mDlgFileName));
     emit backgroundChosen();
 }

@@ -277,7 +277,7 @@ private slots:
         Show s;
         const QString old = s.pictures.path() + QStringLiteral("/old.bmp");
         writePicture(old, 40, 30, "bmp");
-        SettingsStore::SaveSetting(QStringLiteral("mBgd"), old);
+        QVERIFY(SettingsStore::SaveSetting(QStringLiteral("mBgd"), old));
         s.w.LoadViewerBackground();
         QCOMPARE(s.v().background().size(), QSize(40, 30));
 
