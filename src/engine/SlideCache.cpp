@@ -1,0 +1,324 @@
+#include "engine/SlideCache.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+constexpr int kUnplanned = INT_MAX;
+// Two cores here: one decode each while the window thread places and paints.
+constexpr int kWorkers = 2;
+constexpr int kBudgetFrames = 5;
+
+qint64 frameBytes(const Fitting::View &view)
+{
+    const double dpr = view.devicePixelRatio;
+    const auto side = [dpr](float logical) {
+        return std::isfinite(logical) && logical > 0 ? std::llround(double(logical) * dpr) : 0;
+    };
+    return qint64(side(view.windowWidth)) * side(view.windowHeight) * 4;
+}
+
+qint64 decodedBytes(const DecodeTarget &target, QSize natural)
+{
+    const QSize size = target.scaled.isValid()  ? target.scaled
+                       : !target.clip.isEmpty() ? target.clip.size()
+                                                : natural;
+    return qint64(size.width()) * size.height() * 4;
+}
+
+} // namespace
+
+SlideCache::SlideCache(QObject *parent) : QObject(parent)
+{
+    for (int i = 0; i < kWorkers; ++i)
+        mWorkers.emplace_back([this] { run(); });
+}
+
+SlideCache::~SlideCache()
+{
+    {
+        std::lock_guard lock(mMutex);
+        mStop = true;
+        mPlan.clear();
+    }
+    mWake.notify_all();
+    for (std::thread &worker : mWorkers)
+        worker.join();
+}
+
+qint64 SlideCache::budgetFor(const Fitting::View &view)
+{
+    return kBudgetFrames * frameBytes(view);
+}
+
+void SlideCache::setBudget(qint64 bytes)
+{
+    {
+        std::lock_guard lock(mMutex);
+        mBudget = bytes;
+        makeRoom(0, 0);
+    }
+    mWake.notify_all();
+}
+
+void SlideCache::plan(const Fitting::View &view, const QString &shown, const QStringList &around)
+{
+    {
+        std::lock_guard lock(mMutex);
+        mPlanView = view;
+        mPlan.clear();
+        mPlan.push_back(shown);
+        for (const QString &path : around) {
+            if (!path.isEmpty() && std::find(mPlan.begin(), mPlan.end(), path) == mPlan.end())
+                mPlan.push_back(path);
+        }
+    }
+    mWake.notify_all();
+}
+
+Result<Picture> SlideCache::take(const QString &path, const Fitting::View &view)
+{
+    // Stamped before reading, so a change made while it decodes shows as a change.
+    const FileStamp now = FileStamp::of(path);
+    std::unique_lock lock(mMutex);
+    ++mClock;
+    // It is on screen from now on, whatever the last plan said.
+    mPlanView = view;
+    std::erase(mPlan, path);
+    mPlan.insert(mPlan.begin(), path);
+
+    for (;;) {
+        const auto kept = std::find_if(mSlots.begin(), mSlots.end(), [&](const Slot &slot) {
+            return slot.result && serves(slot, path, view);
+        });
+        if (kept != mSlots.end()) {
+            if (kept->stamp == now) {
+                kept->used = mClock;
+                return *kept->result;
+            }
+            mSlots.erase(kept); // the file changed since
+            continue;
+        }
+        // Being decoded: wait until it is done, or until its size tells that it is being
+        // decoded for another view.
+        const auto coming = std::find_if(mSlots.begin(), mSlots.end(), [&](const Slot &slot) {
+            return !slot.result && !slot.dropped && slot.path == path &&
+                   (slot.view == view || !slot.natural || serves(slot, path, view));
+        });
+        if (coming == mSlots.end())
+            break;
+        mDone.wait(lock);
+    }
+
+    ++mColdLoads;
+    lock.unlock();
+    Result<Picture> loaded =
+        PictureLoader::load(path, PictureLoader::kShowLimits,
+                            [view](QSize natural) { return Fitting::decodeTarget(view, natural); });
+    lock.lock();
+    Slot &slot = mSlots.emplace_back();
+    slot.path = path;
+    slot.view = view;
+    slot.stamp = now;
+    slot.used = mClock;
+    if (loaded) {
+        slot.natural = loaded->natural;
+        slot.bytes = loaded->image.sizeInBytes();
+    }
+    slot.result = loaded;
+    makeRoom(0, 0);
+    lock.unlock();
+    mWake.notify_all();
+    return loaded;
+}
+
+void SlideCache::clear()
+{
+    std::lock_guard lock(mMutex);
+    mPlan.clear();
+    for (auto slot = mSlots.begin(); slot != mSlots.end();) {
+        if (slot->result) {
+            slot = mSlots.erase(slot);
+        } else {
+            slot->dropped = true; // its worker drops it when the decode ends
+            ++slot;
+        }
+    }
+}
+
+bool SlideCache::isBusy() const
+{
+    std::lock_guard lock(mMutex);
+    return nextJob() ||
+           std::any_of(mSlots.begin(), mSlots.end(), [](const Slot &slot) { return !slot.result; });
+}
+
+bool SlideCache::holds(const QString &path) const
+{
+    std::lock_guard lock(mMutex);
+    return std::any_of(mSlots.begin(), mSlots.end(), [&](const Slot &slot) {
+        return slot.result && slot.result->ok() && slot.path == path;
+    });
+}
+
+qint64 SlideCache::heldBytes() const
+{
+    std::lock_guard lock(mMutex);
+    qint64 bytes = 0;
+    for (const Slot &slot : mSlots)
+        bytes += slot.result ? slot.bytes : 0;
+    return bytes;
+}
+
+int SlideCache::coldLoads() const
+{
+    std::lock_guard lock(mMutex);
+    return mColdLoads;
+}
+
+bool SlideCache::serves(const Slot &slot, const QString &path, const Fitting::View &view) const
+{
+    if (slot.dropped || slot.path != path)
+        return false;
+    if (slot.view == view)
+        return true;
+    // A failure is only known to hold for the view it was met in.
+    if (!slot.natural || (slot.result && !slot.result->ok()))
+        return false;
+    // Views that differ only where the fitting does not look (the element's size at
+    // natural size, say) decode the same pixels.
+    return Fitting::decodeTarget(slot.view, *slot.natural) ==
+           Fitting::decodeTarget(view, *slot.natural);
+}
+
+int SlideCache::rankOf(const Slot &slot) const
+{
+    for (int rank = 0; rank < int(mPlan.size()); ++rank) {
+        if (serves(slot, mPlan[rank], mPlanView))
+            return rank;
+    }
+    return kUnplanned;
+}
+
+bool SlideCache::covered(int rank) const
+{
+    return std::any_of(mSlots.begin(), mSlots.end(),
+                       [&](const Slot &slot) { return serves(slot, mPlan[rank], mPlanView); });
+}
+
+qint64 SlideCache::expectedBytes() const
+{
+    // Until its size is read, a slide is taken to fill the screen.
+    return frameBytes(mPlanView);
+}
+
+std::optional<int> SlideCache::nextJob() const
+{
+    if (mBudget <= 0)
+        return std::nullopt;
+    // The slide on screen is the caller's to load: the workers only decode ahead.
+    for (int rank = 1; rank < int(mPlan.size()); ++rank) {
+        if (covered(rank))
+            continue;
+        // Kept pictures further away give way; nearer ones and decodes under way do not.
+        qint64 staying = 0;
+        for (const Slot &slot : mSlots) {
+            if (!slot.result || rankOf(slot) < rank)
+                staying += slot.bytes;
+        }
+        if (staying + expectedBytes() <= mBudget)
+            return rank;
+        return std::nullopt; // what is further away fits even less
+    }
+    return std::nullopt;
+}
+
+SlideCache::Slots::iterator SlideCache::startJob(int rank)
+{
+    makeRoom(expectedBytes(), rank);
+    Slot &slot = mSlots.emplace_back();
+    slot.path = mPlan[rank];
+    slot.view = mPlanView;
+    slot.bytes = expectedBytes();
+    return std::prev(mSlots.end());
+}
+
+void SlideCache::finishJob(Slots::iterator slot, const FileStamp &stamp, Result<Picture> result)
+{
+    slot->stamp = stamp;
+    if (result) {
+        slot->natural = result->natural;
+        slot->bytes = result->image.sizeInBytes();
+    } else {
+        slot->bytes = 0;
+    }
+    slot->result = std::move(result);
+    slot->used = mClock;
+    // The show moved on while it decoded: asked for by no step any more.
+    if (slot->dropped || rankOf(*slot) == kUnplanned)
+        mSlots.erase(slot);
+    else
+        makeRoom(0, 0);
+}
+
+void SlideCache::makeRoom(qint64 room, int nearerThan)
+{
+    for (;;) {
+        qint64 total = room;
+        for (const Slot &slot : mSlots)
+            total += slot.bytes;
+        if (total <= mBudget)
+            return;
+        // The furthest kept picture; among those out of the plan, the one used longest ago.
+        auto furthest = mSlots.end();
+        int furthestRank = nearerThan;
+        for (auto slot = mSlots.begin(); slot != mSlots.end(); ++slot) {
+            if (!slot->result)
+                continue;
+            const int rank = rankOf(*slot);
+            if (rank > furthestRank ||
+                (rank == furthestRank && furthest != mSlots.end() && slot->used < furthest->used)) {
+                furthest = slot;
+                furthestRank = rank;
+            }
+        }
+        if (furthest == mSlots.end())
+            return; // only nearer ones left: the budget is smaller than the plan's head
+        mSlots.erase(furthest);
+    }
+}
+
+void SlideCache::run()
+{
+    std::unique_lock lock(mMutex);
+    for (;;) {
+        std::optional<int> rank;
+        mWake.wait(lock, [&] { return mStop || (rank = nextJob()); });
+        if (mStop)
+            return;
+        const Slots::iterator slot = startJob(*rank);
+        const QString path = slot->path;
+        const Fitting::View view = slot->view;
+        lock.unlock();
+
+        const FileStamp stamp = FileStamp::of(path);
+        Result<Picture> loaded =
+            PictureLoader::load(path, PictureLoader::kShowLimits, [&](QSize natural) {
+                const DecodeTarget target = Fitting::decodeTarget(view, natural);
+                {
+                    std::lock_guard guard(mMutex);
+                    slot->natural = natural;
+                    slot->bytes = decodedBytes(target, natural);
+                }
+                mDone.notify_all();
+                return target;
+            });
+
+        lock.lock();
+        finishJob(slot, stamp, std::move(loaded));
+        mDone.notify_all();
+        mWake.notify_all(); // room may have come free
+    }
+}
