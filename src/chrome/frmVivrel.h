@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
 #include "engine/PickHistory.h"
-#include "engine/SlidePrefetcher.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
 
@@ -22,6 +22,7 @@ class FileList;
 class FileListView;
 class IntervalTimer;
 class PictureElement;
+class SlideCache;
 class TriCheckBox;
 class frmPreview;
 
@@ -117,8 +118,6 @@ public:
     bool mAsk2SendMail = false;
     /** Set once the advert download was tried in this run. */
     bool mAdvertFetched = false;
-    /** The next slide, decoded ahead while the current one is on show. */
-    SlidePrefetcher mPrefetch;
 
     /** Caption of the resume button (a picture button whose caption is its state). */
     QString cmdResumeCaption() const { return mResumeCaption; }
@@ -198,11 +197,13 @@ private:
     Stepping::List showList() const;
     /** Random and Repeat as the show's next step reads them. */
     Stepping::Options showOptions() const;
-    /** Asks for the slide that the next forward step will show to be decoded ahead. */
-    void prefetchNext();
+    /** Tells the slide cache what is on screen and what the next steps either way would show. */
+    void planSlides();
 
     FileList *mFileList = nullptr;
     frmPreview *mViewer = nullptr;
+    /** The viewer's slides decoded around the position; a child named "slideCache". */
+    SlideCache *mSlides = nullptr;
     QString mResumeCaption;
     /** The random draws of the current pass; empty, not missing, before the first start. */
     PickHistory mPickHistory;
