@@ -11,13 +11,16 @@ constexpr int kUnplanned = INT_MAX;
 constexpr int kWorkers = 2;
 constexpr int kBudgetFrames = 5;
 
-qint64 frameBytes(const Fitting::View &view)
+/** A screen frame of `view`, or with `margin` a pixel more each way, at four bytes a pixel. */
+qint64 frameBytes(const Fitting::View &view, int margin = 0)
 {
     const double dpr = view.devicePixelRatio;
-    const auto side = [dpr](float logical) {
-        return std::isfinite(logical) && logical > 0 ? std::llround(double(logical) * dpr) : 0;
+    const auto side = [dpr, margin](float logical) {
+        if (!std::isfinite(logical) || logical <= 0)
+            return qint64(0);
+        return qint64(std::ceil(std::min(double(logical) * dpr, 1.0e6))) + margin;
     };
-    return qint64(side(view.windowWidth)) * side(view.windowHeight) * 4;
+    return side(view.windowWidth) * side(view.windowHeight) * 4;
 }
 
 qint64 decodedBytes(const DecodeTarget &target, QSize natural)
@@ -69,6 +72,7 @@ void SlideCache::plan(const Fitting::View &view, const QString &shown, const QSt
         std::lock_guard lock(mMutex);
         mPlanView = view;
         mPlan.clear();
+        mUnfit.clear(); // the room there is may have changed
         mPlan.push_back(shown);
         for (const QString &path : around) {
             if (!path.isEmpty() && std::find(mPlan.begin(), mPlan.end(), path) == mPlan.end())
@@ -210,8 +214,9 @@ bool SlideCache::covered(int rank) const
 
 qint64 SlideCache::expectedBytes() const
 {
-    // Until its size is read, a slide is taken to fill the screen.
-    return frameBytes(mPlanView);
+    // Until its size is read, a slide is taken to fill the screen: a JPEG decoded for it
+    // never takes more (a part at natural size may take a pixel more each way).
+    return frameBytes(mPlanView, 1);
 }
 
 std::optional<int> SlideCache::nextJob() const
@@ -220,7 +225,7 @@ std::optional<int> SlideCache::nextJob() const
         return std::nullopt;
     // The slide on screen is the caller's to load: the workers only decode ahead.
     for (int rank = 1; rank < int(mPlan.size()); ++rank) {
-        if (covered(rank))
+        if (covered(rank) || std::find(mUnfit.begin(), mUnfit.end(), mPlan[rank]) != mUnfit.end())
             continue;
         // Kept pictures further away give way; nearer ones and decodes under way do not.
         qint64 staying = 0;
@@ -256,11 +261,25 @@ void SlideCache::finishJob(Slots::iterator slot, const FileStamp &stamp, Result<
     }
     slot->result = std::move(result);
     slot->used = mClock;
+    const int rank = rankOf(*slot);
     // The show moved on while it decoded: asked for by no step any more.
-    if (slot->dropped || rankOf(*slot) == kUnplanned)
+    if (slot->dropped || rank == kUnplanned) {
         mSlots.erase(slot);
-    else
-        makeRoom(0, 0);
+        return;
+    }
+    // Larger than expected (a BMP or GIF is decoded whole) and more than the room left
+    // by what is nearer: not kept, and not asked for again until the show moves.
+    qint64 nearer = 0;
+    for (const Slot &other : mSlots) {
+        if (&other != &*slot && (!other.result || rankOf(other) <= rank))
+            nearer += other.bytes;
+    }
+    if (rank > 0 && nearer + slot->bytes > mBudget) {
+        mUnfit.push_back(slot->path);
+        mSlots.erase(slot);
+        return;
+    }
+    makeRoom(0, rank);
 }
 
 void SlideCache::makeRoom(qint64 room, int nearerThan)

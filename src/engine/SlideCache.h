@@ -102,7 +102,8 @@ private:
     std::condition_variable mWake; // the workers: the plan or the budget changed
     std::condition_variable mDone; // take(): a decode finished or learnt its size
     Slots mSlots;
-    std::vector<QString> mPlan; // the slide on screen first
+    std::vector<QString> mPlan;  // the slide on screen first
+    std::vector<QString> mUnfit; // decoded for this plan and found too large to keep
     Fitting::View mPlanView;
     qint64 mBudget = 0;
     quint64 mClock = 0;

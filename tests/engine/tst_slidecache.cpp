@@ -229,9 +229,8 @@ private slots:
             writePicture(paths.last(), 200, 100, "jpg");
         }
         SlideCache cache;
-        // Room for three decoded pictures, not for a fourth that is still being decoded
-        // (taken to fill the 64x48 screen until its size is known).
-        const qint64 budget = 3 * kDecoded + 64 * 48 * 4 - 1;
+        // Room for three decoded pictures, not for a fourth.
+        const qint64 budget = 4 * kDecoded - 1;
         cache.setBudget(budget);
         QVERIFY(cache.take(paths[0], someView()).ok());
         cache.plan(someView(), paths[0], {paths[1], paths[2], paths[3]});
@@ -248,6 +247,15 @@ private slots:
         QVERIFY(cache.holds(paths[1]) && cache.holds(paths[2]));
         QVERIFY(cache.heldBytes() <= budget);
         QCOMPARE(cache.coldLoads(), 1);
+
+        // A BMP is decoded whole, far beyond what the screen needs: it is not kept, and
+        // not decoded over and over while the show stays where it is.
+        const QString big = dir.path() + QStringLiteral("/big.bmp");
+        writePicture(big, 400, 400, "bmp");
+        cache.plan(someView(), paths[2], {big});
+        QTRY_VERIFY(!cache.isBusy());
+        QVERIFY(!cache.holds(big));
+        QVERIFY(cache.heldBytes() <= budget);
     }
 
     void requestsOvertakenByTheShowAreNotDecoded()
