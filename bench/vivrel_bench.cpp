@@ -2,8 +2,8 @@
 // runs Vivrel's path and a reference side by side, interleaved over several rounds,
 // and prints the medians and their ratio.
 
-#include "BenchTree.h"
 #include "BenchTools.h"
+#include "BenchTree.h"
 #include "SlideBench.h"
 
 #include "catalogue/DirScanner.h"
@@ -176,10 +176,10 @@ int main(int argc, char *argv[])
     };
     SlideBench::benchRandom(200000, 5, add);
 
-    std::printf("making three 6000x4000 photos...\n");
+    std::printf("making twenty 6000x4000 photos...\n");
     std::fflush(stdout);
     QTemporaryDir photoDir;
-    const QStringList photos = SlideBench::makePhotos(photoDir.path(), QSize(6000, 4000), 3);
+    const QStringList photos = SlideBench::makePhotos(photoDir.path(), QSize(6000, 4000), 20);
     SlideBench::benchSlides(photos, QSize(1920, 1080), 7, add);
 
     bool allWithin = true;
