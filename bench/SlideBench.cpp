@@ -13,7 +13,6 @@
 #include "engine/UniformRandom.h"
 #include "viewer/frmPreview.h"
 
-#include <QAction>
 #include <QColor>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -76,9 +75,9 @@ struct ShowRig
         QStringList names;
         for (const QString &p : photos)
             names << QFileInfo(p).fileName();
-        w.fileList()->appendFolder(folder, names);
-        w.File1->selectAllItems();
-        w.chkFullScreen->setValue(1);
+        list()->fileList()->appendFolder(folder, names);
+        list()->selectAllItems();
+        option("chkFullScreen")->setValue(1);
         frmPreview &v = w.viewer();
         // Offscreen there is no real screen: the viewer gets the asked-for size.
         v.setGeometry(0, 0, screen.width(), screen.height());
@@ -90,12 +89,20 @@ struct ShowRig
         v.repaint();
     }
 
+    FileListView *list() { return w.findChild<FileListView *>(QStringLiteral("File1")); }
+
+    /** One of the main window's option boxes, by name. */
+    TriCheckBox *option(const char *name)
+    {
+        return w.findChild<TriCheckBox *>(QLatin1String(name));
+    }
+
     void setFit(bool stretch)
     {
         frmPreview &v = w.viewer();
-        v.mnuStretch->setChecked(stretch);
-        v.mnuRetainShape->setChecked(stretch);
-        v.mnuRetainShape->setEnabled(stretch);
+        v.setStretchChecked(stretch);
+        v.setRetainShapeChecked(stretch);
+        v.setRetainShapeEnabled(stretch);
         if (stretch)
             v.DoStretch();
     }
@@ -103,32 +110,45 @@ struct ShowRig
     /** Waits until nothing is being decoded ahead. */
     void settle()
     {
-        while (cache()->isBusy())
+        while (w.slideCache().isBusy())
             QThread::msleep(1);
     }
 
-    /** Forgets every slide decoded, so the next one is cold. */
-    void forget()
+    /**
+     * Makes item `index` the slide of the next forward step (in order), with nothing
+     * decoded ahead, and without loading a picture on the way: with nothing selected the
+     * pass runs out (which forgets what was decoded ahead) and a new one starts, and the
+     * items before `index` are left out of it.
+     */
+    void landOn(int index)
     {
+        const qsizetype n = list()->fileList()->count();
+        for (qsizetype i = 0; i < n; ++i)
+            list()->setSelected(i, false);
+        option("chkRepeat")->setValue(0);
+        while (w.showPosition() < n)
+            w.Timer1_Timer(); // runs out
+        w.Timer1_Timer();     // the pass is over: the show stops
+        option("chkRepeat")->setValue(1);
+        w.Timer1_Timer(); // a new pass
+        option("chkRepeat")->setValue(0);
+        for (qsizetype i = 0; i < n; ++i)
+            list()->setSelected(i, i >= index);
         settle();
-        cache()->clear();
     }
 
-    SlideCache *cache() { return w.findChild<SlideCache *>(QStringLiteral("slideCache")); }
+    /** One forward step, until it is drawn. */
+    void step()
+    {
+        w.Timer1_Timer();
+        w.viewer().repaint();
+    }
 
-    /** A key pressed in the viewer, until the slide it brings is drawn. */
+    /** A key pressed in the viewer, as a user presses it, until the slide it brings is drawn. */
     void press(Qt::Key key)
     {
         QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
         QCoreApplication::sendEvent(&w.viewer(), &event);
-        w.viewer().repaint();
-    }
-
-    /** One forward step that lands on item `index`, until it is drawn. */
-    void stepTo(int index)
-    {
-        w.mFileNum = index;
-        w.Timer1_Timer();
         w.viewer().repaint();
     }
 
@@ -225,8 +245,8 @@ double coldSlideSeconds(const QString &photo, QSize screen, int rounds)
     rig.setFit(true);
     std::vector<double> times;
     for (int r = 0; r < rounds; ++r) {
-        rig.forget();
-        times.push_back(seconds([&] { rig.stepTo(r % 2); }));
+        rig.landOn(r % 2);
+        times.push_back(seconds([&] { rig.step(); }));
     }
     rig.settle();
     return median(times);
@@ -250,22 +270,19 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
         const Mode modes[] = {{"fit", true}, {"natural", false}};
         for (const Mode &mode : modes) {
             rig.setFit(mode.stretch);
-            rig.w.chkRandom->setValue(0);
+            rig.option("chkRandom")->setValue(0);
             std::vector<double> reference;
             std::vector<double> cold;
             std::vector<double> warm;
             for (int r = 0; r < rounds; ++r) {
                 reference.push_back(seconds([&] { libjpegDecode(first, buffer); }));
                 // Cold: nothing decoded ahead.
-                rig.forget();
-                cold.push_back(seconds([&] { rig.stepTo(r % (n - 1)); }));
+                rig.landOn(r % (n - 1));
+                cold.push_back(seconds([&] { rig.step(); }));
                 // Warm: the step just taken asked for the next slide; let it get ready, as
                 // it does during a slide's interval, then step to it.
                 rig.settle();
-                warm.push_back(seconds([&] {
-                    rig.w.Timer1_Timer();
-                    rig.w.viewer().repaint();
-                }));
+                warm.push_back(seconds([&] { rig.step(); }));
             }
             const double ref = median(reference);
             std::printf("%-14s %s: cold %.4f s, warm %.4f s, libjpeg full decode %.4f s\n", "slide",
@@ -279,57 +296,60 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
         // Warm in random order: the next draw is worked out ahead without disturbing it.
         {
             rig.setFit(true);
-            rig.w.chkRandom->setValue(1);
-            rig.w.chkRepeat->setValue(1);
-            rig.w.mFileNum = 0;
+            rig.landOn(0);
+            rig.option("chkRandom")->setValue(1);
+            rig.option("chkRepeat")->setValue(1);
             std::vector<double> warm;
             while (int(warm.size()) < rounds) {
                 rig.settle();
-                const qint64 before = rig.w.mFileNum;
-                const double t = seconds([&] {
-                    rig.w.Timer1_Timer();
-                    rig.w.viewer().repaint();
-                });
-                if (rig.w.mFileNum > before) // a wrap shows nothing: not a slide
+                const qint64 before = rig.w.showPosition();
+                const double t = seconds([&] { rig.step(); });
+                if (rig.w.showPosition() > before) // a wrap shows nothing: not a slide
                     warm.push_back(t);
             }
             std::printf("%-14s random order: warm %.4f s\n", "slide", median(warm));
-            rig.w.chkRandom->setValue(0);
-            rig.w.chkRepeat->setValue(0);
+            rig.option("chkRandom")->setValue(0);
+            rig.option("chkRepeat")->setValue(0);
             rig.settle();
         }
     }
 
-    // Left right after Right: the slide on screen again (a second Left, the one before it).
+    // Left right after Right: the first Left shows the slide on screen again (the position
+    // is already past it), the second the one before it; the worse of the two counts.
     {
         ShowRig rig(allPhotos, screen);
         rig.setFit(true);
+        const int all = int(allPhotos.size());
         std::vector<double> cold;
         std::vector<double> back;
         std::vector<double> backAgain;
         for (int r = 0; r < rounds; ++r) {
-            const int at = 1 + r % (int(allPhotos.size()) - 2);
-            rig.forget();
-            cold.push_back(seconds([&] { rig.stepTo(at); }));
-            rig.settle(); // the show's interval passed
+            const int at = 1 + r % (all - 2);
+            rig.landOn(at);
+            cold.push_back(seconds([&] { rig.step(); }));
+            rig.list()->selectAllItems(); // Left may go below `at` again
+            rig.settle();                 // the show's interval passed
             rig.press(Qt::Key_Right);
             back.push_back(seconds([&] { rig.press(Qt::Key_Left); }));
             backAgain.push_back(seconds([&] { rig.press(Qt::Key_Left); }));
         }
+        rig.settle();
+        const double worse = std::max(median(back), median(backAgain));
         std::printf("%-14s Left after Right %.4f s, Left again %.4f s, cold slide %.4f s\n",
                     "step-back", median(back), median(backAgain), median(cold));
-        report({QStringLiteral("step-back"), median(back) / median(cold), 0.1});
+        report({QStringLiteral("step-back"), worse / median(cold), 0.1});
     }
 
-    // Right held: pressed every 250 ms through all the photos, each timed from the press
-    // to the slide drawn; the workers decode ahead meanwhile, as they would in a real show.
+    // Right held: pressed every 250 ms through all the photos, each timed from the press to
+    // the slide drawn, while the workers decode ahead between presses as in a real show.
     long long heldMost = 0;
     {
         ShowRig rig(allPhotos, screen);
         rig.setFit(true);
-        const long long idle = residentBytes();
-        rig.stepTo(0);
         rig.settle();
+        const long long idle = residentBytes();
+        rig.landOn(0);
+        rig.step();
         std::vector<double> held;
         for (int i = 1; i < int(allPhotos.size()); ++i) {
             QElapsedTimer period;
@@ -340,11 +360,12 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
                 QCoreApplication::processEvents();
                 QThread::msleep(1);
             }
+            heldMost = std::max(heldMost, residentBytes() - idle);
         }
         std::vector<double> cold;
         for (int r = 0; r < rounds; ++r) {
-            rig.forget();
-            cold.push_back(seconds([&] { rig.stepTo(r % int(allPhotos.size())); }));
+            rig.landOn(r % int(allPhotos.size()));
+            cold.push_back(seconds([&] { rig.step(); }));
         }
         rig.settle();
         std::printf("%-14s press to drawn %.4f s (median of %d), slowest %.4f s, cold %.4f s\n",
@@ -353,8 +374,8 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
         report({QStringLiteral("step-held"), median(held) / median(cold), 0.5});
     }
 
-    // Memory: a show of these pictures against the idle window with nothing shown, and
-    // the held Right above against its own idle window.
+    // Memory: a show of these pictures against the idle window with nothing shown, and the
+    // held Right above against its own idle window.
     {
         ShowRig idleRig(photos, screen);
         idleRig.settle();
@@ -362,7 +383,9 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
         long long most = idle;
         for (int r = 0; r < 2 * n + 2; ++r) {
             idleRig.setFit(r % 4 < 2);
-            idleRig.stepTo(r % n);
+            if (idleRig.w.showPosition() >= n)
+                idleRig.landOn(0); // the first slide again after the last
+            idleRig.step();
             most = std::max(most, residentBytes());
             idleRig.settle();
             most = std::max(most, residentBytes());

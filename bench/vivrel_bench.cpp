@@ -2,8 +2,8 @@
 // runs Vivrel's path and a reference side by side, interleaved over several rounds,
 // and prints the medians and their ratio.
 
-#include "BenchTools.h"
 #include "BenchTree.h"
+#include "BenchTools.h"
 #include "SlideBench.h"
 
 #include "catalogue/DirScanner.h"

@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
     frmVivrel window;
     // Named pictures start a show of their own; the configuration file's start would
     // run another one first.
-    window.mIniAutoStart = paths.isEmpty();
+    window.setIniAutoStart(paths.isEmpty());
     window.Form_Load();
     window.show();
     if (!paths.isEmpty())

@@ -31,7 +31,23 @@
 #include <unistd.h>
 #endif
 
+namespace {
+
+int gDefaultProgressInterval = 50;
+
+} // namespace
+
 DirScanner::DirScanner(FileTypeCode code, FolderSink sink) : mCode(code), mSink(std::move(sink)) {}
+
+int DirScanner::defaultProgressInterval()
+{
+    return gDefaultProgressInterval;
+}
+
+void DirScanner::setDefaultProgressInterval(int intervalMs)
+{
+    gDefaultProgressInterval = intervalMs;
+}
 
 void DirScanner::setProgress(Progress progress, int intervalMs)
 {

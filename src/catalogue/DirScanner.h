@@ -67,7 +67,11 @@ public:
 
     DirScanner(FileTypeCode code, FolderSink sink);
 
-    void setProgress(Progress progress, int intervalMs = 50);
+    void setProgress(Progress progress, int intervalMs = defaultProgressInterval());
+
+    /** The progress interval a scan gets by default; tests set 0: after every folder. */
+    static int defaultProgressInterval();
+    static void setDefaultProgressInterval(int intervalMs);
 
     /**
      * Walks `path` (with or without trailing separator; an empty path is the root).

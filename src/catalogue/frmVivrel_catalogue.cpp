@@ -20,12 +20,12 @@
 #include <QScopedValueRollback>
 #include <QToolButton>
 
-bool frmVivrel::DirSearch(const QString &path, QString *error)
+bool frmVivrel::DirSearch(const QString &path)
 {
-    return scanFolder(path, chkAdditive->value() != 0, error);
+    return scanFolder(path, chkAdditive->value() != 0);
 }
 
-bool frmVivrel::scanFolder(const QString &path, bool additive, QString *error)
+bool frmVivrel::scanFolder(const QString &path, bool additive)
 {
     const QScopedValueRollback<bool> scanning(mScanning, true);
     const FileTypeCode code = fileTypeCodeForIndex(cmbFileType->currentIndex());
@@ -59,11 +59,10 @@ bool frmVivrel::scanFolder(const QString &path, bool additive, QString *error)
         }
         progress.setText(QStringLiteral("Scanning...\n%1 pictures").arg(found));
         mFileList->flush();
-        emit scanProgress(found);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }, 50);
+    });
     mFileList->beginBatch();
-    const bool done = scanner.scan(path, error) == DirScanner::Result::Done;
+    const bool done = scanner.scan(path) == DirScanner::Result::Done;
     mFileList->endBatch();
     if (busy) {
         QGuiApplication::restoreOverrideCursor();

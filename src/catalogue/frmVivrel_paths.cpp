@@ -65,7 +65,7 @@ void frmVivrel::listPaths(const QStringList &paths, bool additive)
         if (info.isDir()) {
             // As a chosen folder: remembered, and scanned again at the next start-up.
             mDirPath = path;
-            folderFailed |= !scanFolder(path, additive, nullptr);
+            folderFailed |= !scanFolder(path, additive);
         } else {
             // A picture stands alone, under the same rules as the scan's: the type box
             // decides, and only a regular file (or a link to one) is ever listed. Its

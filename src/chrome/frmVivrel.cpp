@@ -262,24 +262,44 @@ frmVivrel::~frmVivrel()
     delete mViewer;
 }
 
-FileList *frmVivrel::fileList() const
-{
-    return mFileList;
-}
-
 frmPreview &frmVivrel::viewer()
 {
     if (!mViewer) {
         mViewer = new frmPreview(this);
         mViewer->Form_Load();
-        connect(mViewer, &frmPreview::helpRequested, this, &frmVivrel::cmdHelp_Click);
+        connectViewer();
     }
     return *mViewer;
 }
 
+void frmVivrel::connectViewer()
+{
+    // The viewer asks; the show here decides, and tells it whether the show runs.
+    connect(mViewer, &frmPreview::helpRequested, this, &frmVivrel::cmdHelp_Click);
+    connect(mViewer, &frmPreview::nextRequested, this, &frmVivrel::Timer1_Timer);
+    connect(mViewer, &frmPreview::previousRequested, this, &frmVivrel::DoPrevious);
+    connect(mViewer, &frmPreview::fitChanged, this, &frmVivrel::DoLoadFullScreen);
+    connect(mViewer, &frmPreview::backgroundChosen, this, &frmVivrel::LoadViewerBackground);
+    connect(mViewer, &frmPreview::showRunRequested, Timer1, &IntervalTimer::setEnabled);
+    mViewer->setShowRunning(Timer1->isEnabled());
+    connect(Timer1, &IntervalTimer::enabledChanged, mViewer, &frmPreview::setShowRunning);
+    connect(mViewer, &frmPreview::closed, this, [this] {
+        // The keyboard comes back here, also where no window manager hands it over.
+        if (isVisible())
+            activateWindow();
+    });
+}
+
+QString frmVivrel::cmdResumeCaption() const
+{
+    return cmdResume->text();
+}
+
 void frmVivrel::setCmdResumeCaption(const QString &caption)
 {
-    mResumeCaption = caption;
+    // A picture button: the text is not drawn, but it is what the button says it is to
+    // anything that reads it, and the face drawn follows it.
+    cmdResume->setText(caption);
     const Artwork::Face face =
         caption == QLatin1String("Pause") ? Artwork::Face::Pause : Artwork::Face::Resume;
     cmdResume->setIcon(QIcon(Artwork::buttonFace(face, cmdResume->size(), Colours::kResumeGround)));

@@ -38,7 +38,144 @@ public:
     explicit frmVivrel(QWidget *parent = nullptr);
     ~frmVivrel() override;
 
-    // Controls, with the names the rest of the program uses for them.
+    /** The viewer window; created hidden on first use, never destroyed. */
+    frmPreview &viewer();
+    bool hasViewer() const { return mViewer != nullptr; }
+
+    // The show's inner state, which nothing on screen shows; for tests and benchmarks.
+    /** Where the next forward step starts looking (in random order, the draws made). */
+    qint64 showPosition() const { return mFileNum; }
+    /** The slides decoded around the position. */
+    const SlideCache &slideCache() const { return *mSlides; }
+
+    // The window's procedures and the handlers of its buttons, for the program and
+    // for tests that drive it as a user would.
+    // Catalogue.
+    /** Fills the list from `path` and every folder below it; false when the folder failed. */
+    bool DirSearch(const QString &path);
+    void cmdDirList_Click();
+    void cmdSelectAll_Click();
+    /**
+     * Lists folders and pictures as the folder button lists a folder: the first path
+     * replaces the list unless `additive`, the others are added; a picture is listed
+     * alone. A folder also becomes mDirPath. Reports "Drive Not Ready..." once when a
+     * folder could not be read.
+     */
+    void listPaths(const QStringList &paths, bool additive);
+
+    // Links and the advert panel.
+    /** Opens the help page (also F1 here and in the viewer). */
+    void cmdHelp_Click();
+    /** The thank-you mail, offered while it is due in this run (the very first); then not. */
+    void askForThanksMail();
+    /** Start-up: writes the program's own page unless one is there, and shows it. */
+    void PrepareAdvertPanel();
+    /** First call of a run: fetches the maker's page and pictures when on line; reloads. */
+    void DownloadAdvert();
+
+    // Slide show.
+    void cmdStart_Click();
+    void cmdResume_Click();
+    /** One forward step: the next selected item is shown (a tick, or "Next" in the viewer). */
+    void Timer1_Timer();
+    /** Pauses the show and shows the selected item before the position, in the viewer. */
+    void DoPrevious();
+    /** Loads the picture named by lblFileName into the viewer and fits it there. */
+    void DoLoadFullScreen();
+    /** Leaving the interval box: more than 30 seconds is refused with a message. */
+    void Text1_LostFocus();
+
+    // Settings, configuration files, start-up and shut-down.
+    /** Makes the stored background picture the viewer's, when there is a usable one. */
+    void LoadViewerBackground();
+    void cmdTools_Click();
+    /** Start-up: run once, before the window is first shown. */
+    void Form_Load();
+    /** Shut-down: saves the settings and ends the program at once. */
+    void Form_Unload();
+    /** Whether start-up acts on the configuration file's Start key (not when paths are given). */
+    void setIniAutoStart(bool act) { mIniAutoStart = act; }
+    /** Paths from the command line, after start-up: listed, all selected, shown. */
+    void openPaths(const QStringList &paths);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    /** The banner's and the link label's mouse, and the open drop-down's keys. */
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectCatalogue();
+    void connectChrome();
+    void connectShow();
+    void connectConfig();
+    /** The viewer's requests, to the show's handlers. */
+    void connectViewer();
+    /** Lets folders and pictures be dropped on the window. */
+    void acceptDroppedPaths();
+    /** The body of DirSearch, with the additive choice given rather than read. */
+    bool scanFolder(const QString &path, bool additive);
+
+    // Window chrome.
+    /**
+     * A press on the bare window body or on the banner: the window manager moves the
+     * window until the button is released. False when there is none to do it (the
+     * window then follows the mouse by itself). `globalPos` is where the press was.
+     */
+    bool Form_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
+    bool Image1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
+    /** Where no window manager moved the window, it follows the mouse by itself. */
+    void followUnlessMoved(bool moved, QPointF globalPos);
+    /** Mouse over the bare body: the link label back to its normal look. */
+    void Form_MouseMove();
+    /** Mouse over the link label: its hover look. */
+    void Label3_MouseMove();
+    void Label3_Click();
+    void cmdMinimise_Click();
+    /** Ends the program at once; the settings are not saved on this path. */
+    void cmdClose_Click();
+
+    // Slide show.
+    void RunShow();
+    /** Shows item `index` as the current slide, in the viewer or the preview pane. */
+    void showSlide(qsizetype index);
+    /** Loads `path` into the preview pane; a picture that does not load leaves the one before. */
+    Result<> loadPreviewPane(const QString &path);
+    Stepping::List showList() const;
+    /** Random and Repeat as the show's next step reads them. */
+    Stepping::Options showOptions() const;
+    /** Tells the slide cache what is on screen and what the next steps either way would show. */
+    void planSlides();
+    /** Caption of the resume button (a picture button whose caption is its state). */
+    QString cmdResumeCaption() const;
+    void setCmdResumeCaption(const QString &caption);
+    void Text1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void chkPreview_Click();
+    void File1_Click();
+    void File1_DblClick();
+    void File1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+
+    // Settings.
+    /** Applies the per-user store; false, with nothing applied, when it holds no folder. */
+    bool LoadStoredSettings();
+    /** Writes the current options, or the reset values when "Save on Exit" is not ticked. */
+    void SaveStoredSettings();
+    /** Applies the configuration file beside the executable, then scans the folder. */
+    void LoadIniSettings();
+    /** One option of the per-user store: its key, reset value and holder on this window. */
+    struct StoredSetting;
+    /** Every option of the per-user store, in the order shut-down writes them. */
+    static std::span<const StoredSetting> storedSettings();
+
+    // Controls, with the names the rest of the program uses for them; tests find them
+    // by these names too.
     QToolButton *cmdTools = nullptr;
     QToolButton *cmdMinimise = nullptr;
     QToolButton *cmdClose = nullptr;
@@ -68,147 +205,28 @@ public:
     QFrame *Shape3 = nullptr;
     QFrame *Shape4 = nullptr;
 
-    /** The picture list behind File1; mFileDir is its folder column. */
-    FileList *fileList() const;
-
-    // Catalogue.
-    /** Fills the list from `path` and every folder below it; false when the folder failed. */
-    bool DirSearch(const QString &path, QString *error = nullptr);
-    void cmdDirList_Click();
-    void cmdSelectAll_Click();
-    /**
-     * Lists folders and pictures as the folder button lists a folder: the first path
-     * replaces the list unless `additive`, the others are added; a picture is listed
-     * alone. A folder also becomes mDirPath. Reports "Drive Not Ready..." once when a
-     * folder could not be read.
-     */
-    void listPaths(const QStringList &paths, bool additive);
-
-    // Window chrome, links and the advert panel.
-    /**
-     * A press on the bare window body or on the banner: the window manager moves the
-     * window until the button is released. False when there is none to do it (the
-     * window then follows the mouse by itself). `globalPos` is where the press was.
-     */
-    bool Form_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
-    bool Image1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
-    /** Mouse over the bare body: the link label back to its normal look. */
-    void Form_MouseMove();
-    /** Mouse over the link label: its hover look. */
-    void Label3_MouseMove();
-    void Label3_Click();
-    /** Sees every key before the focused control; true when it used the key up. */
-    bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
-    void cmdMinimise_Click();
-    /** Ends the program at once; the settings are not saved on this path. */
-    void cmdClose_Click();
-    /** Opens the help page (also F1 here and in the viewer). */
-    void cmdHelp_Click();
-    /** The thank-you mail, offered while mAsk2SendMail is set; clears it. */
-    void askForThanksMail();
-    /** Start-up: writes the program's own page unless one is there, and shows it. */
-    void PrepareAdvertPanel();
-    /** First call of a run: fetches the maker's page and pictures when on line; reloads. */
-    void DownloadAdvert();
-
     // Show state.
+    /** The picture list behind File1; mFileDir is its folder column. */
+    FileList *mFileList = nullptr;
     qint64 mFileNum = 0;
     QString mDirPath;
     bool mPreviewNow = false;
     bool mAsk2SendMail = false;
     /** Set once the advert download was tried in this run. */
     bool mAdvertFetched = false;
-
-    /** Caption of the resume button (a picture button whose caption is its state). */
-    QString cmdResumeCaption() const { return mResumeCaption; }
-    void setCmdResumeCaption(const QString &caption);
-
-    /** The viewer window; created hidden on first use, never destroyed. */
-    frmPreview &viewer();
-    bool hasViewer() const { return mViewer != nullptr; }
-
-    // Slide show.
-    void cmdStart_Click();
-    void cmdResume_Click();
-    /** One forward step: the next selected item is shown (a tick, or "Next" in the viewer). */
-    void Timer1_Timer();
-    /** Pauses the show and shows the selected item before the position, in the viewer. */
-    void DoPrevious();
-    /** Loads the picture named by lblFileName into the viewer and fits it there. */
-    void DoLoadFullScreen();
-    void Text1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
-    void Text1_LostFocus();
-    void chkPreview_Click();
-    void File1_Click();
-    void File1_DblClick();
-    void File1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
-
-    // Settings, configuration files, start-up and shut-down.
-    /** Applies the per-user store; false, with nothing applied, when it holds no folder. */
-    bool LoadStoredSettings();
-    /** Writes the current options, or the reset values when "Save on Exit" is not ticked. */
-    void SaveStoredSettings();
-    /** Makes the stored background picture the viewer's, when there is a usable one. */
-    void LoadViewerBackground();
-    /** Applies the configuration file beside the executable, then scans the folder. */
-    void LoadIniSettings();
-    void cmdTools_Click();
-    /** Start-up: run once, before the window is first shown. */
-    void Form_Load();
-    /** Shut-down: saves the settings and ends the program at once. */
-    void Form_Unload();
-    /** Whether start-up acts on the configuration file's Start key. */
-    bool mIniAutoStart = true;
-    /** Paths from the command line, after start-up: listed, all selected, shown. */
-    void openPaths(const QStringList &paths);
-
-signals:
-    /** Pictures found so far while a scan runs (for the busy display). */
-    void scanProgress(qsizetype found);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-
-private:
-    void buildControls();
-    void connectCatalogue();
-    void connectChrome();
-    void connectShow();
-    void connectConfig();
-    /** Lets folders and pictures be dropped on the window. */
-    void acceptDroppedPaths();
-    /** The body of DirSearch, with the additive choice given rather than read. */
-    bool scanFolder(const QString &path, bool additive, QString *error);
-
-    /** One option of the per-user store: its key, reset value and holder on this window. */
-    struct StoredSetting;
-    /** Every option of the per-user store, in the order shut-down writes them. */
-    static std::span<const StoredSetting> storedSettings();
-
-    void RunShow();
-    /** Shows item `index` as the current slide, in the viewer or the preview pane. */
-    void showSlide(qsizetype index);
-    /** Loads `path` into the preview pane; a picture that does not load leaves the one before. */
-    Result<> loadPreviewPane(const QString &path);
-    Stepping::List showList() const;
-    /** Random and Repeat as the show's next step reads them. */
-    Stepping::Options showOptions() const;
-    /** Tells the slide cache what is on screen and what the next steps either way would show. */
-    void planSlides();
-
-    FileList *mFileList = nullptr;
-    frmPreview *mViewer = nullptr;
-    /** The viewer's slides decoded around the position; a child named "slideCache". */
+    /** The viewer's slides decoded around the position, on worker threads of its own. */
     SlideCache *mSlides = nullptr;
-    QString mResumeCaption;
     /** The random draws of the current pass; empty, not missing, before the first start. */
     PickHistory mPickHistory;
     UniformRandom mRandom;
+
+    frmPreview *mViewer = nullptr;
     bool mUnloading = false;
+    /** Whether start-up acts on the configuration file's Start key. */
+    bool mIniAutoStart = true;
     /** Set while a scan fills the list (it lets paint events run meanwhile). */
     bool mScanning = false;
+    /** The window follows the mouse while the button that pressed on its body is held. */
+    bool mFollowing = false;
+    QPoint mGrabOffset;
 };

@@ -8,11 +8,14 @@
 #include "common/Seams.h"
 #include "engine/ScreenAwake.h"
 
-#include <QApplication>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QShortcut>
 #include <QToolButton>
 #include <QWindow>
 
@@ -27,113 +30,6 @@ void setLinkLook(QLabel &label, const QColor &colour, bool italic)
     colours.setColor(QPalette::WindowText, colour);
     label.setPalette(colours);
 }
-
-/**
- * Routes the window's raw input to its handlers: keys of every control first to the
- * window, presses on the bare body and the banner to a move, the mouse over the body
- * and the link label to the label's look, and a click on the label to its link.
- */
-class ChromeInput : public QObject
-{
-public:
-    explicit ChromeInput(frmVivrel &form) : QObject(&form), mForm(form) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-            return keyPress(watched, static_cast<QKeyEvent *>(event));
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: // the second press of a double click
-            return mousePress(watched, static_cast<QMouseEvent *>(event));
-        case QEvent::MouseMove:
-            return mouseMove(watched, static_cast<QMouseEvent *>(event));
-        case QEvent::MouseButtonRelease:
-            return mouseRelease(watched, static_cast<QMouseEvent *>(event));
-        default:
-            return false;
-        }
-    }
-
-private:
-    /** True when the event reached the window itself, on none of its controls. */
-    bool onBareBody(QObject *watched, const QMouseEvent *event) const
-    {
-        // A press a control did not take is passed on to the window; it is not the body's.
-        return watched == &mForm && !mForm.childAt(event->position().toPoint());
-    }
-
-    bool keyPress(QObject *watched, QKeyEvent *event)
-    {
-        // Installed on the application, so keys of every control of this window come
-        // here before the control sees them.
-        const auto *widget = qobject_cast<QWidget *>(watched);
-        if (!widget || widget->window() != &mForm)
-            return false;
-        return mForm.Form_KeyDown(event->key(), event->modifiers());
-    }
-
-    bool mousePress(QObject *watched, QMouseEvent *event)
-    {
-        if (watched == mForm.Label3) {
-            // Taken here, so the press is not passed on to the body as a move.
-            event->accept();
-            return true;
-        }
-        bool moved = false;
-        if (watched == mForm.Image1)
-            moved = mForm.Image1_MouseDown(event->button(), event->modifiers(),
-                                           event->globalPosition());
-        else if (onBareBody(watched, event))
-            moved =
-                mForm.Form_MouseDown(event->button(), event->modifiers(), event->globalPosition());
-        else
-            return false;
-        if (!moved) {
-            mFollowing = true;
-            mGrabOffset = event->globalPosition().toPoint() - mForm.pos();
-        }
-        event->accept();
-        return true;
-    }
-
-    bool mouseMove(QObject *watched, QMouseEvent *event)
-    {
-        if (mFollowing && (watched == &mForm || watched == mForm.Image1)) {
-            if (event->buttons() == Qt::NoButton) {
-                mFollowing = false;
-            } else {
-                mForm.move(event->globalPosition().toPoint() - mGrabOffset);
-                return true;
-            }
-        }
-        if (watched == mForm.Label3)
-            mForm.Label3_MouseMove();
-        else if (onBareBody(watched, event))
-            mForm.Form_MouseMove();
-        return false;
-    }
-
-    bool mouseRelease(QObject *watched, QMouseEvent *event)
-    {
-        if (mFollowing && (watched == &mForm || watched == mForm.Image1)) {
-            if (event->buttons() == Qt::NoButton)
-                mFollowing = false;
-            return true;
-        }
-        if (watched == mForm.Label3 && event->button() == Qt::LeftButton &&
-            mForm.Label3->rect().contains(event->position().toPoint())) {
-            mForm.Label3_Click();
-            return true;
-        }
-        return false;
-    }
-
-    frmVivrel &mForm;
-    bool mFollowing = false;
-    QPoint mGrabOffset;
-};
 
 bool startSystemMove(QWidget &window)
 {
@@ -168,20 +64,6 @@ void frmVivrel::Label3_Click()
     seams().openWithShell(ShellLinks::webSite());
 }
 
-bool frmVivrel::Form_KeyDown(int key, Qt::KeyboardModifiers)
-{
-    switch (key) {
-    case Qt::Key_F1:
-        cmdHelp_Click();
-        return true;
-    case Qt::Key_Escape:
-        Form_Unload();
-        return true;
-    default:
-        return false;
-    }
-}
-
 void frmVivrel::cmdMinimise_Click()
 {
     showMinimized();
@@ -209,11 +91,121 @@ void frmVivrel::askForThanksMail()
     mAsk2SendMail = false;
 }
 
+void frmVivrel::mousePressEvent(QMouseEvent *event)
+{
+    // A press that a control did not take is passed on to the window; it is not the body's.
+    if (childAt(event->position().toPoint())) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    followUnlessMoved(Form_MouseDown(event->button(), event->modifiers(), event->globalPosition()),
+                      event->globalPosition());
+    event->accept();
+}
+
+void frmVivrel::mouseMoveEvent(QMouseEvent *event)
+{
+    // Moves over the banner while it is dragged come here too: the banner passes them on.
+    if (mFollowing) {
+        if (event->buttons() != Qt::NoButton) {
+            move(event->globalPosition().toPoint() - mGrabOffset);
+            return;
+        }
+        mFollowing = false;
+    }
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
+}
+
+void frmVivrel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (mFollowing) {
+        if (event->buttons() == Qt::NoButton)
+            mFollowing = false;
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+bool frmVivrel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cmbFileType->view() && event->type() == QEvent::ShortcutOverride) {
+        // The open drop-down is a window of its own, as it is to the user: F1 and Escape
+        // are its keys there (Escape closes it), not the window's.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_F1 && key != Qt::Key_Escape)
+            return false;
+        event->accept();
+        return true;
+    }
+    if (watched != Image1 && watched != Label3)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: { // the second press of a double click
+        // Taken here: a press on the link is not passed on to the body as a move.
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (watched == Image1)
+            followUnlessMoved(
+                Image1_MouseDown(mouse->button(), mouse->modifiers(), mouse->globalPosition()),
+                mouse->globalPosition());
+        event->accept();
+        return true;
+    }
+    case QEvent::MouseMove:
+        if (watched == Label3)
+            Label3_MouseMove();
+        return false;
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (watched == Label3 && mouse->button() == Qt::LeftButton &&
+            Label3->rect().contains(mouse->position().toPoint())) {
+            Label3_Click();
+            return true;
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+void frmVivrel::followUnlessMoved(bool moved, QPointF globalPos)
+{
+    if (moved)
+        return;
+    mFollowing = true;
+    mGrabOffset = globalPos.toPoint() - pos();
+}
+
 void frmVivrel::connectChrome()
 {
-    // On the application, so that keys reach the window before whichever control has
-    // the focus; the filter goes with the window.
-    qApp->installEventFilter(new ChromeInput(*this));
+    // F1 and Escape reach the window whichever of its controls has the focus. The key
+    // alone decides: Shift, Ctrl, Alt or Meta held with it changes nothing.
+    const auto windowKey = [this](Qt::Key key, void (frmVivrel::*handler)()) {
+        QList<QKeySequence> keys;
+        for (int held = 0; held < 16; ++held) {
+            Qt::KeyboardModifiers modifiers;
+            modifiers.setFlag(Qt::ShiftModifier, held & 1);
+            modifiers.setFlag(Qt::ControlModifier, held & 2);
+            modifiers.setFlag(Qt::AltModifier, held & 4);
+            modifiers.setFlag(Qt::MetaModifier, held & 8);
+            keys << QKeySequence(QKeyCombination(modifiers, key));
+        }
+        auto *shortcut = new QShortcut(this);
+        shortcut->setContext(Qt::WindowShortcut);
+        shortcut->setKeys(keys);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    windowKey(Qt::Key_F1, &frmVivrel::cmdHelp_Click);
+    windowKey(Qt::Key_Escape, &frmVivrel::Form_Unload);
+
+    cmbFileType->view()->installEventFilter(this);
+
+    // The bare body's mouse comes to the window itself; the banner drags it too, and
+    // the link label has a look and a click of its own.
+    Image1->installEventFilter(this);
+    Label3->installEventFilter(this);
     setMouseTracking(true);
     Label3->setMouseTracking(true);
 

@@ -3,7 +3,6 @@
 #include "common/TriCheckBox.h"
 #include "config/StoredValues.h"
 
-#include <QAction>
 #include <QString>
 
 /**
@@ -18,10 +17,12 @@ inline void applyCheckBox(TriCheckBox *box, const QString &stored)
         box->setValue(*value);
 }
 
-inline void applyCheckMark(QAction *entry, const QString &stored)
+/** Sets a check mark through `set` of `owner`, e.g. the viewer's Stretch entry. */
+template <typename Owner>
+void applyCheckMark(Owner &owner, void (Owner::*set)(bool), const QString &stored)
 {
     if (const std::optional<bool> value = StoredValues::toBoolean(stored))
-        entry->setChecked(*value);
+        (owner.*set)(*value);
 }
 
 /** A check box's value as it is stored: "0", "1" or "2". */
@@ -31,9 +32,9 @@ inline QString checkBoxText(const TriCheckBox &box)
 }
 
 /** A check mark as it is stored: "True" or "False". */
-inline QString checkMarkText(const QAction &entry)
+inline QString checkMarkText(bool checked)
 {
-    return StoredValues::fromBoolean(entry.isChecked());
+    return StoredValues::fromBoolean(checked);
 }
 
 } // namespace StoredControls

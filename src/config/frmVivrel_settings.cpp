@@ -8,7 +8,6 @@
 #include "config/StoredControls.h"
 #include "viewer/frmPreview.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -86,21 +85,23 @@ std::span<const frmVivrel::StoredSetting> frmVivrel::storedSettings()
          },
          [](frmVivrel &w) { return w.cmbFileType->currentText(); }},
         {"mStretchImage", "0", 6,
-         [](frmVivrel &w, const QString &stored) { applyCheckMark(w.viewer().mnuStretch, stored); },
-         [](frmVivrel &w) { return checkMarkText(*w.viewer().mnuStretch); }},
+         [](frmVivrel &w, const QString &stored) {
+             applyCheckMark(w.viewer(), &frmPreview::setStretchChecked, stored);
+         },
+         [](frmVivrel &w) { return checkMarkText(w.viewer().stretchChecked()); }},
         // Retain Shape is a choice within Stretch: without Stretch its entry is switched
         // off and its stored mark left alone.
         {"mRetainShape", "0", 10,
          [](frmVivrel &w, const QString &stored) {
              frmPreview &view = w.viewer();
-             if (view.mnuStretch->isChecked()) {
+             if (view.stretchChecked()) {
                  view.DoStretch();
-                 applyCheckMark(view.mnuRetainShape, stored);
+                 applyCheckMark(view, &frmPreview::setRetainShapeChecked, stored);
              } else {
-                 view.mnuRetainShape->setEnabled(false);
+                 view.setRetainShapeEnabled(false);
              }
          },
-         [](frmVivrel &w) { return checkMarkText(*w.viewer().mnuRetainShape); }},
+         [](frmVivrel &w) { return checkMarkText(w.viewer().retainShapeChecked()); }},
         {"mRepeat", "0", 7,
          [](frmVivrel &w, const QString &stored) { applyCheckBox(w.chkRepeat, stored); },
          [](frmVivrel &w) { return checkBoxText(*w.chkRepeat); }},

@@ -14,7 +14,6 @@
 #include "engine/ScreenAwake.h"
 #include "viewer/frmPreview.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -47,8 +46,9 @@ void frmVivrel::LoadIniSettings()
         cmbFileType->setCurrentIndex(*type);
     Text1->setText(read("Interval", QStringLiteral("3")));
     frmPreview &view = viewer();
-    applyCheckMark(view.mnuStretch, read("Stretch", QStringLiteral("0")));
-    applyCheckMark(view.mnuRetainShape, read("RetainShape", QStringLiteral("0")));
+    applyCheckMark(view, &frmPreview::setStretchChecked, read("Stretch", QStringLiteral("0")));
+    applyCheckMark(view, &frmPreview::setRetainShapeChecked,
+                   read("RetainShape", QStringLiteral("0")));
     // The medium's own folder is scanned even when it is a drive root.
     DirSearch(mDirPath);
 }

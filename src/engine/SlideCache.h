@@ -2,7 +2,7 @@
 
 #include "common/FileStamp.h"
 #include "common/PictureLoader.h"
-#include "viewer/Fitting.h"
+#include "common/Fitting.h"
 
 #include <QObject>
 #include <QString>

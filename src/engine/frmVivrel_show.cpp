@@ -18,7 +18,6 @@
 #include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -107,7 +106,9 @@ void frmVivrel::Timer1_Timer()
         return;
     case Stepping::Outcome::Ended:
         Timer1->setEnabled(false);
-        break;
+        // The show is over: the slides around it would only hold memory.
+        mSlides->clear();
+        return;
     case Stepping::Outcome::Wrapped:
     case Stepping::Outcome::Nothing:
         break;
@@ -167,7 +168,7 @@ void frmVivrel::showSlide(qsizetype index)
 void frmVivrel::DoPrevious()
 {
     Timer1->setEnabled(false);
-    viewer().mnuPause->setChecked(true);
+    viewer().setPauseChecked(true);
     const qint64 index = Stepping::back(mFileNum, showList());
     if (index < 0)
         return;

@@ -1,7 +1,5 @@
 #include "viewer/frmPreview.h"
 
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/PictureElement.h"
 
 #include <QAction>
@@ -11,7 +9,7 @@
 #include <QPainter>
 #include <QScreen>
 
-frmPreview::frmPreview(frmVivrel *main) : QWidget(nullptr), mMain(main)
+frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -31,20 +29,21 @@ frmPreview::frmPreview(frmVivrel *main) : QWidget(nullptr), mMain(main)
         action->setObjectName(QLatin1String(name));
         return action;
     };
+    // The separators and "Cancel" only close the menu.
     mnuOpen = entry("mnuOpen", QStringLiteral("Open"));
     mnuDelete = entry("mnuDelete", QStringLiteral("Delete"));
-    mnu01 = entry("mnu01", QStringLiteral("-"));
+    entry("mnu01", QStringLiteral("-"));
     mnuPause = entry("mnuPause", QStringLiteral("Pause Show"));
-    mnu02 = entry("mnu02", QStringLiteral("-"));
+    entry("mnu02", QStringLiteral("-"));
     mnuPrev = entry("mnuPrev", QStringLiteral("Previous"));
     mnuNext = entry("mnuNext", QStringLiteral("Next"));
-    mnu03 = entry("mnu03", QStringLiteral("-"));
+    entry("mnu03", QStringLiteral("-"));
     mnuStretch = entry("mnuStretch", QStringLiteral("Stretch"));
     mnuRetainShape = entry("mnuRetainShape", QStringLiteral("Retain Shape"));
-    mnu04 = entry("mnu04", QStringLiteral("-"));
+    entry("mnu04", QStringLiteral("-"));
     mnuBackground = entry("mnuBackground", QStringLiteral("Change Background"));
-    MNU05 = entry("MNU05", QStringLiteral("-"));
-    mnuCancel = entry("mnuCancel", QStringLiteral("Cancel"));
+    entry("MNU05", QStringLiteral("-"));
+    entry("mnuCancel", QStringLiteral("Cancel"));
     for (QAction *checkable : {mnuPause, mnuStretch, mnuRetainShape})
         checkable->setCheckable(true);
     connectShowEntries();
@@ -55,7 +54,7 @@ frmPreview::~frmPreview() = default;
 
 void frmPreview::Form_Load()
 {
-    QScreen *screen = mMain ? mMain->screen() : QGuiApplication::primaryScreen();
+    QScreen *screen = mMainWindow ? mMainWindow->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (screen)
@@ -94,6 +93,36 @@ void frmPreview::setBackground(const QImage &picture)
     update();
 }
 
+bool frmPreview::stretchChecked() const
+{
+    return mnuStretch->isChecked();
+}
+
+void frmPreview::setStretchChecked(bool checked)
+{
+    mnuStretch->setChecked(checked);
+}
+
+bool frmPreview::retainShapeChecked() const
+{
+    return mnuRetainShape->isChecked();
+}
+
+void frmPreview::setRetainShapeChecked(bool checked)
+{
+    mnuRetainShape->setChecked(checked);
+}
+
+void frmPreview::setRetainShapeEnabled(bool enabled)
+{
+    mnuRetainShape->setEnabled(enabled);
+}
+
+void frmPreview::setPauseChecked(bool checked)
+{
+    mnuPause->setChecked(checked);
+}
+
 void frmPreview::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
@@ -108,11 +137,7 @@ void frmPreview::closeEvent(QCloseEvent *event)
     // Closing never destroys the viewer: the show's position, the caption, the
     // background and the check marks are all still there when it is shown again.
     event->ignore();
-    if (mMain)
-        mMain->Timer1->setEnabled(false);
+    emit showRunRequested(false);
     hide();
-    // The keyboard goes back to the main window, also where no window manager hands
-    // it over.
-    if (mMain && mMain->isVisible())
-        mMain->activateWindow();
+    emit closed();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/Fitting.h"
 #include "common/PictureLoader.h"
-#include "viewer/Fitting.h"
 
 #include <QWidget>
 
@@ -10,40 +10,21 @@
 class QAction;
 class QMenu;
 class PictureElement;
-class frmVivrel;
 
 /**
  * The full-screen viewer. One instance for the whole run, created hidden at start-up
- * and never destroyed: closing it only hides it. It owns no show state; pausing and
- * stepping act on the main window's show, and the file commands work on the path the
- * show wrote into its caption.
+ * and never destroyed: closing it only hides it. It owns no show state: pausing and
+ * stepping go out as signals to the main window's show, which tells it in return
+ * whether the show runs; the file commands work on the path the show wrote into its
+ * caption.
  */
 class frmPreview : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmPreview(frmVivrel *main);
+    /** `mainWindow`: the window whose screen the viewer covers. */
+    explicit frmPreview(QWidget *mainWindow = nullptr);
     ~frmPreview() override;
-
-    /** The slide's picture element. */
-    PictureElement *imgPreview = nullptr;
-
-    /** The context menu and its entries, in the order they pop up. */
-    QMenu *mnuOptions = nullptr;
-    QAction *mnuOpen = nullptr;
-    QAction *mnuDelete = nullptr;
-    QAction *mnu01 = nullptr;
-    QAction *mnuPause = nullptr;
-    QAction *mnu02 = nullptr;
-    QAction *mnuPrev = nullptr;
-    QAction *mnuNext = nullptr;
-    QAction *mnu03 = nullptr;
-    QAction *mnuStretch = nullptr;
-    QAction *mnuRetainShape = nullptr;
-    QAction *mnu04 = nullptr;
-    QAction *mnuBackground = nullptr;
-    QAction *MNU05 = nullptr;
-    QAction *mnuCancel = nullptr;
 
     /** Sizes the window to the screen the main window is on, the picture element to it. */
     void Form_Load();
@@ -54,15 +35,21 @@ public:
     QString caption() const { return windowTitle(); }
     void setCaption(const QString &caption) { setWindowTitle(caption); }
 
-    /** Width and height in logical units, as the fitting reads them. */
-    float windowWidth() const;
-    float windowHeight() const;
-
     /** The background picture, drawn at natural size from the top-left corner. */
     const QImage &background() const { return mBackground; }
     void setBackground(const QImage &picture);
 
-    // Showing slides, keys, mouse and the show's menu entries.
+    // The menu's check marks: the fitting options, which start-up sets and shut-down
+    // stores, and the pause mark, which a step back sets.
+    bool stretchChecked() const;
+    void setStretchChecked(bool checked);
+    bool retainShapeChecked() const;
+    void setRetainShapeChecked(bool checked);
+    /** "Retain Shape" can be chosen only while stretching. */
+    void setRetainShapeEnabled(bool enabled);
+    void setPauseChecked(bool checked);
+
+    // Showing slides, and the show's menu entries.
     /** Shows the window over the whole screen, in front. */
     void showViewer();
     /**
@@ -72,9 +59,6 @@ public:
     void placePicture(const QString &path, std::optional<Result<Picture>> ready = {});
     /** The window and the element as they stand, for working out what a slide needs. */
     Fitting::View view() const;
-    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
-    void Form_MouseDown(Qt::MouseButton button, QPoint globalPos);
-    void imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos);
     void mnuPause_Click();
     void mnuPrev_Click();
     void mnuNext_Click();
@@ -90,21 +74,59 @@ public:
     /** Lets the user choose the background picture, stores the choice and applies it. */
     void mnuBackground_Click();
 
+    /** Whether the show's timer runs; the main window tells every change. */
+    void setShowRunning(bool running);
+
 signals:
     /** F1 was pressed: the program's help is wanted. */
     void helpRequested();
+    /** "Next" or the Right key: one forward step of the show, running or not. */
+    void nextRequested();
+    /** "Previous" or the Left key: the show pauses and steps back. */
+    void previousRequested();
+    /** The show's timer is to be switched on or off ("Pause Show", "Open", closing). */
+    void showRunRequested(bool run);
+    /** "Stretch" or "Retain Shape" changed: the slide on screen is to be placed again. */
+    void fitChanged();
+    /** A background picture was chosen and stored: the stored one is to be applied. */
+    void backgroundChosen();
+    /** The window was closed, which only hid it. */
+    void closed();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void connectShowEntries();
     void connectFileCommands();
 
-    frmVivrel *mMain;
+    /** Width and height in logical units, as the fitting reads them. */
+    float windowWidth() const;
+    float windowHeight() const;
+
+    // Keys and mouse.
+    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
+    void Form_MouseDown(Qt::MouseButton button, QPoint globalPos);
+    void imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos);
+
+    /** The slide's picture element. */
+    PictureElement *imgPreview = nullptr;
+
+    // The context menu and the entries that do something, by the names tests find them by.
+    QMenu *mnuOptions = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *mnuDelete = nullptr;
+    QAction *mnuPause = nullptr;
+    QAction *mnuPrev = nullptr;
+    QAction *mnuNext = nullptr;
+    QAction *mnuStretch = nullptr;
+    QAction *mnuRetainShape = nullptr;
+    QAction *mnuBackground = nullptr;
+
+    QWidget *mMainWindow;
     QImage mBackground;
+    bool mShowRunning = false;
 };

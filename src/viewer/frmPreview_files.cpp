@@ -4,9 +4,7 @@
 
 #include "viewer/frmPreview.h"
 
-#include "chrome/frmVivrel.h"
 #include "common/Files.h"
-#include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "common/OpenWithAssociatedProgram.h"
 #include "common/Seams.h"
@@ -25,7 +23,7 @@ void frmPreview::connectFileCommands()
 void frmPreview::mnuOpen_Click()
 {
     // Stop first: the show must not move on while the copy is made or a message shows.
-    mMain->Timer1->setEnabled(false);
+    emit showRunRequested(false);
     Module1::OpenWithAssociatedProgram(caption());
     mnuPause->setChecked(true);
 }
@@ -59,5 +57,5 @@ void frmPreview::mnuBackground_Click()
         return;
     // Stored even when it is no picture; the background then stays as it was.
     SettingsStore::SaveSetting(QStringLiteral("mBgd"), OpenFileDlg::mDlgFileName);
-    mMain->LoadViewerBackground();
+    emit backgroundChosen();
 }

@@ -3,11 +3,9 @@
 
 #include "viewer/frmPreview.h"
 
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
+#include "common/Fitting.h"
 #include "common/PictureElement.h"
 #include "common/PictureLoader.h"
-#include "viewer/Fitting.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -29,7 +27,9 @@ void frmPreview::connectShowEntries()
     checkable(mnuRetainShape, &frmPreview::mnuRetainShape_Click);
     connect(mnuPrev, &QAction::triggered, this, &frmPreview::mnuPrev_Click);
     connect(mnuNext, &QAction::triggered, this, &frmPreview::mnuNext_Click);
-    imgPreview->installEventFilter(this);
+    // A press on the picture is the picture's own; it does not also reach the window.
+    imgPreview->setAttribute(Qt::WA_NoMousePropagation);
+    connect(imgPreview, &PictureElement::mousePressed, this, &frmPreview::imgPreview_MouseDown);
 }
 
 void frmPreview::showViewer()
@@ -124,27 +124,31 @@ void frmPreview::imgPreview_MouseDown(Qt::MouseButton button, QPoint globalPos)
     Form_MouseDown(button, globalPos);
 }
 
+void frmPreview::setShowRunning(bool running)
+{
+    mShowRunning = running;
+}
+
 void frmPreview::mnuPause_Click()
 {
     // The timer decides, not the mark, so this also restarts a show stopped elsewhere.
-    IntervalTimer *timer = mMain->Timer1;
-    if (timer->isEnabled()) {
-        timer->setEnabled(false);
+    if (mShowRunning) {
+        emit showRunRequested(false);
         mnuPause->setChecked(true);
     } else {
-        timer->setEnabled(true);
+        emit showRunRequested(true);
         mnuPause->setChecked(false);
     }
 }
 
 void frmPreview::mnuPrev_Click()
 {
-    mMain->DoPrevious();
+    emit previousRequested();
 }
 
 void frmPreview::mnuNext_Click()
 {
-    mMain->Timer1_Timer();
+    emit nextRequested();
 }
 
 void frmPreview::mnuStretch_Click()
@@ -153,7 +157,7 @@ void frmPreview::mnuStretch_Click()
         imgPreview->setStretch(false);
         mnuStretch->setChecked(false);
         mnuRetainShape->setEnabled(false);
-        mMain->DoLoadFullScreen();
+        emit fitChanged();
     } else {
         DoStretch();
         mnuStretch->setChecked(true);
@@ -169,7 +173,7 @@ void frmPreview::mnuRetainShape_Click()
         mnuStretch->setChecked(true);
         mnuRetainShape->setChecked(true);
     }
-    mMain->DoLoadFullScreen();
+    emit fitChanged();
 }
 
 void frmPreview::keyPressEvent(QKeyEvent *event)
@@ -180,15 +184,4 @@ void frmPreview::keyPressEvent(QKeyEvent *event)
 void frmPreview::mousePressEvent(QMouseEvent *event)
 {
     Form_MouseDown(event->button(), event->globalPosition().toPoint());
-}
-
-bool frmPreview::eventFilter(QObject *watched, QEvent *event)
-{
-    // A press on the picture is the picture's own; it does not also reach the window.
-    if (watched == imgPreview && event->type() == QEvent::MouseButtonPress) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        imgPreview_MouseDown(mouse->button(), mouse->globalPosition().toPoint());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -60,9 +61,10 @@ class TestCatalogue : public QObject
 
     QStringList listed(const frmVivrel &w)
     {
+        const FileList *list = MainControls(w).list;
         QStringList out;
-        for (qsizetype i = 0; i < w.fileList()->count(); ++i)
-            out << w.fileList()->fullPath(i);
+        for (qsizetype i = 0; i < list->count(); ++i)
+            out << list->fullPath(i);
         return out;
     }
 
@@ -86,13 +88,14 @@ private slots:
         QTemporaryDir dir;
         touch(dir.path(), {"a.jpg", "b.BMP", "c.gif", "d.jpeg", "e.png", "xjpg"});
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
-        w.cmbFileType->setCurrentIndex(selector);
+        const MainControls c(w);
+        fillFileTypes(c.cmbFileType);
+        c.cmbFileType->setCurrentIndex(selector);
         QVERIFY(w.DirSearch(dir.path()));
         QStringList names;
-        for (qsizetype i = 0; i < w.fileList()->count(); ++i) {
-            names << w.fileList()->text(i);
-            QCOMPARE(w.fileList()->folder(i), dir.path() + u'/');
+        for (qsizetype i = 0; i < c.list->count(); ++i) {
+            names << c.list->text(i);
+            QCOMPARE(c.list->folder(i), dir.path() + u'/');
         }
         QCOMPARE(names, expected);
     }
@@ -103,7 +106,7 @@ private slots:
         touch(dir.path(), {"IMG_10.jpg", "IMG_2.jpg", "b/deep/z.gif", "a/IMG_1.jpg", "b/y.bmp",
                            "Zed.gif", "a/sub/k.jpg"});
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
+        fillFileTypes(MainControls(w).cmbFileType);
         QVERIFY(w.DirSearch(dir.path() + u'/'));
         const QString r = dir.path() + u'/';
         QCOMPARE(listed(w), (QStringList{r + "IMG_2.jpg", r + "IMG_10.jpg", r + "Zed.gif",
@@ -124,7 +127,7 @@ private slots:
         QVERIFY(QFile::link(r, r + "real/loop"));                    // a loop back to the top
         QVERIFY(QFile::link("/dev/null", r + "dev.gif"));            // a device: skipped
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
+        fillFileTypes(MainControls(w).cmbFileType);
         QVERIFY(w.DirSearch(dir.path()));
         QCOMPARE(listed(w), (QStringList{r + "link.jpg", r + "ok.jpg", r + "real/r.gif"}));
     }
@@ -153,11 +156,12 @@ private slots:
         FakeSeams fake;
         fake.folderAnswers.push_back(QStringLiteral("/no/such/folder/anywhere"));
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
+        const MainControls c(w);
+        fillFileTypes(c.cmbFileType);
         w.cmdDirList_Click();
-        QCOMPARE(w.fileList()->count(), 0);
+        QCOMPARE(c.list->count(), 0);
         QVERIFY(fake.messages.isEmpty());
-        QCOMPARE(w.mDirPath, QStringLiteral("/no/such/folder/anywhere"));
+        QCOMPARE(rememberedFolder(w), QStringLiteral("/no/such/folder/anywhere"));
     }
 
     void additiveKeepsAndRepeats()
@@ -165,16 +169,17 @@ private slots:
         QTemporaryDir dir;
         touch(dir.path(), {"one/a.jpg", "two/b.gif"});
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
+        const MainControls c(w);
+        fillFileTypes(c.cmbFileType);
         QVERIFY(w.DirSearch(dir.path() + "/one"));
-        w.chkAdditive->setValue(1);
+        c.chkAdditive->setValue(1);
         QVERIFY(w.DirSearch(dir.path() + "/two"));
         QVERIFY(w.DirSearch(dir.path() + "/two"));
-        QCOMPARE(w.fileList()->count(), 3);
-        QCOMPARE(w.fileList()->text(2), QStringLiteral("b.gif"));
-        w.chkAdditive->setValue(0);
+        QCOMPARE(c.list->count(), 3);
+        QCOMPARE(c.list->text(2), QStringLiteral("b.gif"));
+        c.chkAdditive->setValue(0);
         QVERIFY(w.DirSearch(dir.path() + "/one"));
-        QCOMPARE(w.fileList()->count(), 1);
+        QCOMPARE(c.list->count(), 1);
     }
 
     void folderButton()
@@ -183,18 +188,20 @@ private slots:
         touch(dir.path(), {"a.jpg"});
         FakeSeams fake;
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
-        w.mDirPath = QStringLiteral("/before");
+        const MainControls c(w);
+        fillFileTypes(c.cmbFileType);
+        fake.folderAnswers.push_back(QStringLiteral("/before")); // no such folder: lists nothing
+        w.cmdDirList_Click();
         w.cmdDirList_Click(); // cancelled
-        QCOMPARE(w.mDirPath, QStringLiteral("/before"));
-        QCOMPARE(fake.folderTitles, QStringList{"Tremallo Vivrel"});
+        QCOMPARE(rememberedFolder(w), QStringLiteral("/before"));
+        QCOMPARE(fake.folderTitles, QStringList(2, QStringLiteral("Tremallo Vivrel")));
         fake.folderAnswers.push_back(dir.path());
         w.cmdDirList_Click();
-        QCOMPARE(w.mDirPath, dir.path());
-        QCOMPARE(w.fileList()->count(), 1);
+        QCOMPARE(rememberedFolder(w), dir.path());
+        QCOMPARE(c.list->count(), 1);
         fake.folderAnswers.push_back(QString()); // cancelled again: the list stays
         w.cmdDirList_Click();
-        QCOMPARE(w.fileList()->count(), 1);
+        QCOMPARE(c.list->count(), 1);
     }
 
     void unreadableChosenFolderFails()
@@ -215,36 +222,47 @@ private slots:
 
     void selectAllLargeListWithoutPreview()
     {
+        // None of these files is there: every preview the list tries is a message.
+        FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         QStringList names;
         for (int i = 0; i < 40000; ++i)
             names << QStringLiteral("p%1.jpg").arg(i);
-        w.fileList()->appendFolder(QStringLiteral("/pics/"), names);
+        c.list->appendFolder(QStringLiteral("/pics/"), names);
+        c.chkPreview->setValue(1);
+        w.cmdSelectAll_Click(); // opens the click preview at its end, as start-up does
+        c.File1->setCurrentRow(0);
+        QCOMPARE(fake.messages.size(), 1); // the click preview is open
+
         int currentChanges = 0;
-        bool previewGateOpen = false;
-        connect(w.File1, &FileListView::currentRowChanged, this, [&](qsizetype) {
-            ++currentChanges;
-            previewGateOpen = previewGateOpen || w.mPreviewNow;
-        });
-        w.mPreviewNow = true;
+        connect(c.File1, &FileListView::currentRowChanged, this,
+                [&](qsizetype) { ++currentChanges; });
         w.cmdSelectAll_Click();
-        QVERIFY(w.mPreviewNow);
-        QVERIFY(!previewGateOpen);
-        QVERIFY(w.File1->isSelected(0));
-        QVERIFY(w.File1->isSelected(39999));
-        QCOMPARE(w.File1->currentRow(), qsizetype(39999));
-        QCOMPARE(w.fileList()->fullPath(32768), QStringLiteral("/pics/p32768.jpg"));
+        QVERIFY(currentChanges > 0);
+        QCOMPARE(fake.messages.size(), 1); // nothing previewed while selecting
+        QVERIFY(c.File1->isSelected(0));
+        QVERIFY(c.File1->isSelected(39999));
+        QCOMPARE(c.File1->currentRow(), qsizetype(39999));
+        QCOMPARE(c.list->fullPath(32768), QStringLiteral("/pics/p32768.jpg"));
+        c.File1->setCurrentRow(1);
+        QCOMPARE(fake.messages.size(), 2); // and open again afterwards
     }
 
     void selectAllOnEmptyListMovesFocusOnly()
     {
+        FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.mPreviewNow = false;
         w.cmdSelectAll_Click();
-        QVERIFY(w.mPreviewNow);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdStart));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(c.cmdStart));
+        // The click preview is open afterwards: a click on a missing file tries it.
+        c.list->appendFolder(QStringLiteral("/pics/"), {QStringLiteral("gone.jpg")});
+        c.chkPreview->setValue(1);
+        c.File1->setCurrentRow(0);
+        QCOMPARE(fake.messages.size(), 1);
     }
 
     void naturalOrder_data()

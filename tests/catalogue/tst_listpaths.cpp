@@ -4,6 +4,7 @@
 #include "TestSandbox.h"
 #include "FakeSeams.h"
 #include "TestTrees.h"
+#include "Controls.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
@@ -38,8 +39,9 @@ class TestListPaths : public QObject
     QStringList listed(const frmVivrel &w) const
     {
         QStringList out;
-        for (qsizetype i = 0; i < w.fileList()->count(); ++i)
-            out << w.fileList()->fullPath(i).mid(mDir.path().size() + 1);
+        const FileList *list = MainControls(w).list;
+        for (qsizetype i = 0; i < list->count(); ++i)
+            out << list->fullPath(i).mid(mDir.path().size() + 1);
         return out;
     }
 
@@ -107,18 +109,20 @@ private slots:
         QFETCH(QStringList, expected);
         QFETCH(QString, dirPath);
         FakeSeams fake;
+        fake.folderAnswers.push_back(r("before")); // no such folder: lists nothing
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
-        w.cmbFileType->setCurrentIndex(type);
-        w.fileList()->appendFolder(mDir.path() + u'/', {"old.jpg"});
-        w.mDirPath = r("before");
+        const MainControls c(w);
+        fillFileTypes(c.cmbFileType);
+        c.cmbFileType->setCurrentIndex(type);
+        w.cmdDirList_Click();
+        c.list->appendFolder(mDir.path() + u'/', {"old.jpg"});
         QStringList absolute;
         for (const QString &path : paths)
             absolute << r(path);
         w.listPaths(absolute, additive);
         QCOMPARE(listed(w), expected);
-        QCOMPARE(w.mDirPath, r(dirPath));
         QVERIFY(fake.messages.isEmpty());
+        QCOMPARE(rememberedFolder(w), r(dirPath));
     }
 
     void drop_data()
@@ -153,9 +157,10 @@ private slots:
         QFETCH(QStringList, expected);
         FakeSeams fake;
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
-        w.chkAdditive->setValue(additive);
-        w.fileList()->appendFolder(mDir.path() + u'/', {"old.jpg"});
+        const MainControls c(w);
+        fillFileTypes(c.cmbFileType);
+        c.chkAdditive->setValue(additive);
+        c.list->appendFolder(mDir.path() + u'/', {"old.jpg"});
         QMimeData mime;
         QList<QUrl> addresses;
         for (const QString &url : urls)
@@ -167,21 +172,22 @@ private slots:
         const bool taken = expected != QStringList{"old.jpg"};
         QCOMPARE(dragAndDrop(w, mime, Qt::DropActions(actions)), std::make_pair(taken, taken));
         QCOMPARE(listed(w), expected);
-        QCOMPARE(w.chkAdditive->value(), additive);
+        QCOMPARE(c.chkAdditive->value(), additive);
     }
 
     void droppedOnAControl()
     {
         FakeSeams fake;
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
+        const MainControls c(w);
+        fillFileTypes(c.cmbFileType);
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(r("two"))});
         mime.setText(r("two")); // as file managers offer it too
-        const QString interval = w.Text1->text();
+        const QString interval = c.Text1->text();
         // The list, the web panel and the interval box hand the drop to the window.
         for (QWidget *target :
-             {w.File1->viewport(), w.WebBrowser1->viewport(), static_cast<QWidget *>(w.Text1)}) {
+             {c.File1->viewport(), c.WebBrowser1->viewport(), static_cast<QWidget *>(c.Text1)}) {
             QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton,
                                   Qt::NoModifier);
             enter.ignore();
@@ -191,19 +197,20 @@ private slots:
             QCoreApplication::sendEvent(target, &drop);
         }
         QCOMPARE(listed(w), QStringList{"two/c.gif"});
-        QCOMPARE(w.Text1->text(), interval);
+        QCOMPARE(c.Text1->text(), interval);
     }
 
     void dropDuringAScanIsRefused()
     {
         FakeSeams fake;
         frmVivrel w;
-        fillFileTypes(w.cmbFileType);
+        const MainControls c(w);
+        fillFileTypes(c.cmbFileType);
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(r("two"))});
         std::optional<std::pair<bool, bool>> during;
         bool tried = false;
-        connect(w.fileList(), &QAbstractItemModel::rowsInserted, this, [&] {
+        connect(c.list, &QAbstractItemModel::rowsInserted, this, [&] {
             if (!std::exchange(tried, true))
                 during = dragAndDrop(w, mime, Qt::CopyAction);
         });

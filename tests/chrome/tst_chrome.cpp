@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 
@@ -5,11 +6,17 @@
 #include "chrome/Artwork.h"
 #include "chrome/RoundRegion.h"
 #include "chrome/frmVivrel.h"
+#include "common/Paths.h"
+#include "config/SettingsStore.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -74,40 +81,51 @@ private slots:
     {
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         showAndWait(w);
         const QColor normal(253, 198, 157);
         const QColor hover(224, 99, 5);
-        QCOMPARE(w.Label3->palette().color(QPalette::WindowText), normal);
-        QVERIFY(w.Label3->font().italic());
+        QCOMPARE(c.Label3->palette().color(QPalette::WindowText), normal);
+        QVERIFY(c.Label3->font().italic());
 
-        QTest::mouseMove(&w, w.Label3->geometry().center());
-        QTRY_COMPARE(w.Label3->palette().color(QPalette::WindowText), hover);
-        QVERIFY(!w.Label3->font().italic());
-        QVERIFY(w.Label3->font().underline());
+        QTest::mouseMove(&w, c.Label3->geometry().center());
+        QTRY_COMPARE(c.Label3->palette().color(QPalette::WindowText), hover);
+        QVERIFY(!c.Label3->font().italic());
+        QVERIFY(c.Label3->font().underline());
 
         // Straight onto another control: the label keeps its hover look.
-        QTest::mouseMove(&w, w.File1->geometry().center());
-        QTest::mouseMove(&w, w.cmdStart->geometry().center());
-        QCOMPARE(w.Label3->palette().color(QPalette::WindowText), hover);
+        QTest::mouseMove(&w, c.File1->geometry().center());
+        QTest::mouseMove(&w, c.cmdStart->geometry().center());
+        QCOMPARE(c.Label3->palette().color(QPalette::WindowText), hover);
 
         const QPoint body = bareBodyPoint(w);
         QVERIFY(!body.isNull());
         QTest::mouseMove(&w, body);
-        QTRY_COMPARE(w.Label3->palette().color(QPalette::WindowText), normal);
-        QVERIFY(w.Label3->font().italic());
+        QTRY_COMPARE(c.Label3->palette().color(QPalette::WindowText), normal);
+        QVERIFY(c.Label3->font().italic());
     }
 
     void keysReachTheWindowFirst_data()
     {
         QTest::addColumn<QString>("focus");
-        QTest::newRow("list") << QStringLiteral("File1");
-        QTest::newRow("interval box") << QStringLiteral("Text1");
-        QTest::newRow("start button") << QStringLiteral("cmdStart");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("list") << QStringLiteral("File1") << Qt::KeyboardModifiers();
+        QTest::newRow("interval box") << QStringLiteral("Text1") << Qt::KeyboardModifiers();
+        QTest::newRow("start button") << QStringLiteral("cmdStart") << Qt::KeyboardModifiers();
+        QTest::newRow("file types") << QStringLiteral("cmbFileType") << Qt::KeyboardModifiers();
+        QTest::newRow("web panel") << QStringLiteral("WebBrowser1") << Qt::KeyboardModifiers();
+        QTest::newRow("check box") << QStringLiteral("chkRepeat") << Qt::KeyboardModifiers();
+        // The key alone decides.
+        QTest::newRow("interval box, shift")
+            << QStringLiteral("Text1") << Qt::KeyboardModifiers(Qt::ShiftModifier);
+        QTest::newRow("list, ctrl+alt")
+            << QStringLiteral("File1") << (Qt::ControlModifier | Qt::AltModifier);
     }
 
     void keysReachTheWindowFirst()
     {
         QFETCH(QString, focus);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
         FakeSeams fake;
         frmVivrel w;
         showAndWait(w);
@@ -116,14 +134,33 @@ private slots:
         target->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), target);
 
-        QTest::keyClick(target, Qt::Key_F1);
+        QTest::keyClick(target, Qt::Key_F1, modifiers);
         QCOMPARE(fake.shellTargets,
                  QStringList{"http://www.tremallo.example/freesupport/Vivrel%20Help.htm"});
         QVERIFY(fake.endProgramCalls.isEmpty());
 
-        QTest::keyClick(target, Qt::Key_Escape);
+        QTest::keyClick(target, Qt::Key_Escape, modifiers);
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
         QCOMPARE(fake.shellTargets.size(), 1);
+    }
+
+    void escapeClosesAnOpenDropDownOnly()
+    {
+        FakeSeams fake;
+        frmVivrel w;
+        showAndWait(w);
+        auto *types = w.findChild<QComboBox *>(QStringLiteral("cmbFileType"));
+        QVERIFY(types);
+        types->addItems({QStringLiteral("*.jpg"), QStringLiteral("*.gif")});
+        types->setFocus();
+        types->showPopup();
+        QWidget *dropDown = types->view();
+        QTRY_VERIFY(dropDown->isVisible());
+        QTest::keyClick(dropDown, Qt::Key_F1);
+        QTest::keyClick(dropDown, Qt::Key_Escape);
+        QTRY_VERIFY(!dropDown->isVisible());
+        QVERIFY(fake.shellTargets.isEmpty());
+        QVERIFY(fake.endProgramCalls.isEmpty());
     }
 
     void opensOnTheStartButton()
@@ -131,7 +168,7 @@ private slots:
         FakeSeams fake;
         frmVivrel w;
         showAndWait(w);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.cmdStart));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(MainControls(w).cmdStart));
     }
 
     void tabGoesRoundInTheDesignedOrder()
@@ -184,7 +221,7 @@ private slots:
         // A file name such as "<b>x.jpg" or "a&lt;b.jpg" must not be read as markup.
         frmVivrel w;
         const QList<QLabel *> labels = w.findChildren<QLabel *>();
-        QVERIFY(labels.contains(w.lblFileName));
+        QVERIFY(labels.contains(MainControls(w).lblFileName));
         for (const QLabel *label : labels)
             QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
     }
@@ -193,11 +230,12 @@ private slots:
     {
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         showAndWait(w);
-        w.Text1->setFocus();
-        w.Text1->setText(QString());
-        QTest::keyClicks(w.Text1, QStringLiteral("12"));
-        QCOMPARE(w.Text1->text(), QStringLiteral("12"));
+        c.Text1->setFocus();
+        c.Text1->setText(QString());
+        QTest::keyClicks(c.Text1, QStringLiteral("12"));
+        QCOMPARE(c.Text1->text(), QStringLiteral("12"));
         QVERIFY(fake.shellTargets.isEmpty());
         QVERIFY(fake.endProgramCalls.isEmpty());
     }
@@ -248,12 +286,13 @@ private slots:
     {
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         showAndWait(w);
-        QTest::mouseClick(w.cmdClose, Qt::LeftButton);
+        QTest::mouseClick(c.cmdClose, Qt::LeftButton);
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
         QVERIFY(fake.messages.isEmpty());
 
-        QTest::mouseClick(w.cmdMinimise, Qt::LeftButton);
+        QTest::mouseClick(c.cmdMinimise, Qt::LeftButton);
         QTRY_VERIFY(w.windowState() & Qt::WindowMinimized);
     }
 
@@ -261,10 +300,11 @@ private slots:
     {
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         showAndWait(w);
-        QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
-        QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
-        QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, w.Label3->geometry().center());
+        QTest::mouseClick(c.cmdHelp, Qt::LeftButton);
+        QTest::mouseClick(c.cmdHelp, Qt::LeftButton);
+        QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, c.Label3->geometry().center());
         const QString help =
             QStringLiteral("http://www.tremallo.example/freesupport/Vivrel%20Help.htm");
         QCOMPARE(fake.shellTargets,
@@ -303,9 +343,15 @@ private slots:
 
     void thanksMailOncePerRun()
     {
+        // The very first run: nothing stored yet, and no configuration file.
+        QTemporaryDir exe;
+        Paths::setExecutableForTesting(exe.path(), QStringLiteral("Vivrel"));
+        const auto restore = qScopeGuard([] { Paths::setExecutableForTesting({}, {}); });
+        QVERIFY(SettingsStore::SaveSetting(QStringLiteral("mPath"), QString()));
         FakeSeams fake;
         frmVivrel w;
-        w.mAsk2SendMail = true;
+        w.Form_Load();
+        QVERIFY(fake.messages.isEmpty());
         w.askForThanksMail();
         QCOMPARE(fake.messages.size(), 1);
         QCOMPARE(fake.messages[0].text,
@@ -316,9 +362,9 @@ private slots:
         QCOMPARE(fake.shellTargets,
                  QStringList{"mailto:feedback@tremallo.example?subject=Thanks for Tremallo "
                              "Vivrel!!!4.6.0"});
-        QVERIFY(!w.mAsk2SendMail);
 
-        w.askForThanksMail();
+        w.askForThanksMail(); // due once only
+
         QCOMPARE(fake.messages.size(), 1);
         QCOMPARE(fake.shellTargets.size(), 1);
     }

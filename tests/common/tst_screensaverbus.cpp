@@ -4,6 +4,7 @@
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
+#include "Controls.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
@@ -18,6 +19,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #ifdef VIVREL_HAVE_DBUS
 #include <QDBusConnection>
@@ -165,7 +167,7 @@ private slots:
         QTest::newRow("granted, then paused") << usual << true << "pause";
         QTest::newRow("paused before the answer came") << usual << false << "pause";
         QTest::newRow("granted, then the pass ends") << usual << true << "endOfPass";
-        QTest::newRow("granted, then escape ends the program") << usual << true << "escape";
+        QTest::newRow("granted, then the Close button ends the program") << usual << true << "escape";
         QTest::newRow("service only at /ScreenSaver")
             << QStringList{QStringLiteral("/ScreenSaver")} << true << "pause";
         QTest::newRow("service at both paths")
@@ -188,7 +190,7 @@ private slots:
         showTwoPictures(w, pictures.path());
 
         w.cmdStart_Click();
-        QVERIFY(w.Timer1->isEnabled());
+        QVERIFY(MainControls(w).Timer1->isEnabled());
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
         QVERIFY(inhibitor);
         if (waitForGrant)
@@ -196,10 +198,10 @@ private slots:
         if (stop == u"pause") {
             w.cmdResume_Click();
         } else if (stop == u"endOfPass") {
-            while (w.Timer1->isEnabled())
+            while (MainControls(w).Timer1->isEnabled())
                 w.Timer1_Timer();
         } else {
-            w.Form_KeyDown(Qt::Key_Escape, Qt::NoModifier);
+            MainControls(w).cmdClose->click();
             QCOMPARE(fake.endProgramCalls, QList<int>{0});
         }
         // Waits until every call sent has been answered by the service.
@@ -227,7 +229,7 @@ private slots:
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
         w.cmdResume_Click();
         w.cmdResume_Click();
-        QVERIFY(w.Timer1->isEnabled());
+        QVERIFY(MainControls(w).Timer1->isEnabled());
         inhibitor->finish();
         QVERIFY(!inhibitor->isGranted());
         QVERIFY(fake.messages.isEmpty());
@@ -254,12 +256,11 @@ private:
         const QStringList names{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")};
         for (const QString &name : names)
             writePicture(folder + u'/' + name, 40, 30, "jpg");
-        w.fileList()->appendFolder(folder + u'/', names);
-        w.File1->setSelected(0, true);
-        w.File1->setSelected(1, true);
-        w.mPreviewNow = true;
-        w.chkRepeat->setValue(0);
-        w.chkFullScreen->setValue(0);
+        const MainControls c(w);
+        c.list->appendFolder(folder + u'/', names);
+        w.cmdSelectAll_Click();
+        c.chkRepeat->setValue(0);
+        c.chkFullScreen->setValue(0);
     }
 
     QTemporaryDir mBusDir;

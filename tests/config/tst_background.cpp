@@ -2,6 +2,7 @@
 // own: Qt's image allocation limit holds for the whole process, and this test starts
 // from the limit Qt begins with, as a fresh run does.
 
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -55,12 +56,13 @@ private slots:
 
         FakeSeams fake;
         frmVivrel w;
-        w.fileList()->appendFolder(dir.path() + u'/', {QStringLiteral("slide.jpg")});
-        w.File1->setSelected(0, true);
-        w.chkFullScreen->setValue(1);
+        const MainControls c(w);
+        c.list->appendFolder(dir.path() + u'/', {QStringLiteral("slide.jpg")});
+        c.File1->setSelected(0, true);
+        c.chkFullScreen->setValue(1);
         w.cmdStart_Click();
         QCOMPARE(w.viewer().background().size(), QSize(6000, 6000));
-        QCOMPARE(w.viewer().imgPreview->picture().natural, QSize(40, 30));
+        QCOMPARE(ViewerControls(w.viewer()).imgPreview->picture().natural, QSize(40, 30));
     }
 };
 

@@ -4,15 +4,18 @@
 #include "TestSandbox.h"
 #include "FakeSeams.h"
 #include "TestTrees.h"
+#include "Controls.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
 #include "common/Paths.h"
 #include "common/TriCheckBox.h"
 #include "config/CommandLine.h"
 
 #include <QDir>
+#include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -96,27 +99,28 @@ private slots:
         writeAll(mExe->path() + "/Vivrel.INI", "[Vivrel]\r\nSTART = 1\r\nInterval = 7\r\n");
         FakeSeams fake;
         frmVivrel w;
-        w.chkAdditive->setValue(1);
-        w.mIniAutoStart = false;
+        const MainControls c(w);
+        c.chkAdditive->setValue(1);
+        w.setIniAutoStart(false);
         w.Form_Load();
         // The file's values apply, its start does not.
-        QCOMPARE(w.Text1->text(), QStringLiteral("7"));
-        QCOMPARE(w.fileList()->count(), 3);
-        QCOMPARE(w.cmdResumeCaption(), QString());
+        QCOMPARE(c.Text1->text(), QStringLiteral("7"));
+        QCOMPARE(c.list->count(), 3);
+        QVERIFY(!c.Timer1->isEnabled());
 
         w.openPaths({named.path(), mExe->path() + "/alone.bmp"});
         QStringList listed;
-        for (qsizetype i = 0; i < w.fileList()->count(); ++i) {
-            listed << w.fileList()->fullPath(i);
-            QVERIFY(w.File1->isSelected(i));
+        for (qsizetype i = 0; i < c.list->count(); ++i) {
+            listed << c.list->fullPath(i);
+            QVERIFY(c.File1->isSelected(i));
         }
         // The first path replaces the list, though the box the user sees stays ticked.
         QCOMPARE(listed, (QStringList{named.path() + "/n1.jpg", named.path() + "/sub/n2.jpg",
                                       mExe->path() + "/alone.bmp"}));
-        QCOMPARE(w.chkAdditive->value(), 1);
-        QCOMPARE(w.mDirPath, named.path());
-        QCOMPARE(w.cmdResumeCaption(), QStringLiteral("Pause"));
-        QCOMPARE(w.lblFileName->text(), listed.constFirst());
+        QCOMPARE(c.chkAdditive->value(), 1);
+        QCOMPARE(c.cmdResume->text(), QStringLiteral("Pause"));
+        QCOMPARE(c.lblFileName->text(), listed.constFirst());
+        QCOMPARE(rememberedFolder(w), named.path());
     }
 
     void program_data()

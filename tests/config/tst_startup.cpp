@@ -1,6 +1,7 @@
 // The main window's start-up from the configuration file or the per-user store, the
 // Tools command, and shut-down.
 
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -52,10 +53,37 @@ void writePictures(const QString &root)
 
 qsizetype selectedCount(const frmVivrel &w)
 {
+    const MainControls c(w);
     qsizetype n = 0;
-    for (qsizetype i = 0; i < w.fileList()->count(); ++i)
-        n += w.File1->isSelected(i) ? 1 : 0;
+    for (qsizetype i = 0; i < c.list->count(); ++i)
+        n += c.File1->isSelected(i) ? 1 : 0;
     return n;
+}
+
+/** Whether the thank-you mail is still due: asked for, it shows its message. */
+bool mailDue(frmVivrel &w, const FakeSeams &fake)
+{
+    const qsizetype before = fake.messages.size();
+    w.askForThanksMail();
+    return fake.messages.size() > before;
+}
+
+/**
+ * Whether choosing another item of the list shows it in the preview pane, as it does
+ * once start-up is over ("Preview" is turned on for it).
+ */
+bool listPreviews(frmVivrel &w)
+{
+    const MainControls c(w);
+    c.chkPreview->setValue(1);
+    for (qsizetype row = 0; row < c.list->count(); ++row) {
+        const QString path = c.list->fullPath(row);
+        if (row != c.File1->currentRow() && c.imgPreview->picture().source != path) {
+            c.File1->setCurrentRow(row);
+            return c.imgPreview->picture().source == path;
+        }
+    }
+    return false;
 }
 
 const QByteArray kNineLines = "[Vivrel]\r\nPATH=\r\nSTART = 1\r\nFILETYPE = 0\r\nFullScreen = "
@@ -111,41 +139,44 @@ private slots:
         FakeSeams fake;
         {
             frmVivrel w;
+            const MainControls c(w);
             w.Form_Load();
-            QVERIFY(w.mAsk2SendMail);
-            w.Text1->setText(QStringLiteral("2.5"));
-            w.mDirPath = mPictures->path();
-            w.chkFullScreen->setValue(1);
-            w.chkRepeat->setValue(2);
-            w.chkRandom->setValue(1);
-            w.cmbFileType->setCurrentIndex(2);
-            w.viewer().mnuStretch->setChecked(true);
-            w.viewer().mnuRetainShape->setChecked(true);
-            w.chkSaveSettings->setValue(saveOnExit);
+            QVERIFY(mailDue(w, fake));
+            c.Text1->setText(QStringLiteral("2.5"));
+            fake.folderAnswers = {mPictures->path()};
+            w.cmdDirList_Click();
+            c.chkFullScreen->setValue(1);
+            c.chkRepeat->setValue(2);
+            c.chkRandom->setValue(1);
+            c.cmbFileType->setCurrentIndex(2);
+            ViewerControls(w.viewer()).mnuStretch->setChecked(true);
+            ViewerControls(w.viewer()).mnuRetainShape->setChecked(true);
+            c.chkSaveSettings->setValue(saveOnExit);
             w.Form_Unload();
         }
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
 
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QVERIFY(!w.mAsk2SendMail);
+        QVERIFY(!mailDue(w, fake));
         const bool kept = saveOnExit == 1;
-        QCOMPARE(w.Text1->text(), kept ? QStringLiteral("2.5") : QStringLiteral("3"));
-        QCOMPARE(w.mDirPath, kept ? mPictures->path() : QStringLiteral(" "));
-        QCOMPARE(w.chkFullScreen->value(), kept ? 1 : 0);
-        QCOMPARE(w.chkRepeat->value(), kept ? 2 : 0);
-        QCOMPARE(w.chkRandom->value(), kept ? 1 : 0);
-        QCOMPARE(w.chkSaveSettings->value(), kept ? 1 : 0);
-        QCOMPARE(w.cmbFileType->currentIndex(), kept ? 2 : 0);
-        QCOMPARE(w.viewer().mnuStretch->isChecked(), kept);
-        QCOMPARE(w.viewer().mnuRetainShape->isChecked(), kept);
-        QCOMPARE(w.viewer().mnuRetainShape->isEnabled(), kept);
+        QCOMPARE(c.Text1->text(), kept ? QStringLiteral("2.5") : QStringLiteral("3"));
+        QCOMPARE(c.chkFullScreen->value(), kept ? 1 : 0);
+        QCOMPARE(c.chkRepeat->value(), kept ? 2 : 0);
+        QCOMPARE(c.chkRandom->value(), kept ? 1 : 0);
+        QCOMPARE(c.chkSaveSettings->value(), kept ? 1 : 0);
+        QCOMPARE(c.cmbFileType->currentIndex(), kept ? 2 : 0);
+        QCOMPARE(ViewerControls(w.viewer()).mnuStretch->isChecked(), kept);
+        QCOMPARE(ViewerControls(w.viewer()).mnuRetainShape->isChecked(), kept);
+        QCOMPARE(ViewerControls(w.viewer()).mnuRetainShape->isEnabled(), kept);
         // Kept: the stored folder is scanned with the stored type (BMP only).
         // Reset: the single-space folder is scanned neither as it is nor as the
         // executable's folder, which holds pictures.
-        QCOMPARE(w.fileList()->count(), kept ? 1 : 0);
+        QCOMPARE(c.list->count(), kept ? 1 : 0);
         QCOMPARE(GetSetting(QStringLiteral("mStretchImage")),
                  kept ? QStringLiteral("True") : QStringLiteral("0"));
+        QCOMPARE(rememberedFolder(w), kept ? mPictures->path() : QStringLiteral(" "));
     }
 
     void unloadWritesEveryKey_data()
@@ -184,8 +215,8 @@ private slots:
         const char *boxNames[] = {"chkFullScreen", "chkPreview", "chkRepeat", "chkRandom"};
         for (qsizetype i = 0; i < boxes.size(); ++i)
             w.findChild<TriCheckBox *>(QLatin1String(boxNames[i]))->setValue(boxes[i]);
-        w.viewer().mnuStretch->setChecked(stretch);
-        w.viewer().mnuRetainShape->setChecked(!stretch);
+        w.viewer().setStretchChecked(stretch);
+        w.viewer().setRetainShapeChecked(!stretch);
         w.findChild<TriCheckBox *>(QStringLiteral("chkSaveSettings"))->setValue(saveOnExit);
         w.Form_Unload();
         // The folder start-up took on this first run, or the one that scans nothing.
@@ -220,14 +251,15 @@ private slots:
             storeAll({{"mSaveSettings", stored}, {"mStretchImage", stored}});
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QCOMPARE(w.chkSaveSettings->value(), saveSettings);
-        QCOMPARE(w.viewer().mnuStretch->isChecked(), stretch);
+        QCOMPARE(c.chkSaveSettings->value(), saveSettings);
+        QCOMPARE(ViewerControls(w.viewer()).mnuStretch->isChecked(), stretch);
         // Without Stretch the Retain Shape mark is not loaded and the entry is off.
-        QCOMPARE(w.viewer().mnuRetainShape->isChecked(), stretch);
-        QCOMPARE(w.viewer().mnuRetainShape->isEnabled(), stretch);
+        QCOMPARE(ViewerControls(w.viewer()).mnuRetainShape->isChecked(), stretch);
+        QCOMPARE(ViewerControls(w.viewer()).mnuRetainShape->isEnabled(), stretch);
         // An absent interval is not skipped: it empties the box.
-        QCOMPARE(w.Text1->text(), QString());
+        QCOMPARE(c.Text1->text(), QString());
     }
 
     void storedSelectorText_data()
@@ -246,9 +278,10 @@ private slots:
         storeAll({{"mPath", mPictures->path()}, {"mFileType", stored}});
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QCOMPARE(w.cmbFileType->currentIndex(), item);
-        QCOMPARE(w.cmbFileType->count(), 4);
+        QCOMPARE(c.cmbFileType->currentIndex(), item);
+        QCOMPARE(c.cmbFileType->count(), 4);
     }
 
     void storedPreviewRunsItsBehaviour()
@@ -256,11 +289,12 @@ private slots:
         storeAll({{"mPath", mPictures->path()}, {"mPreview", "1"}});
         FakeSeams fake;
         frmVivrel w;
-        QSignalSpy changed(w.chkPreview, &TriCheckBox::valueChanged);
+        const MainControls c(w);
+        QSignalSpy changed(c.chkPreview, &TriCheckBox::valueChanged);
         w.Form_Load();
-        QCOMPARE(w.chkPreview->value(), 1);
+        QCOMPARE(c.chkPreview->value(), 1);
         QCOMPARE(changed.size(), 1);
-        QVERIFY(w.mPreviewNow);
+        QVERIFY(listPreviews(w));
     }
 
     void viewerBackground()
@@ -302,22 +336,23 @@ private slots:
                   {"mSaveSettings", "0"}});
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QCOMPARE(w.mDirPath, exeDir());
-        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(c.list->count(), 3);
         QCOMPARE(selectedCount(w), 0);
-        QCOMPARE(w.chkFullScreen->value(), 0);
-        QCOMPARE(w.chkRepeat->value(), 1);
-        QCOMPARE(w.chkRandom->value(), 1);
-        QCOMPARE(w.cmbFileType->currentIndex(), 0);
-        QCOMPARE(w.Text1->text(), QStringLiteral("3"));
-        QVERIFY(!w.viewer().mnuStretch->isChecked());
-        QVERIFY(!w.viewer().mnuRetainShape->isChecked());
-        QVERIFY(w.viewer().mnuRetainShape->isEnabled());
-        QCOMPARE(w.chkPreview->value(), 0);
-        QCOMPARE(w.chkSaveSettings->value(), 1);
-        QVERIFY(!w.mAsk2SendMail);
-        QVERIFY(w.mPreviewNow);
+        QCOMPARE(c.chkFullScreen->value(), 0);
+        QCOMPARE(c.chkRepeat->value(), 1);
+        QCOMPARE(c.chkRandom->value(), 1);
+        QCOMPARE(c.cmbFileType->currentIndex(), 0);
+        QCOMPARE(c.Text1->text(), QStringLiteral("3"));
+        QVERIFY(!ViewerControls(w.viewer()).mnuStretch->isChecked());
+        QVERIFY(!ViewerControls(w.viewer()).mnuRetainShape->isChecked());
+        QVERIFY(ViewerControls(w.viewer()).mnuRetainShape->isEnabled());
+        QCOMPARE(c.chkPreview->value(), 0);
+        QCOMPARE(c.chkSaveSettings->value(), 1);
+        QVERIFY(!mailDue(w, fake));
+        QVERIFY(listPreviews(w));
+        QCOMPARE(rememberedFolder(w), exeDir());
     }
 
     void iniValuesTheControlsRefuse_data()
@@ -343,10 +378,11 @@ private slots:
         writeAll(iniFile(), content);
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QCOMPARE(w.cmbFileType->currentIndex(), fileType);
-        QCOMPARE(w.chkFullScreen->value(), fullScreen);
-        QCOMPARE(w.chkRepeat->value(), 1);
+        QCOMPARE(c.cmbFileType->currentIndex(), fileType);
+        QCOMPARE(c.chkFullScreen->value(), fullScreen);
+        QCOMPARE(c.chkRepeat->value(), 1);
     }
 
     void iniUnderAnotherExecutableName()
@@ -355,14 +391,15 @@ private slots:
         writeAll(exeDir() + QStringLiteral("/Show.INI"), kNineLines);
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
         // Found, but its section is [Vivrel], not [SHOW]: every key takes its default.
-        QCOMPARE(w.mDirPath, exeDir());
-        QCOMPARE(w.chkFullScreen->value(), 0);
-        QCOMPARE(w.Text1->text(), QStringLiteral("3"));
-        QVERIFY(!w.viewer().mnuStretch->isChecked());
-        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(c.chkFullScreen->value(), 0);
+        QCOMPARE(c.Text1->text(), QStringLiteral("3"));
+        QVERIFY(!ViewerControls(w.viewer()).mnuStretch->isChecked());
+        QCOMPARE(c.list->count(), 3);
         QCOMPARE(selectedCount(w), 0);
+        QCOMPARE(rememberedFolder(w), exeDir());
     }
 
     void filesOfAnotherNameLeaveTheStoreInCharge()
@@ -372,10 +409,11 @@ private slots:
         storeAll({{"mPath", mPictures->path()}, {"mInterval", "4"}, {"mFullScreen", "0"}});
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QCOMPARE(w.mDirPath, mPictures->path());
-        QCOMPARE(w.Text1->text(), QStringLiteral("4"));
+        QCOMPARE(c.Text1->text(), QStringLiteral("4"));
         QCOMPARE(selectedCount(w), 0);
+        QCOMPARE(rememberedFolder(w), mPictures->path());
     }
 
     void autoStart_data()
@@ -397,12 +435,13 @@ private slots:
         writeAll(iniFile(), "[Vivrel]\r\n" + line + "\r\n");
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(c.list->count(), 3);
         QCOMPARE(selectedCount(w), starts ? 3 : 0);
         if (starts)
             QVERIFY(fake.processEventsCalls >= 2);
-        QVERIFY(w.mPreviewNow);
+        QVERIFY(listPreviews(w));
     }
 
     void firstRun_data()
@@ -422,12 +461,13 @@ private slots:
         }
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QVERIFY(w.mAsk2SendMail);
-        QCOMPARE(w.mDirPath, driveRoot ? QStringLiteral("/") : exeDir());
-        QCOMPARE(w.fileList()->count(), driveRoot ? 0 : 3);
+        QCOMPARE(c.list->count(), driveRoot ? 0 : 3);
         QVERIFY(!w.viewer().isVisible());
         QVERIFY(fake.messages.isEmpty());
+        QVERIFY(mailDue(w, fake));
+        QCOMPARE(rememberedFolder(w), driveRoot ? QStringLiteral("/") : exeDir());
     }
 
     void tools_data()
@@ -473,7 +513,8 @@ private slots:
         FakeSeams fake;
         fake.messageAnswers = {MsgAnswer::No};
         frmVivrel w;
-        w.cmdTools->click();
+        const MainControls c(w);
+        c.cmdTools->click();
         QCOMPARE(fake.messages.size(), 1);
     }
 
@@ -504,17 +545,18 @@ private slots:
             w.cmdTools_Click();
         }
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QCOMPARE(w.mDirPath, exeDir());
-        QCOMPARE(w.chkFullScreen->value(), 1);
-        QCOMPARE(w.chkRepeat->value(), 1);
-        QCOMPARE(w.chkRandom->value(), 1);
-        QCOMPARE(w.cmbFileType->currentIndex(), 0);
-        QCOMPARE(w.Text1->text(), QStringLiteral("1.5"));
-        QVERIFY(w.viewer().mnuStretch->isChecked());
-        QVERIFY(w.viewer().mnuRetainShape->isChecked());
-        QCOMPARE(w.fileList()->count(), 3);
+        QCOMPARE(c.chkFullScreen->value(), 1);
+        QCOMPARE(c.chkRepeat->value(), 1);
+        QCOMPARE(c.chkRandom->value(), 1);
+        QCOMPARE(c.cmbFileType->currentIndex(), 0);
+        QCOMPARE(c.Text1->text(), QStringLiteral("1.5"));
+        QVERIFY(ViewerControls(w.viewer()).mnuStretch->isChecked());
+        QVERIFY(ViewerControls(w.viewer()).mnuRetainShape->isChecked());
+        QCOMPARE(c.list->count(), 3);
         QCOMPARE(selectedCount(w), 3);
+        QCOMPARE(rememberedFolder(w), exeDir());
     }
 
     void mediumStretchedWithoutRetainShapeFillsTheScreen()
@@ -527,7 +569,7 @@ private slots:
         frmPreview &v = w.viewer();
         QVERIFY(v.isVisible());
         QCOMPARE(v.caption(), exeDir() + QStringLiteral("/a.jpg"));
-        QCOMPARE(v.imgPreview->geometry(), v.rect());
+        QCOMPARE(ViewerControls(v).imgPreview->geometry(), v.rect());
         // What a user sees in the middle of the screen is the picture, not the black window.
         const QColor middle = v.grab().toImage().pixelColor(v.rect().center());
         QVERIFY2(qAbs(middle.red() - 0xff) < 12 && qAbs(middle.green() - 0x33) < 12 &&
@@ -539,16 +581,17 @@ private slots:
     {
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        w.Text1->setText(QStringLiteral("7"));
+        c.Text1->setText(QStringLiteral("7"));
         w.viewer().show();
-        w.Timer1->setEnabled(true);
+        c.Timer1->setEnabled(true);
         w.Form_Unload();
         QCOMPARE(GetSetting(QStringLiteral("mInterval")), QStringLiteral("7"));
         QCOMPARE(GetSetting(QStringLiteral("mPath")), exeDir());
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
         // The viewer's close handling (which stops the show) did not run.
-        QVERIFY(w.Timer1->isEnabled());
+        QVERIFY(c.Timer1->isEnabled());
         QVERIFY(w.viewer().isVisible());
     }
 
@@ -556,9 +599,10 @@ private slots:
     {
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
         w.show();
-        w.Text1->setText(QStringLiteral("5"));
+        c.Text1->setText(QStringLiteral("5"));
         QVERIFY(w.close());
         QCOMPARE(GetSetting(QStringLiteral("mInterval")), QStringLiteral("5"));
         QCOMPARE(fake.endProgramCalls, QList<int>{0});

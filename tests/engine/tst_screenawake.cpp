@@ -1,6 +1,7 @@
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
+#include "Controls.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
@@ -33,12 +34,11 @@ struct Show
             writePicture(pictures.path() + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
         }
         w = std::make_unique<frmVivrel>();
-        w->fileList()->appendFolder(pictures.path() + u'/', names);
-        for (int i = 0; i < names.size(); ++i)
-            w->File1->setSelected(i, true);
-        w->mPreviewNow = true;
-        w->chkRepeat->setValue(0);
-        w->chkFullScreen->setValue(fullScreen ? 1 : 0);
+        const MainControls c(*w);
+        c.list->appendFolder(pictures.path() + u'/', names);
+        w->cmdSelectAll_Click();
+        c.chkRepeat->setValue(0);
+        c.chkFullScreen->setValue(fullScreen ? 1 : 0);
     }
 
     /** Does what the user does by `action`'s name. */
@@ -59,15 +59,24 @@ struct Show
         else if (action == u"escapeViewer")
             QTest::keyClick(&w->viewer(), Qt::Key_Escape);
         else if (action == u"previewBox")
-            w->chkPreview->click();
+            MainControls(*w).chkPreview->click();
         else if (action == u"escapeMain")
-            w->Form_KeyDown(Qt::Key_Escape, Qt::NoModifier);
+            pressEscapeOnTheWindow();
         else if (action == u"closeButton")
-            w->cmdClose->click();
+            MainControls(*w).cmdClose->click();
         else if (action == u"windowGoes")
             w.reset();
         else
             QFAIL(qPrintable(QStringLiteral("unknown action ") + action));
+    }
+
+    /** Escape is the window's shortcut: it reaches the window while it is the active one. */
+    void pressEscapeOnTheWindow()
+    {
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w.get(), Qt::Key_Escape);
     }
 
     QTemporaryDir store;
@@ -137,7 +146,7 @@ private slots:
                            action == u"windowGoes";
             // Until the program ends, a hold is held exactly while the show's timer runs.
             if (!programEnded)
-                QCOMPARE(seen.size() % 2 == 1, s.w->Timer1->isEnabled());
+                QCOMPARE(seen.size() % 2 == 1, MainControls(*s.w).Timer1->isEnabled());
         }
         QCOMPARE(s.fake.screenAwakeCalls, calls);
     }

@@ -1,7 +1,9 @@
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
+#include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
@@ -15,20 +17,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace TestTrees;
 
@@ -55,16 +52,20 @@ struct Show
             else if (!names[i].startsWith(u"gone"))
                 writePicture(path, widthOf(i), 30, "jpg");
         }
-        w.fileList()->appendFolder(dir.path() + u'/', names);
+        // Start-up ends by opening the list's click preview; "Select All" on the list
+        // while it is still empty opens it the same way, without the rest of start-up.
+        w.cmdSelectAll_Click();
+        c.list->appendFolder(dir.path() + u'/', names);
         for (int i : selected)
-            w.File1->setSelected(i, true);
-        w.mPreviewNow = true;
+            c.File1->setSelected(i, true);
     }
 
-    QString path(int i) const { return w.fileList()->fullPath(i); }
+    QString path(int i) const { return c.list->fullPath(i); }
+    /** The viewer's controls; the viewer is made on first use. */
+    ViewerControls v() { return ViewerControls(w.viewer()); }
     /** Index of the picture on show in the pane or the viewer, -1 when none. */
-    int paneShows() const { return shown(w.imgPreview); }
-    int viewerShows() { return shown(w.viewer().imgPreview); }
+    int paneShows() const { return shown(c.imgPreview); }
+    int viewerShows() { return shown(v().imgPreview); }
 
     static int shown(const PictureElement *element)
     {
@@ -76,6 +77,7 @@ struct Show
     QTemporaryDir dir;
     FakeSeams fake;
     frmVivrel w;
+    const MainControls c{w};
 };
 
 QStringList fiveNames()
@@ -110,35 +112,35 @@ private slots:
         QFETCH(QList<int>, positions);
         QFETCH(QList<bool>, running);
         Show s(fiveNames(), {1, 3});
-        s.w.chkRepeat->setValue(repeat ? 1 : 0);
+        s.c.chkRepeat->setValue(repeat ? 1 : 0);
         s.w.cmdStart_Click();
-        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+        QCOMPARE(s.c.lblFileName->text(), s.path(1));
         QCOMPARE(s.paneShows(), 1);
         QCOMPARE(s.w.viewer().caption(), s.path(1));
         QVERIFY(!s.w.viewer().isVisible());
-        QCOMPARE(s.w.chkPreview->value(), 1);
-        QVERIFY(s.w.WebBrowser1->isHidden());
-        QCOMPARE(s.w.mFileNum, 2);
-        QVERIFY(s.w.Timer1->isEnabled());
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        QCOMPARE(s.c.chkPreview->value(), 1);
+        QVERIFY(s.c.WebBrowser1->isHidden());
+        QCOMPARE(s.w.showPosition(), 2);
+        QVERIFY(s.c.Timer1->isEnabled());
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
         for (qsizetype t = 0; t < shown.size(); ++t) {
             s.w.Timer1_Timer();
-            QCOMPARE(s.w.lblFileName->text(), s.path(shown[t]));
+            QCOMPARE(s.c.lblFileName->text(), s.path(shown[t]));
             QCOMPARE(s.paneShows(), shown[t]);
-            QCOMPARE(s.w.mFileNum, positions[t]);
-            QCOMPARE(s.w.Timer1->isEnabled(), running[t]);
+            QCOMPARE(s.w.showPosition(), positions[t]);
+            QCOMPARE(s.c.Timer1->isEnabled(), running[t]);
         }
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
     }
 
     void timerDrivesTheShow()
     {
         Show s(fiveNames(), {0, 2});
-        s.w.Text1->setText(QStringLiteral("0.01"));
+        s.c.Text1->setText(QStringLiteral("0.01"));
         s.w.cmdStart_Click();
-        QCOMPARE(s.w.Timer1->interval(), 10);
-        QTRY_COMPARE(s.w.lblFileName->text(), s.path(2));
-        QTRY_VERIFY(!s.w.Timer1->isEnabled());
+        QCOMPARE(s.c.Timer1->interval(), 10);
+        QTRY_COMPARE(s.c.lblFileName->text(), s.path(2));
+        QTRY_VERIFY(!s.c.Timer1->isEnabled());
     }
 
     void randomPassesDoNotRepeat()
@@ -146,8 +148,8 @@ private slots:
         // The names shown, pass by pass, and whether the show still ran after the last.
         const auto play = [](bool repeat, int passes, bool *runningAfter) {
             Show s(fiveNames(), {0, 1, 2, 3, 4});
-            s.w.chkRandom->setValue(1);
-            s.w.chkRepeat->setValue(repeat ? 1 : 0);
+            s.c.chkRandom->setValue(1);
+            s.c.chkRepeat->setValue(repeat ? 1 : 0);
             s.w.cmdStart_Click();
             QList<QStringList> all;
             for (int pass = 0; pass < passes; ++pass) {
@@ -155,12 +157,12 @@ private slots:
                 for (int i = 0; i < 5; ++i) {
                     if (pass > 0 || i > 0)
                         s.w.Timer1_Timer();
-                    seen << QFileInfo(s.w.lblFileName->text()).fileName();
+                    seen << QFileInfo(s.c.lblFileName->text()).fileName();
                 }
                 all << seen;
                 s.w.Timer1_Timer(); // the pass is over: wraps or stops
             }
-            *runningAfter = s.w.Timer1->isEnabled();
+            *runningAfter = s.c.Timer1->isEnabled();
             return all;
         };
         bool running = false;
@@ -178,12 +180,12 @@ private slots:
     void resumeBeforeAnyStartWithRandom()
     {
         Show s(fiveNames(), {0, 1, 2, 3, 4});
-        s.w.chkRandom->setValue(1);
+        s.c.chkRandom->setValue(1);
         s.w.cmdResume_Click();
-        QVERIFY(!s.w.lblFileName->text().isEmpty());
-        QCOMPARE(s.w.mFileNum, 1);
-        QVERIFY(s.w.Timer1->isEnabled());
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        QVERIFY(!s.c.lblFileName->text().isEmpty());
+        QCOMPARE(s.w.showPosition(), 1);
+        QVERIFY(s.c.Timer1->isEnabled());
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
     }
 
     void noneSelected_data()
@@ -197,21 +199,21 @@ private slots:
     {
         QFETCH(bool, repeat);
         Show s(fiveNames(), {});
-        s.w.chkRepeat->setValue(repeat ? 1 : 0);
+        s.c.chkRepeat->setValue(repeat ? 1 : 0);
         s.w.cmdStart_Click();
-        QVERIFY(s.w.lblFileName->text().isEmpty());
-        QCOMPARE(s.w.mFileNum, 5);
+        QVERIFY(s.c.lblFileName->text().isEmpty());
+        QCOMPARE(s.w.showPosition(), 5);
         for (int tick = 0; tick < 4; ++tick)
             s.w.Timer1_Timer();
-        QCOMPARE(s.w.Timer1->isEnabled(), repeat);
-        QVERIFY(s.w.lblFileName->text().isEmpty());
+        QCOMPARE(s.c.Timer1->isEnabled(), repeat);
+        QVERIFY(s.c.lblFileName->text().isEmpty());
         QCOMPARE(s.paneShows(), -1);
     }
 
     void previousAndNext()
     {
         Show s(fiveNames(), {1, 3});
-        s.w.chkFullScreen->setValue(1);
+        s.c.chkFullScreen->setValue(1);
         s.w.cmdStart_Click();
         QVERIFY(s.w.viewer().isVisible());
         QCOMPARE(s.viewerShows(), 1);
@@ -219,28 +221,28 @@ private slots:
         QCOMPARE(s.viewerShows(), 3);
 
         s.w.DoPrevious(); // the slide on show, again, paused
-        QCOMPARE(s.w.lblFileName->text(), s.path(3));
+        QCOMPARE(s.c.lblFileName->text(), s.path(3));
         QCOMPARE(s.w.viewer().caption(), s.path(3));
         QCOMPARE(s.viewerShows(), 3);
-        QCOMPARE(s.w.mFileNum, 3);
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QVERIFY(s.w.viewer().mnuPause->isChecked());
+        QCOMPARE(s.w.showPosition(), 3);
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QVERIFY(s.v().mnuPause->isChecked());
 
         s.w.DoPrevious();
         QCOMPARE(s.viewerShows(), 1);
-        QCOMPARE(s.w.mFileNum, 1);
+        QCOMPARE(s.w.showPosition(), 1);
 
         s.w.Timer1_Timer(); // Next shows the slide on screen once more
         QCOMPARE(s.viewerShows(), 1);
         QCOMPARE(s.w.viewer().caption(), s.path(1));
-        QCOMPARE(s.w.mFileNum, 2);
-        QVERIFY(!s.w.Timer1->isEnabled());
+        QCOMPARE(s.w.showPosition(), 2);
+        QVERIFY(!s.c.Timer1->isEnabled());
 
         s.w.DoPrevious();
         s.w.DoPrevious(); // nothing selected below: only pauses
-        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+        QCOMPARE(s.c.lblFileName->text(), s.path(1));
         QCOMPARE(s.viewerShows(), 1);
-        QCOMPARE(s.w.mFileNum, 1);
+        QCOMPARE(s.w.showPosition(), 1);
     }
 
     void previousLoadsIntoTheViewerEvenFromThePane()
@@ -281,7 +283,7 @@ private slots:
         QFETCH(qint64, period);
         QFETCH(bool, ticks);
         Show s(fiveNames(), {1, 3});
-        s.w.Text1->setText(text);
+        s.c.Text1->setText(text);
         s.w.Text1_LostFocus();
         QCOMPARE(s.fake.messages.size(), complains ? 1 : 0);
         if (complains) {
@@ -289,12 +291,12 @@ private slots:
             QCOMPARE(s.fake.messages[0].style, 64);
             QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
         }
-        QCOMPARE(s.w.Text1->text(), text);
+        QCOMPARE(s.c.Text1->text(), text);
         s.w.cmdStart_Click();
-        QCOMPARE(s.w.lblFileName->text(), s.path(1)); // the first slide never waits
-        QCOMPARE(s.w.Timer1->interval(), period);
-        QVERIFY(s.w.Timer1->isEnabled());
-        QCOMPARE(s.w.Timer1->isTicking(), ticks);
+        QCOMPARE(s.c.lblFileName->text(), s.path(1)); // the first slide never waits
+        QCOMPARE(s.c.Timer1->interval(), period);
+        QVERIFY(s.c.Timer1->isEnabled());
+        QCOMPARE(s.c.Timer1->isTicking(), ticks);
     }
 
     void intervalBoxKeys()
@@ -302,33 +304,33 @@ private slots:
         Show s(fiveNames(), {1});
         s.w.show();
         QVERIFY(QTest::qWaitForWindowActive(&s.w));
-        s.w.Text1->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
-        QTest::keyClick(s.w.Text1, Qt::Key_Return);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.cmdStart));
+        s.c.Text1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.Text1));
+        QTest::keyClick(s.c.Text1, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.cmdStart));
         QCoreApplication::processEvents(); // the check runs once the focus has settled
         QVERIFY(s.fake.messages.isEmpty());
 
-        s.w.Text1->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
-        s.w.Text1->setText(QStringLiteral("45"));
-        QTest::keyClick(s.w.Text1, Qt::Key_Enter); // the keypad's Enter too
+        s.c.Text1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.Text1));
+        s.c.Text1->setText(QStringLiteral("45"));
+        QTest::keyClick(s.c.Text1, Qt::Key_Enter); // the keypad's Enter too
         QTRY_COMPARE(s.fake.messages.size(), 1);
         QCOMPARE(s.fake.messages[0].text, QStringLiteral("Max interval is 30 only"));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
-        QCOMPARE(s.w.Text1->text(), QStringLiteral("45"));
-        QVERIFY(!s.w.Timer1->isEnabled()); // leaving the box starts nothing
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.Text1));
+        QCOMPARE(s.c.Text1->text(), QStringLiteral("45"));
+        QVERIFY(!s.c.Timer1->isEnabled()); // leaving the box starts nothing
 
         // The first Enter only moves on (its key release lands on the button); the
         // second presses Start Show.
-        s.w.Text1->setText(QStringLiteral("2"));
-        QTest::keyClick(s.w.Text1, Qt::Key_Return);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.cmdStart));
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QTest::keyClick(s.w.cmdStart, Qt::Key_Return);
-        QVERIFY(s.w.Timer1->isEnabled());
-        QCOMPARE(s.w.Timer1->interval(), 2000);
-        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+        s.c.Text1->setText(QStringLiteral("2"));
+        QTest::keyClick(s.c.Text1, Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.cmdStart));
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QTest::keyClick(s.c.cmdStart, Qt::Key_Return);
+        QVERIFY(s.c.Timer1->isEnabled());
+        QCOMPARE(s.c.Timer1->interval(), 2000);
+        QCOMPARE(s.c.lblFileName->text(), s.path(1));
         QCOMPARE(s.fake.messages.size(), 1);
     }
 
@@ -350,21 +352,21 @@ private slots:
         auto *target = s.w.findChild<QToolButton *>(button);
         QVERIFY(target);
         QSignalSpy clicked(target, &QToolButton::clicked);
-        s.w.Text1->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+        s.c.Text1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.Text1));
 
         // A refused value: the message, the focus back in the box, and the click dropped.
-        s.w.Text1->setText(QStringLiteral("45"));
+        s.c.Text1->setText(QStringLiteral("45"));
         QTest::mouseClick(target, Qt::LeftButton);
         QCOMPARE(s.fake.messages.size(), 1);
         QCOMPARE(s.fake.messages[0].text, QStringLiteral("Max interval is 30 only"));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.w.Text1));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.Text1));
         QCOMPARE(clicked.size(), 0);
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QVERIFY(s.w.lblFileName->text().isEmpty());
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QVERIFY(s.c.lblFileName->text().isEmpty());
 
         // An accepted value: the same click goes through.
-        s.w.Text1->setText(QStringLiteral("3"));
+        s.c.Text1->setText(QStringLiteral("3"));
         QTest::mouseClick(target, Qt::LeftButton);
         QCOMPARE(clicked.size(), 1);
         // No second complaint; Tools asks its own question.
@@ -382,50 +384,52 @@ private slots:
     {
         QFETCH(bool, fullScreen);
         Show s({"p0.jpg", "bad.jpg", "gone.jpg", "p3.jpg"}, {0, 1, 2, 3});
-        s.w.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        s.c.chkFullScreen->setValue(fullScreen ? 1 : 0);
         const auto onShow = [&] { return fullScreen ? s.viewerShows() : s.paneShows(); };
         s.w.cmdStart_Click();
         QCOMPARE(onShow(), 0);
         for (int i : {1, 2}) {
             s.w.Timer1_Timer();
-            QCOMPARE(s.w.lblFileName->text(), s.path(i));
+            QCOMPARE(s.c.lblFileName->text(), s.path(i));
             QCOMPARE(s.w.viewer().caption(), s.path(i));
-            QCOMPARE(s.w.mFileNum, i + 1);
+            QCOMPARE(s.w.showPosition(), i + 1);
             QCOMPARE(onShow(), 0); // the previous picture stays
         }
         s.w.Timer1_Timer();
         QCOMPARE(onShow(), 3);
-        QVERIFY(s.w.Timer1->isEnabled());
+        QVERIFY(s.c.Timer1->isEnabled());
         QVERIFY(s.fake.messages.isEmpty());
     }
 
     void emptyListIsRefused()
     {
         Show s({}, {});
-        s.w.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+        s.c.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
                                    QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-        s.w.cmbFileType->setCurrentIndex(3);
-        s.w.chkFullScreen->setValue(1);
+        s.c.cmbFileType->setCurrentIndex(3);
+        s.c.chkFullScreen->setValue(1);
         s.w.cmdStart_Click();
         QCOMPARE(s.fake.messages.size(), 1);
         QCOMPARE(s.fake.messages[0].text, QStringLiteral("No *.gif  found"));
         QCOMPARE(s.fake.messages[0].style, 16);
         QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
-        QVERIFY(!s.w.Timer1->isEnabled());
+        QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(!s.w.hasViewer() || !s.w.viewer().isVisible());
-        QVERIFY(s.w.cmdResumeCaption() != QLatin1String("Pause"));
+        QVERIFY(s.c.cmdResume->text() != QLatin1String("Pause"));
         QCOMPARE(s.w.windowTitle(), QStringLiteral("Tremallo Vivrel"));
     }
 
     void startRestoresCaptionAndPointer()
     {
         Show s(fiveNames(), {1});
-        s.w.mDirPath = QStringLiteral("/mn");
+        s.c.chkAdditive->setValue(1);                   // the list stays as it is
+        s.fake.folderAnswers = {QStringLiteral("/mn")}; // no such folder: adds nothing
+        s.w.cmdDirList_Click();
         s.w.cmdStart_Click();
         QCOMPARE(s.w.windowTitle(), QStringLiteral("Tremallo Vivrel"));
         QCOMPARE(s.w.cursor().shape(), Qt::ArrowCursor);
-        QVERIFY(s.w.WebBrowser1->isHidden());
-        QCOMPARE(s.w.mDirPath, QStringLiteral("/mn"));
+        QVERIFY(s.c.WebBrowser1->isHidden());
+        QCOMPARE(rememberedFolder(s.w), QStringLiteral("/mn"));
     }
 
     void pauseAndResume()
@@ -433,17 +437,17 @@ private slots:
         Show s(fiveNames(), {1, 3});
         s.w.cmdStart_Click();
         s.w.cmdResume_Click();
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Resume"));
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QCOMPARE(s.w.mFileNum, 2);
-        QCOMPARE(s.w.lblFileName->text(), s.path(1));
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Resume"));
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QCOMPARE(s.w.showPosition(), 2);
+        QCOMPARE(s.c.lblFileName->text(), s.path(1));
 
-        s.w.Text1->setText(QStringLiteral("2.5"));
+        s.c.Text1->setText(QStringLiteral("2.5"));
         s.w.cmdResume_Click(); // the next slide at once, at the box's interval
-        QCOMPARE(s.w.lblFileName->text(), s.path(3));
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
-        QVERIFY(s.w.Timer1->isEnabled());
-        QCOMPARE(s.w.Timer1->interval(), 2500);
+        QCOMPARE(s.c.lblFileName->text(), s.path(3));
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
+        QVERIFY(s.c.Timer1->isEnabled());
+        QCOMPARE(s.c.Timer1->interval(), 2500);
     }
 
     void stoppedAtTheEndKeepsPause()
@@ -452,31 +456,31 @@ private slots:
         s.w.cmdStart_Click();
         for (int tick = 0; tick < 3; ++tick)
             s.w.Timer1_Timer();
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
         s.w.cmdResume_Click();
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Resume"));
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Resume"));
         s.w.cmdResume_Click();
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
-        QCOMPARE(s.w.lblFileName->text(), s.path(3));
-        QCOMPARE(s.w.mFileNum, 5);
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
+        QCOMPARE(s.c.lblFileName->text(), s.path(3));
+        QCOMPARE(s.w.showPosition(), 5);
     }
 
     void previewPane()
     {
         Show s({"p0.jpg", "p1.jpg", "bad.jpg", "p3.jpg"}, {0, 1, 2, 3});
-        QVERIFY(!s.w.WebBrowser1->isHidden());
-        s.w.chkPreview->setValue(1); // no current item yet: nothing to load, no message
+        QVERIFY(!s.c.WebBrowser1->isHidden());
+        s.c.chkPreview->setValue(1); // no current item yet: nothing to load, no message
         QVERIFY(s.fake.messages.isEmpty());
         QCOMPARE(s.paneShows(), -1);
-        QVERIFY(s.w.WebBrowser1->isHidden());
+        QVERIFY(s.c.WebBrowser1->isHidden());
 
-        s.w.File1->setCurrentRow(1);
+        s.c.File1->setCurrentRow(1);
         QCOMPARE(s.paneShows(), 1);
-        s.w.File1->setCurrentRow(0);
+        s.c.File1->setCurrentRow(0);
         QCOMPARE(s.paneShows(), 0);
 
-        s.w.File1->setCurrentRow(2); // not a picture: one message, the pane unchanged
+        s.c.File1->setCurrentRow(2); // not a picture: one message, the pane unchanged
         QCOMPARE(s.fake.messages.size(), 1);
         QCOMPARE(s.fake.messages[0].text, QStringLiteral("Invalid picture"));
         QCOMPARE(s.fake.messages[0].style, 16);
@@ -485,65 +489,69 @@ private slots:
 
         // Switching the option halts a running show, whichever way it goes.
         s.w.cmdStart_Click();
-        QVERIFY(s.w.Timer1->isEnabled());
-        s.w.chkPreview->setValue(0);
+        QVERIFY(s.c.Timer1->isEnabled());
+        s.c.chkPreview->setValue(0);
         QCOMPARE(s.paneShows(), -1);
-        QVERIFY(!s.w.WebBrowser1->isHidden());
-        QVERIFY(!s.w.Timer1->isEnabled());
-        s.w.Timer1->setEnabled(true);
-        s.w.File1->setCurrentRow(3);
+        QVERIFY(!s.c.WebBrowser1->isHidden());
+        QVERIFY(!s.c.Timer1->isEnabled());
+        s.c.Timer1->setEnabled(true);
+        s.c.File1->setCurrentRow(3);
         QCOMPARE(s.paneShows(), -1); // preview off: clicks load nothing
-        s.w.chkPreview->setValue(1);
+        s.c.chkPreview->setValue(1);
         QCOMPARE(s.paneShows(), 3);
-        QVERIFY(!s.w.Timer1->isEnabled());
+        QVERIFY(!s.c.Timer1->isEnabled());
 
-        s.w.mPreviewNow = false; // as while "Select All" runs
-        s.w.File1->setCurrentRow(1);
-        QCOMPARE(s.paneShows(), 3);
+        // While "Select All" selects, the current item's moves preview nothing.
+        s.c.File1->setCurrentRow(0);
+        QCOMPARE(s.paneShows(), 0);
+        s.w.cmdSelectAll_Click();
+        QCOMPARE(s.c.File1->currentRow(), qsizetype(3));
+        QCOMPARE(s.paneShows(), 0);
     }
 
     void scanHoldsARunningShow()
     {
-        // A tree wide enough that the scan lets events run (every 50 ms) before it ends.
-        QTemporaryDir tree((QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-                                ? QStringLiteral("/dev/shm")
-                                : QDir::tempPath()) +
-                           QStringLiteral("/vivrel-show-XXXXXX"));
-        // Opening folders is what takes the scan's time; one in ten holds a picture.
-        const int folders = 20000;
-        const int root = ::open(QFile::encodeName(tree.path()).constData(), O_RDONLY | O_DIRECTORY);
-        QVERIFY(root >= 0);
-        for (int i = 0; i < folders; ++i) {
-            const QByteArray folder = QByteArray::number(i);
-            QVERIFY(::mkdirat(root, folder.constData(), 0700) == 0);
-            if (i % 10 == 0)
-                QVERIFY(::close(::openat(root, (folder + "/x.jpg").constData(), O_WRONLY | O_CREAT,
-                                         0600)) == 0);
-        }
-        ::close(root);
+        // The scan lets events run after every folder: once the chosen folder's own picture
+        // is listed, and again after each of the three folders below.
+        DirScanner::setDefaultProgressInterval(0);
+        const auto restore = qScopeGuard([] { DirScanner::setDefaultProgressInterval(50); });
+        QTemporaryDir tree;
+        touch(tree.path(), {"x.jpg", "a/x.jpg", "b/x.jpg", "c/x.jpg"});
 
         Show s(fiveNames(), {0, 1, 2, 3, 4});
-        fillFileTypes(s.w.cmbFileType);
-        s.w.chkAdditive->setValue(1);
-        s.w.Text1->setText(QStringLiteral("0.001")); // due again whenever events run
+        fillFileTypes(s.c.cmbFileType);
+        s.c.chkAdditive->setValue(1);
+        s.c.Text1->setText(QStringLiteral("0.001")); // due again whenever events run
         s.w.cmdStart_Click();
         QCOMPARE(s.paneShows(), 0);
 
-        int letEventsRun = 0;
+        // Posted before the scan, so it runs the first time the scan lets events run.
+        qsizetype listedMeanwhile = -1;
+        int shownMeanwhile = -1;
+        bool runningMeanwhile = false;
+        QMetaObject::invokeMethod(
+            this,
+            [&] {
+                listedMeanwhile = s.c.list->count();
+                shownMeanwhile = s.paneShows();
+                runningMeanwhile = s.c.Timer1->isEnabled();
+            },
+            Qt::QueuedConnection);
         bool stoppedMeanwhile = false;
-        connect(&s.w, &frmVivrel::scanProgress, this, [&] {
-            ++letEventsRun;
-            stoppedMeanwhile = stoppedMeanwhile || !s.w.Timer1->isEnabled();
-        });
+        connect(s.c.Timer1, &IntervalTimer::enabledChanged, this,
+                [&](bool running) { stoppedMeanwhile = stoppedMeanwhile || !running; });
         s.fake.folderAnswers = {tree.path()};
-        s.w.cmdDirList->click();
-        QVERIFY2(letEventsRun > 0, "the scan was over before it let events run");
-        QCOMPARE(s.w.fileList()->count(), 5 + folders / 10);
+        s.c.cmdDirList->click();
+        QVERIFY2(listedMeanwhile >= 0, "the scan was over before it let events run");
+        QVERIFY2(listedMeanwhile > 5 && listedMeanwhile < 9, "not in the middle of the scan");
+        QCOMPARE(s.c.list->count(), 9);
         // No step read the list while it filled, and the show kept running throughout.
+        QCOMPARE(shownMeanwhile, 0);
+        QVERIFY(runningMeanwhile);
         QCOMPARE(s.paneShows(), 0);
-        QCOMPARE(s.w.mFileNum, 1);
+        QCOMPARE(s.w.showPosition(), 1);
         QVERIFY(!stoppedMeanwhile);
-        QVERIFY(s.w.Timer1->isEnabled());
+        QVERIFY(s.c.Timer1->isEnabled());
         // Then it goes on.
         QTRY_COMPARE(s.paneShows(), 1);
     }
@@ -553,21 +561,21 @@ private slots:
         Show s(fiveNames(), {});
         Module1::initTempPath();
         const QString copy = Module1::mTempPath() + QStringLiteral("Tremallo.jpg");
-        s.w.File1_KeyDown(Qt::Key_Return, {}); // no current item: nothing
+        QTest::keyClick(s.c.File1, Qt::Key_Return); // no current item: nothing
         QVERIFY(s.fake.shellTargets.isEmpty());
         QVERIFY(s.fake.messages.isEmpty());
         s.w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&s.w));
-        s.w.File1->setFocus();
+        s.c.File1->setFocus();
 
-        s.w.File1->setCurrentRow(1);
-        QTest::keyClick(s.w.File1, Qt::Key_Return);
+        s.c.File1->setCurrentRow(1);
+        QTest::keyClick(s.c.File1, Qt::Key_Return);
         QCOMPARE(s.fake.shellTargets, QStringList{copy});
         QCOMPARE(QFileInfo(copy).size(), QFileInfo(s.path(1)).size());
 
-        const QRect row3 = s.w.File1->visualRect(s.w.fileList()->index(3));
-        QTest::mouseClick(s.w.File1->viewport(), Qt::LeftButton, {}, row3.center());
-        QTest::mouseDClick(s.w.File1->viewport(), Qt::LeftButton, {}, row3.center());
+        const QRect row3 = s.c.File1->visualRect(s.c.list->index(3));
+        QTest::mouseClick(s.c.File1->viewport(), Qt::LeftButton, {}, row3.center());
+        QTest::mouseDClick(s.c.File1->viewport(), Qt::LeftButton, {}, row3.center());
         QCOMPARE(s.fake.shellTargets.size(), 2);
         QCOMPARE(QFileInfo(copy).size(), QFileInfo(s.path(3)).size());
         QVERIFY(s.fake.messages.isEmpty());

@@ -1,6 +1,7 @@
 // Hostile settings: a configuration file of garbage, of 50 MB, of one endless line or
 // in UTF-16; a per-user store of garbage or of values that are not text.
 
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 
@@ -154,10 +155,11 @@ private slots:
         content.clear();
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        QCOMPARE(w.Text1->text(), interval);
-        QCOMPARE(w.chkRepeat->value(), repeat);
-        QVERIFY(w.fileList()->count() == 0);
+        QCOMPARE(c.Text1->text(), interval);
+        QCOMPARE(c.chkRepeat->value(), repeat);
+        QVERIFY(c.list->count() == 0);
         QVERIFY(fake.messages.isEmpty());
     }
 
@@ -168,8 +170,9 @@ private slots:
         writeAll(store, "[Settings]\nmInterval=7\n" + garbage(100000, 5));
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
-        w.chkSaveSettings->setValue(1);
+        c.chkSaveSettings->setValue(1);
         w.Form_Unload();
         // The program ends whatever became of the store.
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
@@ -202,11 +205,12 @@ private slots:
         }
         FakeSeams fake;
         frmVivrel w;
+        const MainControls c(w);
         w.Form_Load();
         if (!interval.isNull())
-            QCOMPARE(w.Text1->text(), interval);
-        for (TriCheckBox *box : {w.chkFullScreen, w.chkPreview, w.chkRepeat, w.chkRandom,
-                                 w.chkSaveSettings})
+            QCOMPARE(c.Text1->text(), interval);
+        for (TriCheckBox *box :
+             {c.chkFullScreen, c.chkPreview, c.chkRepeat, c.chkRandom, c.chkSaveSettings})
             QVERIFY(box->value() >= 0 && box->value() <= 2);
         w.Form_Unload();
         QCOMPARE(fake.endProgramCalls, QList<int>{0});

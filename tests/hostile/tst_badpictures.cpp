@@ -1,6 +1,7 @@
 // Whole shows across a folder of broken and hostile picture files.
 
 #include "BadPictures.h"
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -89,11 +90,12 @@ private slots:
         QFETCH(bool, stretch);
         FakeSeams fake;
         frmVivrel w;
-        TestTrees::fillFileTypes(w.cmbFileType);
+        const MainControls c(w);
+        TestTrees::fillFileTypes(c.cmbFileType);
         QVERIFY(w.DirSearch(mDir->path()));
         QStringList listed;
-        for (qsizetype i = 0; i < w.fileList()->count(); ++i)
-            listed << QFileInfo(w.fileList()->fullPath(i)).fileName();
+        for (qsizetype i = 0; i < c.list->count(); ++i)
+            listed << QFileInfo(c.list->fullPath(i)).fileName();
         for (const BadPictures::Item &item : std::as_const(mItems))
             QCOMPARE(listed.contains(item.name), item.listed);
         // What the scan left out may still be met when a name changes after the scan.
@@ -102,31 +104,32 @@ private slots:
             if (!item.listed)
                 unlisted << item.name;
         }
-        w.fileList()->appendFolder(mDir->path() + u'/', unlisted);
+        c.list->appendFolder(mDir->path() + u'/', unlisted);
         w.cmdSelectAll_Click();
-        const qsizetype n = w.fileList()->count();
+        const qsizetype n = c.list->count();
         QCOMPARE(n, mItems.size());
 
-        w.chkFullScreen->setValue(fullScreen ? 1 : 0);
-        w.chkRandom->setValue(random ? 1 : 0);
-        w.chkRepeat->setValue(0);
-        w.viewer().mnuStretch->setChecked(stretch);
-        w.viewer().mnuRetainShape->setChecked(stretch && random);
+        c.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        c.chkRandom->setValue(random ? 1 : 0);
+        c.chkRepeat->setValue(0);
+        ViewerControls(w.viewer()).mnuStretch->setChecked(stretch);
+        ViewerControls(w.viewer()).mnuRetainShape->setChecked(stretch && random);
         // Switching the pane on previews the current item, which may show a box of its
         // own; let it be one that loads, so every box below would come from the show.
-        w.File1->setCurrentRow(listed.indexOf(QStringLiteral("00-good.jpg")));
-        const PictureElement *element = fullScreen ? w.viewer().imgPreview : w.imgPreview;
+        c.File1->setCurrentRow(listed.indexOf(QStringLiteral("00-good.jpg")));
+        const PictureElement *element =
+            fullScreen ? ViewerControls(w.viewer()).imgPreview : c.imgPreview;
 
         QSize before; // natural size of the picture on show before the step
         QSet<QString> seen;
         const auto check = [&]() {
-            const QString path = w.lblFileName->text();
+            const QString path = c.lblFileName->text();
             const QString name = QFileInfo(path).fileName();
             QVERIFY2(mItems.contains(name), qPrintable(path));
             QVERIFY2(!seen.contains(name), qPrintable(name));
             seen.insert(name);
             QCOMPARE(w.viewer().caption(), path);
-            QCOMPARE(w.mFileNum, seen.size());
+            QCOMPARE(w.showPosition(), seen.size());
             const BadPictures::Item &item = mItems[name];
             const QSize now = element->hasPicture() ? element->picture().natural : QSize();
             if (item.expect == Expect::Shows)
@@ -146,7 +149,7 @@ private slots:
         };
 
         w.cmdStart_Click();
-        QVERIFY(w.Timer1->isEnabled());
+        QVERIFY(c.Timer1->isEnabled());
         check();
         for (int step = 1; step < n; ++step) {
             w.Timer1_Timer();
@@ -155,10 +158,10 @@ private slots:
                 return;
         }
         QCOMPARE(seen.size(), n);
-        QVERIFY(w.Timer1->isEnabled());
+        QVERIFY(c.Timer1->isEnabled());
         w.Timer1_Timer(); // the pass is over
-        QVERIFY(!w.Timer1->isEnabled());
-        QCOMPARE(w.mFileNum, n);
+        QVERIFY(!c.Timer1->isEnabled());
+        QCOMPARE(w.showPosition(), n);
         // Bad files are passed over in silence during a show.
         QVERIFY(fake.messages.isEmpty());
         QCOMPARE(w.viewer().isVisible(), fullScreen);
@@ -169,25 +172,26 @@ private slots:
         // Stepping back meets every file too, always in the viewer.
         FakeSeams fake;
         frmVivrel w;
-        TestTrees::fillFileTypes(w.cmbFileType);
+        const MainControls c(w);
+        TestTrees::fillFileTypes(c.cmbFileType);
         QVERIFY(w.DirSearch(mDir->path()));
         w.cmdSelectAll_Click();
-        w.chkFullScreen->setValue(1);
+        c.chkFullScreen->setValue(1);
         w.cmdStart_Click();
-        while (w.mFileNum < w.fileList()->count())
+        while (w.showPosition() < c.list->count())
             w.Timer1_Timer();
-        qint64 position = w.mFileNum;
+        qint64 position = w.showPosition();
         while (true) {
             w.DoPrevious();
-            if (w.mFileNum == position)
+            if (w.showPosition() == position)
                 break;
-            QCOMPARE(w.mFileNum, position - 1);
-            QCOMPARE(w.lblFileName->text(), w.fileList()->fullPath(w.mFileNum));
-            position = w.mFileNum;
+            QCOMPARE(w.showPosition(), position - 1);
+            QCOMPARE(c.lblFileName->text(), c.list->fullPath(w.showPosition()));
+            position = w.showPosition();
         }
         QCOMPARE(position, 0);
-        QVERIFY(!w.Timer1->isEnabled());
-        QVERIFY(w.viewer().mnuPause->isChecked());
+        QVERIFY(!c.Timer1->isEnabled());
+        QVERIFY(ViewerControls(w.viewer()).mnuPause->isChecked());
         QVERIFY(fake.messages.isEmpty());
     }
 };

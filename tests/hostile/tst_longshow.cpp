@@ -2,6 +2,7 @@
 // driven without waiting. Meant for the sanitizer build as much as the normal one.
 
 #include "BadPictures.h"
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -54,17 +55,18 @@ private slots:
 
         FakeSeams fake;
         frmVivrel w;
-        w.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+        const MainControls c(w);
+        c.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
                                  QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-        w.cmbFileType->setCurrentIndex(0);
+        c.cmbFileType->setCurrentIndex(0);
         QVERIFY(w.DirSearch(dir.path()));
-        const qsizetype n = w.fileList()->count();
+        const qsizetype n = c.list->count();
         QVERIFY(n > 20);
         w.cmdSelectAll_Click();
-        w.File1->setCurrentRow(0);
-        w.chkFullScreen->setValue(fullScreen ? 1 : 0);
-        w.chkRandom->setValue(random ? 1 : 0);
-        w.chkRepeat->setValue(1);
+        c.File1->setCurrentRow(0);
+        c.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        c.chkRandom->setValue(random ? 1 : 0);
+        c.chkRepeat->setValue(1);
         w.cmdStart_Click();
         frmPreview &viewer = w.viewer();
 
@@ -95,15 +97,16 @@ private slots:
                 break;
             }
             // The position stays within the pass, whatever the order of commands.
-            QVERIFY2(w.mFileNum >= 0 && w.mFileNum <= n, qPrintable(QString::number(step)));
-            if (!w.lblFileName->text().isEmpty())
-                QCOMPARE(viewer.caption(), w.lblFileName->text());
+            QVERIFY2(w.showPosition() >= 0 && w.showPosition() <= n,
+                     qPrintable(QString::number(step)));
+            if (!c.lblFileName->text().isEmpty())
+                QCOMPARE(viewer.caption(), c.lblFileName->text());
             if (QTest::currentTestFailed())
                 return;
         }
         QVERIFY(fake.messages.isEmpty());
         // A good picture was shown at some point and is still held.
-        QVERIFY(viewer.imgPreview->hasPicture() || w.imgPreview->hasPicture());
+        QVERIFY(ViewerControls(viewer).imgPreview->hasPicture() || c.imgPreview->hasPicture());
     }
 };
 

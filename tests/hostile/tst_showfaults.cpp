@@ -1,6 +1,7 @@
 // The folder changes under a running show: files deleted, locked, turned into folders
 // or pipes, the whole folder gone. The show must step on, at its own pace.
 
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -100,17 +101,19 @@ private slots:
 
         FakeSeams fake;
         frmVivrel w;
-        TestTrees::fillFileTypes(w.cmbFileType);
+        const MainControls c(w);
+        TestTrees::fillFileTypes(c.cmbFileType);
         QVERIFY(w.DirSearch(dir));
-        QCOMPARE(w.fileList()->count(), n);
+        QCOMPARE(c.list->count(), n);
         w.cmdSelectAll_Click();
-        w.chkFullScreen->setValue(fullScreen ? 1 : 0);
-        w.chkRepeat->setValue(1);
-        w.Text1->setText(QStringLiteral("2.5"));
+        c.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        c.chkRepeat->setValue(1);
+        c.Text1->setText(QStringLiteral("2.5"));
         w.cmdStart_Click();
-        const PictureElement *element = fullScreen ? w.viewer().imgPreview : w.imgPreview;
+        const PictureElement *element =
+            fullScreen ? ViewerControls(w.viewer()).imgPreview : c.imgPreview;
         QCOMPARE(element->picture().natural.width(), widthOf(0));
-        const int period = w.Timer1->interval();
+        const int period = c.Timer1->interval();
         QCOMPARE(period, 2500);
 
         // Items 2 and 3 break (or everything, for the folder-wide faults).
@@ -120,11 +123,11 @@ private slots:
             broken.fill(true);
         } else if (fault == Fault::AllGone) {
             for (int i = 0; i < n; ++i)
-                QVERIFY(QFile::remove(w.fileList()->fullPath(i)));
+                QVERIFY(QFile::remove(c.list->fullPath(i)));
             broken.fill(true);
         } else {
             for (int i : {2, 3}) {
-                if (!breakFile(fault, w.fileList()->fullPath(i)))
+                if (!breakFile(fault, c.list->fullPath(i)))
                     QSKIP("cannot take read permission away from root");
                 broken[i] = true;
             }
@@ -133,32 +136,32 @@ private slots:
         // Three passes, with the wrap step between them.
         int shown = widthOf(0);
         for (int step = 1; step < 3 * (n + 1); ++step) {
-            const qint64 position = w.mFileNum;
+            const qint64 position = w.showPosition();
             w.Timer1_Timer();
             if (position >= n) {
-                QCOMPARE(w.mFileNum, 0); // wrapped, nothing shown
+                QCOMPARE(w.showPosition(), 0); // wrapped, nothing shown
             } else {
-                QCOMPARE(w.mFileNum, position + 1);
-                QCOMPARE(w.lblFileName->text(), w.fileList()->fullPath(position));
-                QCOMPARE(w.viewer().caption(), w.lblFileName->text());
+                QCOMPARE(w.showPosition(), position + 1);
+                QCOMPARE(c.lblFileName->text(), c.list->fullPath(position));
+                QCOMPARE(w.viewer().caption(), c.lblFileName->text());
                 if (!broken[position])
                     shown = widthOf(int(position));
             }
             QCOMPARE(element->picture().natural.width(), shown);
             // The show keeps its own pace: still running, period untouched.
-            QVERIFY(w.Timer1->isEnabled());
-            QCOMPARE(w.Timer1->interval(), period);
+            QVERIFY(c.Timer1->isEnabled());
+            QCOMPARE(c.Timer1->interval(), period);
         }
         QVERIFY(fake.messages.isEmpty());
 
         // Stepping back onto a broken file pauses the show like any other.
         w.DoPrevious();
-        QVERIFY(!w.Timer1->isEnabled());
-        QVERIFY(w.viewer().mnuPause->isChecked());
+        QVERIFY(!c.Timer1->isEnabled());
+        QVERIFY(ViewerControls(w.viewer()).mnuPause->isChecked());
 
         if (fault == Fault::Unreadable) {
             for (int i : {2, 3})
-                ::chmod(native(w.fileList()->fullPath(i)).constData(), 0600);
+                ::chmod(native(c.list->fullPath(i)).constData(), 0600);
         }
     }
 };

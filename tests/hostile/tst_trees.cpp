@@ -1,6 +1,7 @@
 // Folder trees that try to trap or swamp the scan: link loops, very deep and very
 // wide trees, names the file system holds but no QString can carry.
 
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -159,16 +160,16 @@ private slots:
 
         FakeSeams fake;
         frmVivrel w;
-        TestTrees::fillFileTypes(w.cmbFileType);
+        const MainControls c(w);
+        TestTrees::fillFileTypes(c.cmbFileType);
         QVERIFY(w.DirSearch(dir.path()));
-        QCOMPARE(w.fileList()->count(), count);
+        QCOMPARE(c.list->count(), count);
         // Natural order: f0, f1, ..., f9, f10, ...
-        QCOMPARE(QFileInfo(w.fileList()->fullPath(0)).fileName(), QStringLiteral("f0.jpg"));
-        QCOMPARE(QFileInfo(w.fileList()->fullPath(10)).fileName(), QStringLiteral("f10.jpg"));
-        QCOMPARE(QFileInfo(w.fileList()->fullPath(count - 1)).fileName(),
-                 QStringLiteral("f99999.jpg"));
+        QCOMPARE(QFileInfo(c.list->fullPath(0)).fileName(), QStringLiteral("f0.jpg"));
+        QCOMPARE(QFileInfo(c.list->fullPath(10)).fileName(), QStringLiteral("f10.jpg"));
+        QCOMPARE(QFileInfo(c.list->fullPath(count - 1)).fileName(), QStringLiteral("f99999.jpg"));
         w.cmdSelectAll_Click();
-        QVERIFY(w.File1->isSelected(count - 1));
+        QVERIFY(c.File1->isSelected(count - 1));
         QVERIFY(fake.messages.isEmpty());
     }
 };

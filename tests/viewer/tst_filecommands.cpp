@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -52,17 +53,18 @@ struct Show
             names << QStringLiteral("p%1.jpg").arg(i);
             writePicture(path(i), 100 + 10 * i, 60, "jpg");
         }
-        w.fileList()->appendFolder(pictures.path() + u'/', names);
-        w.File1->selectAllItems();
-        w.chkFullScreen->setValue(1);
-        w.Text1->setText(QStringLiteral("30")); // no tick comes during a test
+        c.list->appendFolder(pictures.path() + u'/', names);
+        c.File1->selectAllItems();
+        c.chkFullScreen->setValue(1);
+        c.Text1->setText(QStringLiteral("30")); // no tick comes during a test
         w.cmdStart_Click();
     }
 
     frmPreview &v() { return w.viewer(); }
+    ViewerControls vc() { return ViewerControls(w.viewer()); }
     QString path(int i) const { return pictures.path() + QStringLiteral("/p%1.jpg").arg(i); }
     /** Which picture is on screen, by its width. */
-    int shown() { return (v().imgPreview->picture().natural.width() - 100) / 10; }
+    int shown() { return (vc().imgPreview->picture().natural.width() - 100) / 10; }
     QStringList workingFiles() const { return QDir(temp.path()).entryList(QDir::Files); }
 
     // In the sandbox home, so the trash that Delete uses is the one below it.
@@ -71,6 +73,7 @@ struct Show
     QTemporaryDir store;
     FakeSeams fake;
     frmVivrel w;
+    const MainControls c{w};
 };
 
 } // namespace
@@ -85,22 +88,22 @@ private slots:
     void openCopiesAndPauses()
     {
         Show s;
-        QVERIFY(s.w.Timer1->isEnabled());
-        s.v().mnuOpen->trigger();
+        QVERIFY(s.c.Timer1->isEnabled());
+        s.vc().mnuOpen->trigger();
         const QString copy = s.temp.path() + QStringLiteral("/Tremallo.jpg");
         QCOMPARE(s.fake.shellTargets, QStringList{QDir::toNativeSeparators(copy)});
         QCOMPARE(readAll(copy), readAll(s.path(0)));
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QVERIFY(s.v().mnuPause->isChecked());
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QVERIFY(s.vc().mnuPause->isChecked());
         QVERIFY(s.fake.messages.isEmpty());
 
         // A second JPEG replaces the copy; nothing else is left behind.
-        s.v().mnuNext->trigger();
-        s.v().mnuOpen->trigger();
+        s.vc().mnuNext->trigger();
+        s.vc().mnuOpen->trigger();
         QCOMPARE(s.fake.shellTargets.size(), 2);
         QCOMPARE(s.workingFiles(), QStringList{"Tremallo.jpg"});
         QCOMPARE(readAll(copy), readAll(s.path(1)));
-        QVERIFY(!s.w.Timer1->isEnabled());
+        QVERIFY(!s.c.Timer1->isEnabled());
     }
 
     void openWorkingCopy_data()
@@ -134,10 +137,10 @@ private slots:
         const QDir stray(s.temp.path() + QStringLiteral("/Tremallo."));
         QVERIFY(stray.mkpath(QStringLiteral(".")));
         s.v().setCaption(caption.contains(u'%') ? caption.arg(s.pictures.path()) : caption);
-        s.v().mnuOpen->trigger();
+        s.vc().mnuOpen->trigger();
 
-        QVERIFY(!s.w.Timer1->isEnabled()); // paused whether or not it opened
-        QVERIFY(s.v().mnuPause->isChecked());
+        QVERIFY(!s.c.Timer1->isEnabled()); // paused whether or not it opened
+        QVERIFY(s.vc().mnuPause->isChecked());
         if (copy.isEmpty()) {
             QCOMPARE(s.fake.messages.size(), 1);
             QCOMPARE(s.fake.messages[0].style, 16);
@@ -158,7 +161,7 @@ private slots:
     {
         Show s;
         s.fake.messageAnswers = {MsgAnswer::No};
-        s.v().mnuDelete->trigger();
+        s.vc().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QCOMPARE(s.fake.messages[0].text, QStringLiteral("Delete ") + s.path(0) + u'?');
         QCOMPARE(s.fake.messages[0].title, QStringLiteral("Delete File"));
@@ -170,7 +173,7 @@ private slots:
     {
         Show s;
         const QByteArray before = readAll(s.path(0));
-        s.v().mnuDelete->trigger();
+        s.vc().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QVERIFY(!QFile::exists(s.path(0)));
         QCOMPARE(readAll(trashFiles() + QStringLiteral("/p0.jpg")), before);
@@ -178,7 +181,7 @@ private slots:
         QVERIFY(s.v().isVisible());
         QCOMPARE(s.shown(), 0);
         QCOMPARE(s.v().caption(), s.path(0));
-        QVERIFY(s.w.Timer1->isEnabled());
+        QVERIFY(s.c.Timer1->isEnabled());
         QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
     }
 
@@ -192,7 +195,7 @@ private slots:
             return int(MsgAnswer::Yes);
         };
         ScopedSeams scope(stepping);
-        s.v().mnuDelete->trigger();
+        s.vc().mnuDelete->trigger();
         QCOMPARE(s.v().caption(), s.path(1));
         QVERIFY(!QFile::exists(s.path(0)));
         QVERIFY(QFile::exists(s.path(1)));
@@ -207,7 +210,7 @@ private slots:
         writeFile(gSandbox, QStringLiteral("blocked"));
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());
-        s.v().mnuDelete->trigger();
+        s.vc().mnuDelete->trigger();
         qputenv("XDG_DATA_HOME", saved);
         QCOMPARE(s.fake.messages.size(), 1); // the question only
         QVERIFY(!QFile::exists(s.path(0)));
@@ -238,7 +241,7 @@ private slots:
         } else {
             QVERIFY(QFile::remove(s.path(0)));
         }
-        s.v().mnuDelete->trigger();
+        s.vc().mnuDelete->trigger();
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         QCOMPARE(s.fake.messages.size(), 2);
@@ -248,7 +251,7 @@ private slots:
         QVERIFY(!report.text.endsWith(QStringLiteral(": "))); // with the reason
         QCOMPARE(QFile::exists(s.path(0)), readOnlyFolder);
         QVERIFY(s.v().isVisible());
-        QVERIFY(s.w.Timer1->isEnabled());
+        QVERIFY(s.c.Timer1->isEnabled());
         QCOMPARE(s.shown(), 0);
     }
 
@@ -278,7 +281,7 @@ private slots:
         s.w.LoadViewerBackground();
         QCOMPARE(s.v().background().size(), QSize(40, 30));
 
-        s.v().mnuBackground->trigger(); // no answer: cancelled
+        s.vc().mnuBackground->trigger(); // no answer: cancelled
         QCOMPARE(s.fake.offeredFilters, QStringList{"Background (*.jpg *.bmp)"});
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), old);
         QCOMPARE(s.v().background().size(), QSize(40, 30));
@@ -290,7 +293,7 @@ private slots:
         const QString chosen = s.pictures.path() + QStringLiteral("/bgd.bmp");
         writePicture(chosen, 50, 40, "bmp");
         s.fake.fileAnswers = {{chosen, QString()}};
-        s.v().mnuBackground->trigger();
+        s.vc().mnuBackground->trigger();
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), chosen);
         QCOMPARE(s.v().background().size(), QSize(50, 40));
     }
@@ -303,13 +306,13 @@ private slots:
         writePicture(picture, 50, 40, "bmp");
         writeFile(s.pictures.path(), QStringLiteral("notes.txt"), "not a picture");
         s.fake.fileAnswers = {{picture, QString()}, {text, QStringLiteral("All Files (*)")}};
-        s.v().mnuBackground->trigger();
-        s.v().mnuBackground->trigger();
+        s.vc().mnuBackground->trigger();
+        s.vc().mnuBackground->trigger();
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), text);
         QCOMPARE(s.v().background().size(), QSize(50, 40));
         QVERIFY(s.v().isVisible());
 
-        s.v().mnuBackground->trigger(); // cancelled
+        s.vc().mnuBackground->trigger(); // cancelled
         QCOMPARE(s.fake.offeredFilters, (QStringList{"Background (*.jpg *.bmp)",
                                                      "Background (*.jpg *.bmp)", "All Files (*)"}));
     }
@@ -318,23 +321,24 @@ private slots:
     {
         Show s;
         frmPreview &v = s.v();
+        const ViewerControls vc(v);
         const QString bgd = s.pictures.path() + QStringLiteral("/bgd.bmp");
         const QString slide = s.pictures.path() + QStringLiteral("/slide.bmp");
         writePicture(bgd, v.width() / 2, v.height() / 2 + 20, "bmp", 0xff0000);
         writePicture(slide, 60, 40, "bmp", 0x0000ff);
         s.fake.fileAnswers = {{bgd, QString()}};
-        v.mnuBackground->trigger();
+        vc.mnuBackground->trigger();
 
         // Spread over the window with no picture yet: the background shows through.
-        v.imgPreview->clearPicture();
+        vc.imgPreview->clearPicture();
         v.DoStretch();
         QImage shot = v.grab().toImage();
         QCOMPARE(shot.pixelColor(5, 5), QColor(Qt::red));
         QCOMPARE(shot.pixelColor(v.width() - 5, v.height() - 5), QColor(Qt::black));
 
         // A slide at natural size is centred over it, in front.
-        v.mnuStretch->setChecked(false);
-        s.w.lblFileName->setText(slide);
+        vc.mnuStretch->setChecked(false);
+        s.c.lblFileName->setText(slide);
         s.w.DoLoadFullScreen();
         shot = v.grab().toImage();
         QCOMPARE(shot.pixelColor(v.width() / 2, v.height() / 2), QColor(Qt::blue));

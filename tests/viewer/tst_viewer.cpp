@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -17,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 using namespace TestTrees;
 
@@ -33,22 +35,24 @@ struct Viewer
             writePicture(dir.path() + u'/' + names.last(), 100 + 10 * i, 60, "jpg");
         }
         writePicture(dir.path() + QStringLiteral("/wide.jpg"), 400, 300, "jpg");
-        w.fileList()->appendFolder(dir.path() + u'/', names);
-        w.File1->selectAllItems();
-        w.chkFullScreen->setValue(1);
+        c.list->appendFolder(dir.path() + u'/', names);
+        c.File1->selectAllItems();
+        c.chkFullScreen->setValue(1);
     }
 
     frmPreview &v() { return w.viewer(); }
-    int shows() { return (v().imgPreview->picture().natural.width() - 100) / 10; }
+    ViewerControls vc() { return ViewerControls(w.viewer()); }
+    int shows() { return (vc().imgPreview->picture().natural.width() - 100) / 10; }
     QRectF element()
     {
-        const PictureElement *e = v().imgPreview;
+        const PictureElement *e = vc().imgPreview;
         return QRectF(e->left(), e->top(), e->width(), e->height());
     }
 
     QTemporaryDir dir;
     FakeSeams fake;
     frmVivrel w;
+    const MainControls c{w};
 };
 
 } // namespace
@@ -61,7 +65,7 @@ private slots:
     void menuEntriesInOrder()
     {
         Viewer s;
-        const QList<QAction *> entries = s.v().mnuOptions->actions();
+        const QList<QAction *> entries = s.vc().mnuOptions->actions();
         QStringList names;
         QStringList captions;
         for (const QAction *a : entries) {
@@ -76,7 +80,7 @@ private slots:
         QCOMPARE(captions,
                  (QStringList{"Open", "Delete", "-", "Pause Show", "-", "Previous", "Next", "-",
                               "Stretch", "Retain Shape", "-", "Change Background", "-", "Cancel"}));
-        QCOMPARE(s.v().mnuOptions->title(), QStringLiteral("Options"));
+        QCOMPARE(s.vc().mnuOptions->title(), QStringLiteral("Options"));
     }
 
     void coversTheScreen()
@@ -89,46 +93,47 @@ private slots:
     {
         Viewer s;
         frmPreview &v = s.v();
-        const float W = v.windowWidth();
-        const float H = v.windowHeight();
-        s.w.lblFileName->setText(s.dir.path() + QStringLiteral("/wide.jpg"));
+        const ViewerControls vc(v);
+        const float W = float(v.width());
+        const float H = float(v.height());
+        s.c.lblFileName->setText(s.dir.path() + QStringLiteral("/wide.jpg"));
         s.w.DoLoadFullScreen();
         QCOMPARE(s.element(), QRectF((W - 400) / 2, (H - 300) / 2, 400, 300));
-        QVERIFY(!v.imgPreview->isHidden());
+        QVERIFY(!vc.imgPreview->isHidden());
 
-        v.mnuStretch->trigger(); // on: spread over the window, no reload
-        QVERIFY(v.mnuStretch->isChecked());
-        QVERIFY(v.mnuRetainShape->isEnabled());
-        QVERIFY(v.imgPreview->stretch());
+        vc.mnuStretch->trigger(); // on: spread over the window, no reload
+        QVERIFY(vc.mnuStretch->isChecked());
+        QVERIFY(vc.mnuRetainShape->isEnabled());
+        QVERIFY(vc.imgPreview->stretch());
         QCOMPARE(s.element(), QRectF(0, 0, W, H));
 
-        v.mnuStretch->trigger(); // off: natural size again, centred
-        QVERIFY(!v.mnuStretch->isChecked());
-        QVERIFY(!v.mnuRetainShape->isEnabled());
-        QVERIFY(!v.imgPreview->stretch());
+        vc.mnuStretch->trigger(); // off: natural size again, centred
+        QVERIFY(!vc.mnuStretch->isChecked());
+        QVERIFY(!vc.mnuRetainShape->isEnabled());
+        QVERIFY(!vc.imgPreview->stretch());
         QCOMPARE(s.element(), QRectF((W - 400) / 2, (H - 300) / 2, 400, 300));
 
-        v.mnuRetainShape->trigger(); // disabled: cannot be chosen
-        QVERIFY(!v.mnuRetainShape->isChecked());
-        QVERIFY(!v.mnuStretch->isChecked());
+        vc.mnuRetainShape->trigger(); // disabled: cannot be chosen
+        QVERIFY(!vc.mnuRetainShape->isChecked());
+        QVERIFY(!vc.mnuStretch->isChecked());
 
-        v.mnuStretch->trigger();
-        QVERIFY(v.mnuRetainShape->isEnabled());
-        v.mnuStretch->trigger();
-        v.mnuRetainShape->setEnabled(true); // as start-up may leave it
-        v.mnuRetainShape->trigger();        // sets both marks and fits
-        QVERIFY(v.mnuStretch->isChecked());
-        QVERIFY(v.mnuRetainShape->isChecked());
-        QVERIFY(v.imgPreview->stretch());
+        vc.mnuStretch->trigger();
+        QVERIFY(vc.mnuRetainShape->isEnabled());
+        vc.mnuStretch->trigger();
+        vc.mnuRetainShape->setEnabled(true); // as start-up may leave it
+        vc.mnuRetainShape->trigger();        // sets both marks and fits
+        QVERIFY(vc.mnuStretch->isChecked());
+        QVERIFY(vc.mnuRetainShape->isChecked());
+        QVERIFY(vc.imgPreview->stretch());
         const QRectF fitted = s.element();
         QCOMPARE(fitted.width() * 3, fitted.height() * 4); // a 4:3 picture keeps its shape
         QVERIFY(fitted.width() <= W && fitted.height() <= H);
         QVERIFY(fitted.width() == W || fitted.height() == H);
         QCOMPARE(fitted.center(), QPointF(W / 2, H / 2));
 
-        v.mnuRetainShape->trigger(); // set: only clears its mark; stretch alone from now on
-        QVERIFY(!v.mnuRetainShape->isChecked());
-        QVERIFY(v.mnuStretch->isChecked());
+        vc.mnuRetainShape->trigger(); // set: only clears its mark; stretch alone from now on
+        QVERIFY(!vc.mnuRetainShape->isChecked());
+        QVERIFY(vc.mnuStretch->isChecked());
         QCOMPARE(s.element(), fitted); // the size carries over while stretching
     }
 
@@ -136,37 +141,78 @@ private slots:
     {
         Viewer s;
         frmPreview &v = s.v();
+        const ViewerControls vc(v);
         s.w.cmdStart_Click();
-        QVERIFY(s.w.Timer1->isEnabled());
-        v.mnuPause->trigger();
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QVERIFY(v.mnuPause->isChecked());
-        v.mnuPause->trigger();
-        QVERIFY(s.w.Timer1->isEnabled());
-        QVERIFY(!v.mnuPause->isChecked());
-        QCOMPARE(s.w.cmdResumeCaption(), QStringLiteral("Pause"));
+        QVERIFY(s.c.Timer1->isEnabled());
+        vc.mnuPause->trigger();
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QVERIFY(vc.mnuPause->isChecked());
+        vc.mnuPause->trigger();
+        QVERIFY(s.c.Timer1->isEnabled());
+        QVERIFY(!vc.mnuPause->isChecked());
+        QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
         // Stopped by something else: the entry starts it again.
-        s.w.Timer1->setEnabled(false);
-        v.mnuPause->trigger();
-        QVERIFY(s.w.Timer1->isEnabled());
-        QVERIFY(!v.mnuPause->isChecked());
+        s.c.Timer1->setEnabled(false);
+        vc.mnuPause->trigger();
+        QVERIFY(s.c.Timer1->isEnabled());
+        QVERIFY(!vc.mnuPause->isChecked());
+    }
+
+    void asksTheShowBySignals()
+    {
+        // On its own, with no show to answer: every request goes out as a signal.
+        frmPreview v;
+        const ViewerControls vc(v);
+        QSignalSpy run(&v, &frmPreview::showRunRequested);
+        QSignalSpy next(&v, &frmPreview::nextRequested);
+        QSignalSpy previous(&v, &frmPreview::previousRequested);
+        QSignalSpy fit(&v, &frmPreview::fitChanged);
+        QSignalSpy closed(&v, &frmPreview::closed);
+        const auto asked = [&run] { return run.takeFirst().at(0).toBool(); };
+
+        // "Pause Show" goes by what it was told of the show, not by its own mark.
+        v.setShowRunning(true);
+        vc.mnuPause->trigger();
+        QCOMPARE(asked(), false);
+        QVERIFY(vc.mnuPause->isChecked());
+        vc.mnuPause->trigger(); // nobody stopped it
+        QCOMPARE(asked(), false);
+        v.setShowRunning(false);
+        vc.mnuPause->trigger();
+        QCOMPARE(asked(), true);
+        QVERIFY(!vc.mnuPause->isChecked());
+
+        vc.mnuNext->trigger();
+        vc.mnuPrev->trigger();
+        QCOMPARE(next.size(), 1);
+        QCOMPARE(previous.size(), 1);
+        vc.mnuStretch->trigger(); // on: spread over the window, nothing placed again
+        QCOMPARE(fit.size(), 0);
+        vc.mnuStretch->trigger();
+        QCOMPARE(fit.size(), 1);
+
+        QVERIFY(!v.close());
+        QCOMPARE(asked(), false);
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(run.isEmpty());
     }
 
     void menuSteps()
     {
         Viewer s;
         frmPreview &v = s.v();
+        const ViewerControls vc(v);
         s.w.cmdStart_Click();
-        v.mnuNext->trigger(); // running: steps, the timer keeps its schedule
+        vc.mnuNext->trigger(); // running: steps, the timer keeps its schedule
         QCOMPARE(s.shows(), 1);
-        QVERIFY(s.w.Timer1->isEnabled());
-        v.mnuPrev->trigger();
+        QVERIFY(s.c.Timer1->isEnabled());
+        vc.mnuPrev->trigger();
         QCOMPARE(s.shows(), 1);
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QVERIFY(v.mnuPause->isChecked());
-        v.mnuPrev->trigger();
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QVERIFY(vc.mnuPause->isChecked());
+        vc.mnuPrev->trigger();
         QCOMPARE(s.shows(), 0);
-        QCOMPARE(v.caption(), s.w.fileList()->fullPath(0));
+        QCOMPARE(v.caption(), s.c.list->fullPath(0));
     }
 
     void keys_data()
@@ -185,22 +231,23 @@ private slots:
         QFETCH(Qt::KeyboardModifiers, modifiers);
         Viewer s;
         frmPreview &v = s.v();
+        const ViewerControls vc(v);
         QSignalSpy help(&v, &frmPreview::helpRequested);
         s.w.cmdStart_Click();
         QVERIFY(QTest::qWaitForWindowExposed(&v));
         QCOMPARE(s.shows(), 0);
-        v.mnuPause->trigger();
+        vc.mnuPause->trigger();
 
         QTest::keyClick(&v, Qt::Key_Right, modifiers); // paused: steps and stays paused
         QCOMPARE(s.shows(), 1);
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QVERIFY(v.mnuPause->isChecked());
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QVERIFY(vc.mnuPause->isChecked());
 
-        v.mnuPause->trigger();                        // running again
+        vc.mnuPause->trigger();                       // running again
         QTest::keyClick(&v, Qt::Key_Left, modifiers); // the slide on show again, paused
         QCOMPARE(s.shows(), 1);
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QVERIFY(v.mnuPause->isChecked());
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QVERIFY(vc.mnuPause->isChecked());
         QTest::keyClick(&v, Qt::Key_Left, modifiers);
         QCOMPARE(s.shows(), 0);
 
@@ -211,59 +258,61 @@ private slots:
 
         QTest::keyClick(&v, Qt::Key_Escape, modifiers);
         QVERIFY(!v.isVisible());
-        QVERIFY(v.mnuPause->isChecked());
-        QCOMPARE(v.caption(), s.w.fileList()->fullPath(0));
+        QVERIFY(vc.mnuPause->isChecked());
+        QCOMPARE(v.caption(), s.c.list->fullPath(0));
     }
 
     void closingHidesAndKeepsTheState()
     {
         Viewer s;
         QPointer<frmPreview> v = &s.v();
+        const ViewerControls vc(*v);
         s.w.cmdStart_Click();
         s.w.Timer1_Timer();
         QVERIFY(QTest::qWaitForWindowExposed(v.data()));
         const QString caption = v->caption();
-        QVERIFY(s.w.Timer1->isEnabled());
-        QVERIFY(!v->mnuPause->isChecked());
+        QVERIFY(s.c.Timer1->isEnabled());
+        QVERIFY(!vc.mnuPause->isChecked());
 
         QVERIFY(!v->close()); // any request to close: refused, hidden, the show stops
         QVERIFY(v);
         QVERIFY(!v->isVisible());
-        QVERIFY(!s.w.Timer1->isEnabled());
-        QVERIFY(!v->mnuPause->isChecked());
+        QVERIFY(!s.c.Timer1->isEnabled());
+        QVERIFY(!vc.mnuPause->isChecked());
         QCOMPARE(v->caption(), caption);
         QCOMPARE(s.shows(), 1);
-        QCOMPARE(s.w.mFileNum, 2);
+        QCOMPARE(s.w.showPosition(), 2);
 
         s.w.cmdResume_Click(); // caption "Pause": pauses
         s.w.cmdResume_Click(); // resumes in the viewer from the kept position
         QVERIFY(v->isVisible());
         QCOMPARE(s.shows(), 2);
-        QVERIFY(s.w.Timer1->isEnabled());
+        QVERIFY(s.c.Timer1->isEnabled());
     }
 
     void rightButtonOpensTheMenu()
     {
         Viewer s;
         frmPreview &v = s.v();
+        const ViewerControls vc(v);
         s.w.cmdStart_Click();
         QVERIFY(QTest::qWaitForWindowExposed(&v));
-        const QRect picture = v.imgPreview->geometry();
+        const QRect picture = vc.imgPreview->geometry();
         const QPoint outside = QPoint(picture.right() + 20, picture.bottom() + 20);
         QVERIFY(v.rect().contains(outside));
 
         QTest::mouseClick(&v, Qt::LeftButton, {}, outside);
-        QTest::mouseClick(v.imgPreview, Qt::LeftButton, {}, v.imgPreview->rect().center());
-        QVERIFY(!v.mnuOptions->isVisible());
+        QTest::mouseClick(vc.imgPreview, Qt::LeftButton, {}, vc.imgPreview->rect().center());
+        QVERIFY(!vc.mnuOptions->isVisible());
 
         QTest::mousePress(&v, Qt::RightButton, {}, outside);
-        QTRY_VERIFY(v.mnuOptions->isVisible());
-        v.mnuOptions->hide();
-        QTRY_VERIFY(!v.mnuOptions->isVisible());
+        QTRY_VERIFY(vc.mnuOptions->isVisible());
+        vc.mnuOptions->hide();
+        QTRY_VERIFY(!vc.mnuOptions->isVisible());
 
-        QTest::mousePress(v.imgPreview, Qt::RightButton, {}, v.imgPreview->rect().center());
-        QTRY_VERIFY(v.mnuOptions->isVisible());
-        v.mnuOptions->hide();
+        QTest::mousePress(vc.imgPreview, Qt::RightButton, {}, vc.imgPreview->rect().center());
+        QTRY_VERIFY(vc.mnuOptions->isVisible());
+        vc.mnuOptions->hide();
         QCOMPARE(s.shows(), 0); // nothing else happened
     }
 
@@ -271,40 +320,42 @@ private slots:
     {
         Viewer s;
         frmPreview &v = s.v();
+        const ViewerControls vc(v);
         const QString big = s.dir.path() + QStringLiteral("/big.jpg");
         writePicture(big, 4000, 3000, "jpg");
-        v.mnuStretch->setChecked(true);
-        v.mnuRetainShape->setChecked(true);
-        s.w.lblFileName->setText(big);
+        vc.mnuStretch->setChecked(true);
+        vc.mnuRetainShape->setChecked(true);
+        s.c.lblFileName->setText(big);
         s.w.DoLoadFullScreen();
-        QCOMPARE(v.imgPreview->picture().natural, QSize(4000, 3000));
-        const QSize device = v.imgPreview->size() * v.devicePixelRatioF();
-        QVERIFY(v.imgPreview->picture().image.width() < 4000);
+        QCOMPARE(vc.imgPreview->picture().natural, QSize(4000, 3000));
+        const QSize device = vc.imgPreview->size() * v.devicePixelRatioF();
+        QVERIFY(vc.imgPreview->picture().image.width() < 4000);
         // Exactly the element's pixels: nothing drawn blown up, nothing left to scale.
-        QCOMPARE(v.imgPreview->picture().image.size(), device);
+        QCOMPARE(vc.imgPreview->picture().image.size(), device);
     }
 
     void picturesAtNaturalSizeDecodeOnlyWhatTheWindowShows()
     {
         Viewer s;
         frmPreview &v = s.v();
+        const ViewerControls vc(v);
         const QString big = s.dir.path() + QStringLiteral("/big.jpg");
         writePicture(big, 4000, 3000, "jpg");
-        s.w.lblFileName->setText(big);
+        s.c.lblFileName->setText(big);
         s.w.DoLoadFullScreen();
-        const PictureElement *e = v.imgPreview;
+        const PictureElement *e = vc.imgPreview;
         QCOMPARE(e->picture().natural, QSize(4000, 3000));
         // Cut to the window and centred as before; only the part inside is decoded.
-        QCOMPARE(e->width(), v.windowWidth());
-        QCOMPARE(e->height(), v.windowHeight());
+        QCOMPARE(e->width(), float(v.width()));
+        QCOMPARE(e->height(), float(v.height()));
         QVERIFY(e->picture().image.width() < 4000);
-        QVERIFY(e->picture().image.width() >= int(v.windowWidth()));
-        QVERIFY(e->picture().image.height() >= int(v.windowHeight()));
+        QVERIFY(e->picture().image.width() >= v.width());
+        QVERIFY(e->picture().image.height() >= v.height());
         QCOMPARE(e->picture().part.topLeft(), QPoint(0, 0));
 
         // Stretched afterwards without a new load: the whole picture is decoded again.
         v.mnuStretch_Click();
-        v.imgPreview->grab();
+        vc.imgPreview->grab();
         QVERIFY(e->picture().isWhole());
         QCOMPARE(e->picture().image.size(), e->size() * e->devicePixelRatioF());
     }

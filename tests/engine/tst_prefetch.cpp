@@ -1,7 +1,9 @@
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
+#include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/PictureElement.h"
@@ -10,10 +12,9 @@
 #include "engine/SlideCache.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
+#include "viewer/frmPreview.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,54 +43,50 @@ Fitting::View someView()
 constexpr qint64 kDecoded = 64 * 32 * 4;
 
 /**
- * A main window showing p0.jpg, p1.jpg ... full screen, driven through its controls and
- * the viewer's keys. Picture i is 40 + 10 i pixels wide, so the width tells which it is.
+ * A main window showing p0.jpg, p1.jpg ... full screen, started with its button and
+ * driven by the viewer's keys. Picture i is 40 + 10 i pixels wide, so the width tells
+ * which it is.
  */
 struct Show
 {
     explicit Show(int count, const QList<int> &unselected = {}, bool random = false)
     {
-        for (int i = 0; i < count; ++i)
+        QStringList names;
+        for (int i = 0; i < count; ++i) {
+            names << QStringLiteral("p%1.jpg").arg(i);
             writePicture(path(i), 40 + 10 * i, 30, "jpg");
-        fillFileTypes(w.findChild<QComboBox *>(QStringLiteral("cmbFileType")));
-        w.listPaths({dir.path()}, false);
-        auto *list = w.findChild<FileListView *>(QStringLiteral("File1"));
-        list->selectAllItems();
-        for (int i : unselected)
-            list->setSelected(i, false);
-        w.findChild<TriCheckBox *>(QStringLiteral("chkFullScreen"))->setValue(1);
-        w.findChild<TriCheckBox *>(QStringLiteral("chkRandom"))->setValue(random ? 1 : 0);
-        // No period: the show moves only when a key says so.
-        w.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(QStringLiteral("0"));
-        cache = w.findChild<SlideCache *>(QStringLiteral("slideCache"));
-        QTest::mouseClick(w.findChild<QToolButton *>(QStringLiteral("cmdStart")), Qt::LeftButton);
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (window->objectName() == QLatin1String("frmPreview") && window->isVisible())
-                viewer = window;
         }
+        c.list->appendFolder(dir.path() + u'/', names);
+        c.File1->selectAllItems();
+        for (int i : unselected)
+            c.File1->setSelected(i, false);
+        c.chkFullScreen->setValue(1);
+        c.chkRandom->setValue(random ? 1 : 0);
+        // No period: the show moves only when a key says so.
+        c.Text1->setText(QStringLiteral("0"));
+        QTest::mouseClick(c.cmdStart, Qt::LeftButton);
     }
 
     QString path(int i) const { return dir.path() + QStringLiteral("/p%1.jpg").arg(i); }
-    QString caption() const { return w.findChild<QLabel *>(QStringLiteral("lblFileName"))->text(); }
+    QString caption() const { return c.lblFileName->text(); }
+    const SlideCache &cache() const { return w.slideCache(); }
     /** The picture the viewer shows, by its width; -1 for none. */
-    int shown() const
+    int shown()
     {
-        const auto *element = viewer->findChild<PictureElement *>(QStringLiteral("imgPreview"));
+        const PictureElement *element = ViewerControls(w.viewer()).imgPreview;
         return element->hasPicture() ? (element->picture().natural.width() - 40) / 10 : -1;
     }
-    void press(Qt::Key key) { QTest::keyClick(viewer, key); }
-    void menu(const char *entry) { viewer->findChild<QAction *>(QLatin1String(entry))->trigger(); }
+    void press(Qt::Key key) { QTest::keyClick(&w.viewer(), key); }
 
     QTemporaryDir dir;
     FakeSeams fake;
     frmVivrel w;
-    SlideCache *cache = nullptr;
-    QWidget *viewer = nullptr;
+    const MainControls c{w};
 };
 
 } // namespace
 
-class TestSlideCache : public QObject
+class TestPrefetch : public QObject
 {
     Q_OBJECT
 
@@ -279,32 +276,33 @@ private slots:
     void stepsEitherWayAreServedFromTheCache()
     {
         Show s(6);
-        QVERIFY(s.cache && s.viewer);
+        QVERIFY(s.w.viewer().isVisible());
         QCOMPARE(s.shown(), 0);
-        QTRY_VERIFY(s.cache->holds(s.path(1)) && s.cache->holds(s.path(2)));
-        const int cold = s.cache->coldLoads(); // the first slide, as nothing was ahead
+        QTRY_VERIFY(s.cache().holds(s.path(1)) && s.cache().holds(s.path(2)));
+        const int cold = s.cache().coldLoads(); // the first slide, as nothing was ahead
 
         s.press(Qt::Key_Right);
         QCOMPARE(s.shown(), 1);
         s.press(Qt::Key_Left); // the slide on screen again, and the show pauses
         QCOMPARE(s.shown(), 1);
-        QTRY_VERIFY(s.cache->holds(s.path(0)));
+        QTRY_VERIFY(s.cache().holds(s.path(0)));
         s.press(Qt::Key_Left);
         QCOMPARE(s.shown(), 0);
-        QTRY_VERIFY(!s.cache->isBusy());
+        QTRY_VERIFY(!s.cache().isBusy());
         for (int expected : {0, 1, 2}) { // Right pressed as fast as it goes
             s.press(Qt::Key_Right);
             QCOMPARE(s.shown(), expected);
             QCOMPARE(s.caption(), s.path(expected));
         }
-        QCOMPARE(s.cache->coldLoads(), cold);
+        QCOMPARE(s.cache().coldLoads(), cold);
 
         // A view changed and changed back finds its picture still there.
-        s.menu("mnuRetainShape"); // stretched, shape kept: decoded afresh
-        QCOMPARE(s.cache->coldLoads(), cold + 1);
-        s.menu("mnuStretch"); // natural size again
+        const ViewerControls v(s.w.viewer());
+        v.mnuRetainShape->trigger(); // stretched, shape kept: decoded afresh
+        QCOMPARE(s.cache().coldLoads(), cold + 1);
+        v.mnuStretch->trigger(); // natural size again
         QCOMPARE(s.shown(), 2);
-        QCOMPARE(s.cache->coldLoads(), cold + 1);
+        QCOMPARE(s.cache().coldLoads(), cold + 1);
     }
 
     void randomOrderIsTheSameWithTheCache()
@@ -327,28 +325,31 @@ private slots:
 
         Show s(12, unselected, true);
         QList<qint64> seen{s.shown()};
+        const int cold = s.cache().coldLoads(); // the first slide
         while (seen.size() < expected.size()) {
-            QTRY_VERIFY(!s.cache->isBusy()); // all it peeked at decoded before the step
+            QTRY_VERIFY(!s.cache().isBusy()); // all it peeked at decoded before the step
             s.press(Qt::Key_Right);
             seen << s.shown();
         }
         QCOMPARE(seen, expected);
+        // And every draw was foretold: each slide was decoded ahead, none on the step.
+        QCOMPARE(s.cache().coldLoads(), cold);
     }
 
     void newListClearsTheCache()
     {
         Show s(3);
-        QTRY_VERIFY(s.cache->holds(s.path(1)));
+        QTRY_VERIFY(s.cache().holds(s.path(1)));
         // The same name with another picture, listed anew: nothing of the old list stays.
         writePicture(s.path(1), 90, 30, "jpg");
-        s.w.listPaths({s.dir.path()}, false);
-        QVERIFY(!s.cache->holds(s.path(0)) && !s.cache->holds(s.path(1)));
-        s.w.findChild<FileListView *>(QStringLiteral("File1"))->selectAllItems();
+        s.c.list->appendFolder(s.dir.path() + u'/', {QStringLiteral("p0.jpg"), QStringLiteral("p1.jpg")});
+        QVERIFY(!s.cache().holds(s.path(0)) && !s.cache().holds(s.path(1)));
+        s.c.File1->selectAllItems();
         s.press(Qt::Key_Right);
         QCOMPARE(s.caption(), s.path(1));
         QCOMPARE(s.shown(), 5); // 90 wide
     }
 };
 
-VIVREL_TEST_MAIN(TestSlideCache)
-#include "tst_slidecache.moc"
+VIVREL_TEST_MAIN(TestPrefetch)
+#include "tst_prefetch.moc"

@@ -1,4 +1,4 @@
-#include "viewer/Fitting.h"
+#include "common/Fitting.h"
 
 #include <algorithm>
 #include <cmath>

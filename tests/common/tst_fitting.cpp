@@ -1,6 +1,6 @@
 #include "TestSandbox.h"
 
-#include "viewer/Fitting.h"
+#include "common/Fitting.h"
 
 #include <QTest>
 
