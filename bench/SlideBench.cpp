@@ -346,9 +346,8 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
     {
         ShowRig rig(allPhotos, screen);
         rig.setFit(true);
-        rig.settle();
+        rig.landOn(0); // nothing shown yet
         const long long idle = residentBytes();
-        rig.landOn(0);
         rig.step();
         std::vector<double> held;
         for (int i = 1; i < int(allPhotos.size()); ++i) {

@@ -23,12 +23,30 @@ qint64 frameBytes(const Fitting::View &view, int margin = 0)
     return side(view.windowWidth) * side(view.windowHeight) * 4;
 }
 
-qint64 decodedBytes(const DecodeTarget &target, QSize natural)
+qint64 pixelBytes(QSize size)
 {
-    const QSize size = target.scaled.isValid()  ? target.scaled
-                       : !target.clip.isEmpty() ? target.clip.size()
-                                                : natural;
     return qint64(size.width()) * size.height() * 4;
+}
+
+/**
+ * The most a JPEG of `natural` size takes while it is decoded for `view`. A picture scaled
+ * down is first decoded by libjpeg at a power-of-two fraction of its size no smaller than
+ * the target, which is what holds the memory until it is scaled the rest of the way.
+ */
+qint64 workingBytes(const Fitting::View &view, QSize natural)
+{
+    const DecodeTarget target = Fitting::decodeTarget(view, natural);
+    if (!target.scaled.isValid() || target.scaled.isEmpty())
+        return pixelBytes(target.clip.isEmpty() ? natural : target.clip.size());
+    QSize first = natural;
+    for (int denominator : {2, 4, 8}) {
+        const QSize smaller((natural.width() + denominator - 1) / denominator,
+                            (natural.height() + denominator - 1) / denominator);
+        if (smaller.width() < target.scaled.width() || smaller.height() < target.scaled.height())
+            break;
+        first = smaller;
+    }
+    return std::max(pixelBytes(first), pixelBytes(target.scaled));
 }
 
 } // namespace
@@ -60,6 +78,8 @@ void SlideCache::setBudget(qint64 bytes)
 {
     {
         std::lock_guard lock(mMutex);
+        if (bytes > mBudget)
+            mUnfit.clear(); // there may be room for them now
         mBudget = bytes;
         makeRoom(0, 0);
     }
@@ -78,6 +98,9 @@ void SlideCache::plan(const Fitting::View &view, const QString &shown, const QSt
             if (!path.isEmpty() && std::find(mPlan.begin(), mPlan.end(), path) == mPlan.end())
                 mPlan.push_back(path);
         }
+        mNatural.removeIf([this](const auto &known) {
+            return std::find(mPlan.begin(), mPlan.end(), known.key()) == mPlan.end();
+        });
     }
     mWake.notify_all();
 }
@@ -113,6 +136,7 @@ Result<Picture> SlideCache::take(const QString &path, const Fitting::View &view)
         });
         if (coming == mSlots.end())
             break;
+        mWake.notify_all(); // a decode waiting for room goes ahead now that it is on screen
         mDone.wait(lock);
     }
 
@@ -130,6 +154,7 @@ Result<Picture> SlideCache::take(const QString &path, const Fitting::View &view)
     if (loaded) {
         slot.natural = loaded->natural;
         slot.bytes = loaded->image.sizeInBytes();
+        mNatural.insert(path, loaded->natural);
     }
     slot.result = loaded;
     makeRoom(0, 0);
@@ -142,6 +167,7 @@ void SlideCache::clear()
 {
     std::lock_guard lock(mMutex);
     mPlan.clear();
+    mNatural.clear();
     for (auto slot = mSlots.begin(); slot != mSlots.end();) {
         if (slot->result) {
             slot = mSlots.erase(slot);
@@ -150,6 +176,7 @@ void SlideCache::clear()
             ++slot;
         }
     }
+    mWake.notify_all(); // a decode waiting for room gives up
 }
 
 bool SlideCache::isBusy() const
@@ -233,21 +260,83 @@ std::optional<int> SlideCache::nextJob() const
             if (!slot.result || rankOf(slot) < rank)
                 staying += slot.bytes;
         }
-        if (staying + expectedBytes() <= mBudget)
+        if (staying + neededBytes(rank) <= mBudget)
             return rank;
         return std::nullopt; // what is further away fits even less
     }
     return std::nullopt;
 }
 
+qint64 SlideCache::neededBytes(int rank) const
+{
+    const auto known = mNatural.constFind(mPlan[rank]);
+    return known == mNatural.cend() ? expectedBytes() : workingBytes(mPlanView, *known);
+}
+
+qint64 SlideCache::totalBytes() const
+{
+    qint64 total = 0;
+    for (const Slot &slot : mSlots)
+        total += slot.bytes;
+    return total;
+}
+
 SlideCache::Slots::iterator SlideCache::startJob(int rank)
 {
-    makeRoom(expectedBytes(), rank);
+    const qint64 needed = neededBytes(rank);
+    makeRoom(needed, rank);
     Slot &slot = mSlots.emplace_back();
     slot.path = mPlan[rank];
     slot.view = mPlanView;
-    slot.bytes = expectedBytes();
+    slot.bytes = needed;
     return std::prev(mSlots.end());
+}
+
+bool SlideCache::admit(Slots::iterator slot, std::unique_lock<std::mutex> &lock)
+{
+    for (;;) {
+        if (mStop || slot->dropped || slot->yield)
+            return false;
+        const int rank = rankOf(*slot);
+        if (rank == kUnplanned)
+            return false;
+        // On screen now (take() waits for it): the window thread would decode it anyway.
+        if (rank == 0)
+            return true;
+        makeRoom(0, rank);
+        if (totalBytes() <= mBudget)
+            return true;
+        // Decodes under way give their working memory back when they end.
+        bool running = false;
+        auto furthestWaiting = mSlots.end();
+        int furthestRank = rank;
+        for (auto other = mSlots.begin(); other != mSlots.end(); ++other) {
+            if (other == slot || other->result || other->dropped)
+                continue;
+            if (!other->waiting) {
+                running = true;
+            } else if (const int otherRank = rankOf(*other); otherRank > furthestRank) {
+                furthestWaiting = other;
+                furthestRank = otherRank;
+            }
+        }
+        if (!running) {
+            if (furthestWaiting == mSlots.end()) {
+                // Nothing is going to make room: this one is too large for the plan now.
+                if (std::none_of(mSlots.begin(), mSlots.end(), [&](const Slot &other) {
+                        return &other != &*slot && !other.result && !other.dropped;
+                    }))
+                    mUnfit.push_back(slot->path);
+                return false;
+            }
+            // Every decode waits for another: the furthest makes way.
+            furthestWaiting->yield = true;
+            mWake.notify_all();
+        }
+        slot->waiting = true;
+        mWake.wait(lock);
+        slot->waiting = false;
+    }
 }
 
 void SlideCache::finishJob(Slots::iterator slot, const FileStamp &stamp, Result<Picture> result)
@@ -325,14 +414,19 @@ void SlideCache::run()
         const FileStamp stamp = FileStamp::of(path);
         Result<Picture> loaded =
             PictureLoader::load(path, PictureLoader::kShowLimits, [&](QSize natural) {
-                const DecodeTarget target = Fitting::decodeTarget(view, natural);
-                {
-                    std::lock_guard guard(mMutex);
-                    slot->natural = natural;
-                    slot->bytes = decodedBytes(target, natural);
-                }
-                mDone.notify_all();
-                return target;
+                std::unique_lock guard(mMutex);
+                slot->natural = natural;
+                slot->bytes = workingBytes(view, natural);
+                mNatural.insert(path, natural);
+                mDone.notify_all(); // take() learns which view it is decoded for
+                if (admit(slot, guard))
+                    return Fitting::decodeTarget(view, natural);
+                // The loader cannot be stopped once it has read the size: it is asked for
+                // a speck instead (libjpeg's smallest scale), which is then thrown away.
+                slot->dropped = true;
+                slot->bytes = 0;
+                mWake.notify_all();
+                return DecodeTarget{QSize(1, 1), {}};
             });
 
         lock.lock();

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "common/FileStamp.h"
-#include "common/PictureLoader.h"
 #include "common/Fitting.h"
+#include "common/PictureLoader.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -19,8 +20,9 @@
  * The decoded slides around the show's position: the one on screen and the ones that
  * the next steps forward and back would show, so that a key press either way only has
  * to place a picture. What is missing is decoded on two worker threads, nearest first,
- * within a budget of bytes; when the budget is reached, what is furthest from the
- * position goes first.
+ * within a budget of bytes that also counts what a decode needs while it runs; when the
+ * budget is reached, what is furthest from the position goes first, and a decode that
+ * does not fit waits for one under way to end.
  *
  * A picture is handed out only for the same file, unchanged on disk since it was
  * decoded (size, modification time, file number), and only to a view that would decode
@@ -37,7 +39,8 @@ public:
 
     /**
      * The budget for a viewer of `view`: five of its screen frames at four bytes a pixel,
-     * so that with the picture element's own scaled copy a show stays within six.
+     * decodes under way included, so that with the picture element's own scaled copy a
+     * show stays within six.
      */
     static qint64 budgetFor(const Fitting::View &view);
     /** Bytes that kept pictures and decodes under way may take together (0 at first). */
@@ -78,9 +81,11 @@ private:
         std::optional<QSize> natural;
         FileStamp stamp;
         std::optional<Result<Picture>> result;
-        qint64 bytes = 0; // the picture's, or what its decode is expected to take
+        qint64 bytes = 0; // the picture's, or what its decode takes while it runs
         quint64 used = 0; // when it was last handed out
         bool dropped = false;
+        bool waiting = false; // its decode waits for room
+        bool yield = false;   // asked to give its room to a nearer decode that waits
     };
     using Slots = std::list<Slot>;
 
@@ -90,6 +95,14 @@ private:
     int rankOf(const Slot &slot) const;
     bool covered(int rank) const;
     qint64 expectedBytes() const;
+    /** What decoding the plan's slide at `rank` takes while it runs, as far as known. */
+    qint64 neededBytes(int rank) const;
+    qint64 totalBytes() const;
+    /**
+     * Whether the decode of `slot`, whose size is now known, may go ahead: at once when it
+     * fits, after decodes under way end when it does not yet; false when it gives up.
+     */
+    bool admit(Slots::iterator slot, std::unique_lock<std::mutex> &lock);
     /** The plan's nearest slide that nothing serves and that fits the budget. */
     std::optional<int> nextJob() const;
     Slots::iterator startJob(int rank);
@@ -102,8 +115,9 @@ private:
     std::condition_variable mWake; // the workers: the plan or the budget changed
     std::condition_variable mDone; // take(): a decode finished or learnt its size
     Slots mSlots;
-    std::vector<QString> mPlan;  // the slide on screen first
-    std::vector<QString> mUnfit; // decoded for this plan and found too large to keep
+    std::vector<QString> mPlan;     // the slide on screen first
+    std::vector<QString> mUnfit;    // found too large for the room this plan leaves
+    QHash<QString, QSize> mNatural; // the natural sizes of the plan's slides, once read
     Fitting::View mPlanView;
     qint64 mBudget = 0;
     quint64 mClock = 0;

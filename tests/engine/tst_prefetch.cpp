@@ -41,6 +41,8 @@ Fitting::View someView()
 
 /** What a 200x100 picture takes once decoded for someView(): 64x32 pixels. */
 constexpr qint64 kDecoded = 64 * 32 * 4;
+/** What it takes while it is decoded: libjpeg makes it 100x50 before it is scaled down. */
+constexpr qint64 kDecoding = 100 * 50 * 4;
 
 /**
  * A main window showing p0.jpg, p1.jpg ... full screen, started with its button and
@@ -226,8 +228,9 @@ private slots:
             writePicture(paths.last(), 200, 100, "jpg");
         }
         SlideCache cache;
-        // Room for three decoded pictures, not for a fourth.
-        const qint64 budget = 4 * kDecoded - 1;
+        // Room for three decoded pictures, the third only if the decode's working memory
+        // is counted against the first two alone; not for a fourth.
+        const qint64 budget = 2 * kDecoded + kDecoding;
         cache.setBudget(budget);
         QVERIFY(cache.take(paths[0], someView()).ok());
         cache.plan(someView(), paths[0], {paths[1], paths[2], paths[3]});
@@ -253,6 +256,31 @@ private slots:
         QTRY_VERIFY(!cache.isBusy());
         QVERIFY(!cache.holds(big));
         QVERIFY(cache.heldBytes() <= budget);
+    }
+
+    void decodeNeedsRoomForItsWorkingMemory()
+    {
+        QTemporaryDir dir;
+        QStringList paths;
+        for (char name : {'a', 'b', 'c'}) {
+            paths << dir.path() + u'/' + QLatin1Char(name) + QStringLiteral(".jpg");
+            writePicture(paths.last(), 200, 100, "jpg");
+        }
+        SlideCache cache;
+        // The third picture would fit once decoded, but not while it is.
+        cache.setBudget(2 * kDecoded + kDecoding - 1);
+        QVERIFY(cache.take(paths[0], someView()).ok());
+        cache.plan(someView(), paths[0], {paths[1], paths[2]});
+        QTRY_VERIFY(!cache.isBusy());
+        QVERIFY(cache.holds(paths[1]));
+        QVERIFY(!cache.holds(paths[2]));
+        QCOMPARE(cache.heldBytes(), 2 * kDecoded);
+
+        cache.setBudget(2 * kDecoded + kDecoding);
+        QTRY_VERIFY(cache.holds(paths[2]));
+        QTRY_VERIFY(!cache.isBusy());
+        QCOMPARE(cache.heldBytes(), 3 * kDecoded);
+        QCOMPARE(cache.coldLoads(), 1);
     }
 
     void requestsOvertakenByTheShowAreNotDecoded()
@@ -342,7 +370,8 @@ private slots:
         QTRY_VERIFY(s.cache().holds(s.path(1)));
         // The same name with another picture, listed anew: nothing of the old list stays.
         writePicture(s.path(1), 90, 30, "jpg");
-        s.c.list->appendFolder(s.dir.path() + u'/', {QStringLiteral("p0.jpg"), QStringLiteral("p1.jpg")});
+        s.c.list->appendFolder(s.dir.path() + u'/',
+                               {QStringLiteral("p0.jpg"), QStringLiteral("p1.jpg")});
         QVERIFY(!s.cache().holds(s.path(0)) && !s.cache().holds(s.path(1)));
         s.c.File1->selectAllItems();
         s.press(Qt::Key_Right);
