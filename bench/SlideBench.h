@@ -30,6 +30,12 @@ QStringList makePhotos(const QString &dir, QSize size, int count);
  */
 void benchSlides(const QStringList &photos, QSize screen, int rounds, const Report &report);
 
+/** Most resident bytes above idle in a show of `photos`, stretched and at natural size. */
+long long showMemory(const QStringList &photos, QSize screen);
+
+/** Most resident bytes above idle while Right is held through `photos`, stretched. */
+long long heldMemory(const QStringList &photos, QSize screen);
+
 /** Seconds for the cold path of one slide (median), stretched with its shape kept. */
 double coldSlideSeconds(const QString &photo, QSize screen, int rounds);
 

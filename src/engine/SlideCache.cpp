@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <mutex>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -53,6 +58,15 @@ qint64 workingBytes(const Fitting::View &view, QSize natural)
 
 SlideCache::SlideCache(QObject *parent) : QObject(parent)
 {
+#ifdef __GLIBC__
+    // glibc gives each thread that allocates an arena of its own, and a worker's arena
+    // keeps the pages of the large buffers it freed resident: two workers kept tens of
+    // megabytes beyond what the cache holds. One arena for the process lets freed pictures
+    // go back together; its lock is taken a few times per decode. Only before the first
+    // thread gets an arena does this take hold, so it is done before the workers start.
+    static std::once_flag oneArena;
+    std::call_once(oneArena, [] { mallopt(M_ARENA_MAX, 1); });
+#endif
     for (int i = 0; i < kWorkers; ++i)
         mWorkers.emplace_back([this] { run(); });
 }
@@ -100,6 +114,11 @@ void SlideCache::plan(const Fitting::View &view, const QString &shown, const QSt
         }
         mNatural.removeIf([this](const auto &known) {
             return std::find(mPlan.begin(), mPlan.end(), known.key()) == mPlan.end();
+        });
+        // What no step asks for goes now rather than when the budget is full, except the
+        // slide on screen as other views decoded it, for when the view changes back.
+        std::erase_if(mSlots, [&](const Slot &slot) {
+            return slot.result && slot.path != shown && rankOf(slot) == kUnplanned;
         });
     }
     mWake.notify_all();
