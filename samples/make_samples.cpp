@@ -4,6 +4,7 @@
 //   vivrel_make_samples --config-files DIR  Vivrel.INI and AUTORUN.INF as Tools writes them
 //   vivrel_make_samples --verify DIR        checks a medium laid out by the two above
 
+#include "GifWriter.h"
 #include "common/Files.h"
 #include "config/IniFile.h"
 
@@ -18,7 +19,9 @@
 #include <QPainter>
 #include <QTextStream>
 
+#include <cmath>
 #include <cstdio>
+#include <numbers>
 
 namespace {
 
@@ -29,11 +32,15 @@ struct Sample
     int height;
     QRgb colour;
     const char *caption;
+    /** More than one: an animated GIF whose dot goes once round the circle per pass. */
+    int frames = 1;
 };
 
-// Distinct sizes and shapes, one portrait, in all three formats and three levels.
+// Distinct sizes and shapes, one portrait, in all three formats and three levels, and
+// one animation.
 const Sample kSamples[] = {
     {"cover.gif", 320, 200, 0xff2e7d32, "Vivrel"},
+    {"beacon.gif", 400, 260, 0xff283593, "Beacon", 12},
     {"sunrise.jpg", 800, 500, 0xffef6c00, "Sunrise"},
     {"Landscapes/hills.bmp", 1024, 400, 0xff558b2f, "Hills"},
     {"Landscapes/lake.jpg", 640, 480, 0xff1565c0, "Lake"},
@@ -42,7 +49,10 @@ const Sample kSamples[] = {
     {"Portraits/Old/frame.bmp", 300, 360, 0xff8d6e63, "Frame"},
 };
 
-QImage drawSample(const Sample &sample)
+// Hundredths of a second each frame of an animated sample stays.
+constexpr int kFrameDelay = 8;
+
+QImage drawSample(const Sample &sample, int frame = 0)
 {
     QImage image(sample.width, sample.height, QImage::Format_RGB32);
     image.fill(QColor::fromRgb(sample.colour));
@@ -54,6 +64,12 @@ QImage drawSample(const Sample &sample)
     painter.drawEllipse(QPoint(sample.width / 2, sample.height / 2), side / 3, side / 3);
     painter.setBrush(Qt::white);
     painter.drawRect(side / 12, side / 12, side / 6, side / 6);
+    if (sample.frames > 1) {
+        const double turn = 2 * std::numbers::pi * frame / sample.frames;
+        const QPointF at(sample.width / 2 + side / 3 * std::sin(turn),
+                         sample.height / 2 - side / 3 * std::cos(turn));
+        painter.drawEllipse(at, side / 14, side / 14);
+    }
     QFont font;
     font.setPixelSize(qMax(12, side / 8));
     font.setBold(true);
@@ -64,86 +80,20 @@ QImage drawSample(const Sample &sample)
     return image;
 }
 
-// Qt reads GIF but does not write it. This writes the pixels as uncompressed LZW:
-// every pixel its own code, with a clear code often enough that the code size never
-// grows past nine bits.
-QByteArray encodeGif(const QImage &source)
-{
-    const QImage image = source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-    QList<QRgb> palette = image.colorTable();
-    palette.resize(256, qRgb(0, 0, 0));
-
-    QByteArray out("GIF89a");
-    const auto put16 = [&out](int v) {
-        out.append(char(v & 0xff));
-        out.append(char((v >> 8) & 0xff));
-    };
-    put16(image.width());
-    put16(image.height());
-    out.append(char(0xf7)); // global colour table of 256 entries, 8 bits
-    out.append(char(0));
-    out.append(char(0));
-    for (QRgb c : palette) {
-        out.append(char(qRed(c)));
-        out.append(char(qGreen(c)));
-        out.append(char(qBlue(c)));
-    }
-    out.append(char(0x2c));
-    put16(0);
-    put16(0);
-    put16(image.width());
-    put16(image.height());
-    out.append(char(0));
-    out.append(char(8)); // minimum code size
-
-    QByteArray data;
-    quint32 bits = 0;
-    int bitCount = 0;
-    const auto emitCode = [&](int code) {
-        bits |= quint32(code) << bitCount;
-        bitCount += 9;
-        while (bitCount >= 8) {
-            data.append(char(bits & 0xff));
-            bits >>= 8;
-            bitCount -= 8;
-        }
-    };
-    constexpr int kClear = 256;
-    constexpr int kEnd = 257;
-    int sinceClear = 0;
-    emitCode(kClear);
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar *row = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            if (sinceClear == 250) {
-                emitCode(kClear);
-                sinceClear = 0;
-            }
-            emitCode(row[x]);
-            ++sinceClear;
-        }
-    }
-    emitCode(kEnd);
-    if (bitCount > 0)
-        data.append(char(bits & 0xff));
-    for (qsizetype i = 0; i < data.size(); i += 255) {
-        const QByteArray block = data.mid(i, 255);
-        out.append(char(block.size()));
-        out.append(block);
-    }
-    out.append(char(0));
-    out.append(char(0x3b));
-    return out;
-}
-
 bool writeSample(const QString &root, const Sample &sample)
 {
     const QString path = root + u'/' + QString::fromLatin1(sample.path);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     const QImage image = drawSample(sample);
+    if (sample.frames > 1) {
+        GifWriter::Animation animation;
+        for (int frame = 0; frame < sample.frames; ++frame)
+            animation.frames.append({drawSample(sample, frame), {}, kFrameDelay});
+        return Files::replace(path, GifWriter::write(animation)).ok();
+    }
     if (path.endsWith(QLatin1String(".gif")))
-        return Files::replace(path, encodeGif(image)).ok();
+        return Files::replace(path, GifWriter::write(image)).ok();
     return image.save(path, path.endsWith(QLatin1String(".bmp")) ? "BMP" : "JPG", 90);
 }
 
@@ -188,6 +138,8 @@ int verify(const QString &root)
                                         : path.section(u'.', -1).toLatin1();
         if (format != expected)
             return fail(QStringLiteral("%1 is not %2").arg(path, QString::fromLatin1(expected)));
+        if (sample.frames > 1 && reader.imageCount() != sample.frames)
+            return fail(QStringLiteral("%1 does not have %2 frames").arg(path).arg(sample.frames));
         // The pixels came through too: sample a few spots of what was drawn.
         const QImage drawn = drawSample(sample);
         for (const QPoint spot :

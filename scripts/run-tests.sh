@@ -16,7 +16,7 @@ cd "$root"
 ctest --preset dev "${args[@]}"
 
 if [ "$asan" = "1" ]; then
-  cmake --preset asan >/dev/null
+  cmake --preset asan -DVIVREL_WERROR="${VIVREL_WERROR:-OFF}" >/dev/null
   cmake --build --preset asan
   ctest --preset asan -LE e2e "${args[@]}"
 fi

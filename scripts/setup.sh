@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the package need on Debian 12 (only what is missing), then configures
-# and builds the given preset (default: dev).
+# Installs what the build, the tests and the package need on Debian 12 (only what is
+# missing), then configures and builds the given preset (default: dev).
 set -euo pipefail
 preset=${1:-dev}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev
-          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file)
+          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file iproute2)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
@@ -20,5 +20,6 @@ if ((${#missing[@]})); then
 fi
 
 cd "$root"
-cmake --preset "$preset" >/dev/null
+# VIVREL_WERROR=ON in the environment makes every warning an error (CI sets it).
+cmake --preset "$preset" -DVIVREL_WERROR="${VIVREL_WERROR:-OFF}" >/dev/null
 cmake --build --preset "$preset"

@@ -94,3 +94,13 @@ QString TestSandbox::realHome()
 {
     return realHomePath();
 }
+
+void TestSandbox::useOffscreenScreens(const char *json)
+{
+    const QString file = path() + QStringLiteral("/screens.json");
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(json) != qint64(qstrlen(json)))
+        qFatal("Cannot write the monitors' list %s", qPrintable(file));
+    out.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(file));
+}

@@ -30,6 +30,13 @@ public:
     /** The home the executable was started with, which the run must never write. */
     static QString realHome();
 
+    /**
+     * Has the application start on the offscreen platform with the monitors that `json`
+     * lists (its "screens" entries: name, x, y, width, height, logicalDpi, dpr). Call it
+     * before the application object exists: the platform reads them only then.
+     */
+    static void useOffscreenScreens(const char *json);
+
 private:
     std::unique_ptr<QTemporaryDir> mDir;
 };
@@ -38,12 +45,13 @@ private:
  * main() of every test executable, in place of QTEST_MAIN: the sandbox first, then
  * the application object and the tests. The test build refuses a tst_*.cpp without it.
  */
-#define VIVREL_TEST_MAIN_WITH(TestObject, Application)                                             \
+#define VIVREL_TEST_MAIN_WITH(TestObject, Application, ...)                                        \
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         /* Before the sandbox changes the current folder, which __FILE__ may be relative to. */    \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         const TestSandbox sandbox;                                                                 \
+        __VA_ARGS__                                                                                \
         Application app(argc, argv);                                                               \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestObject tc;                                                                             \
@@ -52,6 +60,10 @@ private:
 
 /** For tests that show widgets. */
 #define VIVREL_TEST_MAIN(TestObject) VIVREL_TEST_MAIN_WITH(TestObject, QApplication)
+
+/** For tests that show widgets on monitors of their own, listed by `screensJson`. */
+#define VIVREL_TEST_MAIN_ON_SCREENS(TestObject, screensJson)                                       \
+    VIVREL_TEST_MAIN_WITH(TestObject, QApplication, TestSandbox::useOffscreenScreens(screensJson);)
 
 /** For tests without a display. */
 #define VIVREL_TEST_GUILESS_MAIN(TestObject) VIVREL_TEST_MAIN_WITH(TestObject, QCoreApplication)

@@ -1,5 +1,7 @@
 #include "TestTrees.h"
 
+#include "GifWriter.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -23,7 +25,22 @@ void writePicture(const QString &path, int width, int height, const char *format
     QDir().mkpath(QFileInfo(path).absolutePath());
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(QColor::fromRgb(rgb));
-    image.save(path, format);
+    // Qt writes no GIF.
+    if (qstricmp(format, "gif") == 0)
+        writeAll(path, GifWriter::write(image));
+    else
+        image.save(path, format);
+}
+
+QByteArray animatedGif(QSize size, const QList<QRgb> &colours, int delay, int loops)
+{
+    GifWriter::Animation animation{.screen = QSize(), .loops = loops, .frames = {}};
+    for (QRgb colour : colours) {
+        QImage frame(size, QImage::Format_RGB32);
+        frame.fill(colour);
+        animation.frames.append({frame, {}, delay});
+    }
+    return GifWriter::write(animation);
 }
 
 QByteArray readAll(const QString &path)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QRgb>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +18,12 @@ void writeFile(const QString &root, const QString &relative, const QByteArray &c
 /** Writes a small valid picture; the format follows the name's ending (jpg, bmp, gif, png). */
 void writePicture(const QString &path, int width, int height, const char *format,
                   unsigned rgb = 0xff3366);
+
+/**
+ * An animated GIF of `size` with a frame of each of `colours`, each staying `delay`
+ * hundredths of a second; `loops` is its loop block's count (0 forever, -1 no block).
+ */
+QByteArray animatedGif(QSize size, const QList<QRgb> &colours, int delay = 2, int loops = 0);
 
 /** The whole content of `path`, or "<missing>" when it cannot be read. */
 QByteArray readAll(const QString &path);

@@ -4,21 +4,25 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
 #include <memory>
 
 class QNetworkAccessManager;
+class QNetworkReply;
 
 /**
- * Fetches web files into local files, bounded in time and size, and waits for each
- * fetch while the window keeps painting but takes no input. A local file is replaced
- * atomically and only by a complete body with an HTTP success status.
+ * Fetches web files into local files, one at a time, bounded in time and size, without
+ * waiting for them: each fetch reports its end by a signal from the event loop. A local
+ * file is replaced atomically and only by a complete body with an HTTP success status.
  */
-class BoundedDownloader
+class BoundedDownloader : public QObject
 {
+    Q_OBJECT
 public:
     struct Limits
     {
@@ -33,24 +37,48 @@ public:
     static void setDefaultLimits(Limits limits);
 
     /** The overall deadline starts now. */
-    explicit BoundedDownloader(Limits limits = defaultLimits());
-    ~BoundedDownloader();
+    explicit BoundedDownloader(Limits limits = defaultLimits(), QObject *parent = nullptr);
+    /** A fetch still under way is dropped: its file stays as it was, and nothing is reported. */
+    ~BoundedDownloader() override;
     BoundedDownloader(const BoundedDownloader &) = delete;
     BoundedDownloader &operator=(const BoundedDownloader &) = delete;
 
     /**
-     * Fetches `url` (http or https) and, when the whole body of at most `maxBytes` came
-     * with a 2xx status, replaces `localFile` with it; otherwise `localFile` stays as it was.
+     * Starts fetching `url` (http or https); when the whole body of at most `maxBytes`
+     * comes with a 2xx status it replaces `localFile`, otherwise `localFile` stays as it
+     * was. `finished` follows once, never from within this call. One fetch at a time:
+     * a call while busy is a mistake of the caller and is ignored.
      */
-    Result<> DownloadUrlToFile(const QUrl &url, const QString &localFile, qint64 maxBytes);
+    void DownloadUrlToFile(const QUrl &url, const QString &localFile, qint64 maxBytes);
 
-    /** The body of `url`; Error::DownloadFailed when the fetch failed by the rules above. */
-    Result<QByteArray> fetch(const QUrl &url, qint64 maxBytes);
+    /** Whether a fetch has started and not yet reported its end. */
+    bool isBusy() const { return mBusy; }
+
+signals:
+    /** The fetch ended: `result` says whether its local file was replaced, or why not. */
+    void finished(Result<> result);
 
 private:
+    void refuse();
+    void takeBody();
+    void checkHeaders();
+    void onRedirected(const QUrl &target);
+    void onReplyFinished();
+    /** Reports `result` from the event loop, as every end of a fetch is reported. */
+    void reportLater(Result<> result);
+
     Limits mLimits;
     QDeadlineTimer mDeadline;
     std::unique_ptr<QNetworkAccessManager> mManager;
+    QTimer mTransferTimer;
+    bool mBusy = false;
+
+    // The fetch in flight.
+    QNetworkReply *mReply = nullptr;
+    QString mLocalFile;
+    qint64 mMaxBytes = 0;
+    QByteArray mBody;
+    bool mRefused = false;
 };
 
 /** True for an http or https address with a host. */

@@ -1,12 +1,11 @@
 // The main window's web panel: the page shown at start-up and the once-per-run fetch
 // of the maker's page and pictures.
 
+#include "advert/AdvertDownload.h"
 #include "advert/AdvertPage.h"
 #include "advert/AdvertPanel.h"
-#include "advert/BoundedDownloader.h"
 #include "chrome/frmVivrel.h"
 #include "common/Files.h"
-#include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
 
@@ -39,22 +38,21 @@ void frmVivrel::DownloadAdvert()
 {
     if (mAdvertFetched)
         return;
-    if (seams().isOnline()) {
-        // The downloads let events run; a show left running must not step meanwhile,
-        // between Start Show's reset of the position and its first slide.
-        const IntervalTimer::Hold showHeld(Timer1);
-        const QString folder = privateFolder();
-        const QString base = AdvertPage::baseUrl();
-        BoundedDownloader downloader;
-        for (const QString &name :
-             {AdvertPage::pageName(), AdvertPage::jpegName(), AdvertPage::gifName()}) {
-            const qint64 cap =
-                name == AdvertPage::pageName() ? AdvertPage::kPageCap : AdvertPage::kPictureCap;
-            // A fetch that fails leaves the file from before, and the panel shows that.
-            static_cast<void>(downloader.DownloadUrlToFile(AdvertPage::remoteUrl(base, name),
-                                                           folder + name, cap));
-        }
-    }
+    // Tried once per run, whatever comes of it: a Start Show while the files are still
+    // coming starts no second download.
     mAdvertFetched = true;
-    AdvertPanel::reload(*WebBrowser1);
+    if (!seams().isOnline()) {
+        AdvertPanel::reload(*WebBrowser1);
+        return;
+    }
+    // Nothing waits for the files: the panel is hidden while the show runs, and it is
+    // reloaded only once the last fetch has ended. A program that ends meanwhile drops
+    // the fetch in flight, and the files it had not replaced stay as they were.
+    auto *download = new AdvertDownload(AdvertPage::baseUrl(), privateFolder(), this);
+    download->setObjectName(QStringLiteral("advertDownload"));
+    connect(download, &AdvertDownload::ended, this, [this, download] {
+        download->deleteLater();
+        AdvertPanel::reload(*WebBrowser1);
+    });
+    download->start();
 }

@@ -47,9 +47,9 @@ bool naturalLess(std::string_view a, std::string_view b)
                 ++eb;
             if (ea - ia != eb - jb)
                 return ea - ia < eb - jb;
-            for (size_t k = 0; k < ea - ia; ++k) {
-                if (a[ia + k] != b[jb + k])
-                    return a[ia + k] < b[jb + k];
+            for (size_t d = 0; d < ea - ia; ++d) {
+                if (a[ia + d] != b[jb + d])
+                    return a[ia + d] < b[jb + d];
             }
             i = ea;
             j = eb;

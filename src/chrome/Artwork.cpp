@@ -20,9 +20,17 @@ constexpr QColor kSky = Colours::kOptionGround;
 /** The middle of the skin, and the ground of the icon. */
 constexpr QColor kSkinBlue(70, 110, 180);
 
-QPixmap blank(QSize size)
+/** A pixmap of logical `size` at `ratio`, to be painted in logical units. */
+QPixmap canvas(QSize size, qreal ratio)
 {
-    QPixmap pixmap(size);
+    QPixmap pixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+QPixmap blank(QSize size, qreal ratio)
+{
+    QPixmap pixmap = canvas(size, ratio);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
@@ -44,15 +52,15 @@ void drawLabel(QPainter &p, const QRectF &r, const QString &text, int pixelSize)
 
 } // namespace
 
-QPixmap skin(QSize size)
+QPixmap skin(QSize size, qreal ratio)
 {
-    QPixmap pixmap(size);
+    QPixmap pixmap = canvas(size, ratio);
     QPainter p(&pixmap);
     QLinearGradient ground(0, 0, 0, size.height());
     ground.setColorAt(0.0, QColor(46, 76, 140));
     ground.setColorAt(0.5, kSkinBlue);
     ground.setColorAt(1.0, QColor(30, 52, 104));
-    p.fillRect(pixmap.rect(), ground);
+    p.fillRect(QRect(QPoint(0, 0), size), ground);
     // A soft light band behind the list and the options.
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -61,14 +69,14 @@ QPixmap skin(QSize size)
     return pixmap;
 }
 
-QPixmap banner(QSize size)
+QPixmap banner(QSize size, qreal ratio)
 {
-    QPixmap pixmap(size);
+    QPixmap pixmap = canvas(size, ratio);
     QPainter p(&pixmap);
     QLinearGradient band(0, 0, size.width(), 0);
     band.setColorAt(0.0, QColor(20, 36, 80));
     band.setColorAt(1.0, QColor(90, 130, 200));
-    p.fillRect(pixmap.rect(), band);
+    p.fillRect(QRect(QPoint(0, 0), size), band);
     p.setRenderHint(QPainter::Antialiasing);
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(qMax(10, size.height() - 8));
@@ -80,9 +88,9 @@ QPixmap banner(QSize size)
     return pixmap;
 }
 
-QPixmap buttonFace(Face face, QSize size, QColor background)
+QPixmap buttonFace(Face face, QSize size, QColor background, qreal ratio)
 {
-    QPixmap pixmap = blank(size);
+    QPixmap pixmap = blank(size, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
@@ -157,9 +165,9 @@ QPixmap buttonFace(Face face, QSize size, QColor background)
     return pixmap;
 }
 
-QPixmap icon(int side)
+QPixmap icon(int side, qreal ratio)
 {
-    QPixmap pixmap = blank(QSize(side, side));
+    QPixmap pixmap = blank(QSize(side, side), ratio);
     QPainter p(&pixmap);
     paintIcon(p, side);
     return pixmap;

@@ -4,7 +4,10 @@
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
 #include "chrome/Colours.h"
+#include "chrome/PictureButton.h"
+#include "common/Accessibility.h"
 #include "common/IntervalTimer.h"
+#include "common/LinkLabel.h"
 #include "common/Module1.h"
 #include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
@@ -12,13 +15,13 @@
 
 #include <QComboBox>
 #include <QFontInfo>
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <QWindow>
 
 #include <type_traits>
 #include <variant>
@@ -33,6 +36,14 @@ QRect pixels(QRect twips)
     const auto px = [](int t) { return (t + 7) / 15; };
     return QRect(px(twips.left()), px(twips.top()), px(twips.width()), px(twips.height()));
 }
+
+/**
+ * The outlines that group the controls, in twips: Shape1, Shape3 and Shape4. They are
+ * drawn on the window itself rather than made controls, so that nothing a screen reader
+ * walks through or a click can land on is mere decoration.
+ */
+constexpr QRect kOutlineTwips[] = {
+    {240, 680, 5055, 3015}, {240, 3720, 1935, 495}, {2280, 3720, 3015, 495}};
 
 QFont tahoma(qreal points)
 {
@@ -49,25 +60,6 @@ QFont tahoma(qreal points)
     return font;
 }
 
-/** Enter presses the focused picture button, as Space does (a tool button only knows Space). */
-class EnterPressesButton : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->isAutoRepeat())
-            return false;
-        static_cast<QToolButton *>(watched)->click();
-        return true;
-    }
-};
-
 /** A label for text the program did not write itself (a file name may look like markup). */
 QLabel *plainLabel(const QString &text, QWidget *parent)
 {
@@ -77,7 +69,6 @@ QLabel *plainLabel(const QString &text, QWidget *parent)
 }
 
 enum class Kind {
-    Shape,         ///< an outline in the system's button-shadow colour, for decoration
     Banner,        ///< the picture across the top, stretched to its place
     PictureButton, ///< a button that shows only its face
     CheckBox,      ///< a check box with the values 0, 1 and 2
@@ -93,7 +84,7 @@ enum class Kind {
 
 /** Where the window keeps a control: its member of the control's type. */
 using Holder =
-    std::variant<QFrame **, QLabel **, QToolButton **, TriCheckBox **, PictureElement **,
+    std::variant<QLabel **, LinkLabel **, QToolButton **, TriCheckBox **, PictureElement **,
                  QTextBrowser **, FileListView **, QComboBox **, QLineEdit **, IntervalTimer **>;
 
 /** A control's ground (none: the window shows through) and text (none: the style's own). */
@@ -121,6 +112,11 @@ struct Control
     Face face = {};
     /** A picture button that Tab passes over still takes the focus when clicked. */
     bool tabStop = true;
+    /**
+     * What assistive technology calls the control where neither its caption nor its
+     * tool tip can: a picture button or the selector with a tool tip is called by that.
+     */
+    const char *accessibleName = "";
 };
 
 /** The style rules for a look's colours. */
@@ -135,7 +131,7 @@ QString colourRules(const Look &look)
 }
 
 /** Makes the control of one row on `window`, named and placed. */
-QObject *makeControl(const Control &row, QWidget &window, FileList *list, QObject *enterPresses)
+QObject *makeControl(const Control &row, QWidget &window, FileList *list)
 {
     const QRect place = pixels(row.twips);
     const QString caption = QString::fromLatin1(row.caption);
@@ -144,31 +140,27 @@ QObject *makeControl(const Control &row, QWidget &window, FileList *list, QObjec
         control->setGeometry(place);
         if (*row.toolTip)
             control->setToolTip(QString::fromLatin1(row.toolTip));
+        if (*row.accessibleName)
+            control->setAccessibleName(QString::fromLatin1(row.accessibleName));
         return control;
     };
     switch (row.kind) {
-    case Kind::Shape: {
-        auto *frame = placed(new QFrame(&window));
-        frame->setStyleSheet(QStringLiteral("QFrame{border:1px solid %1;background:transparent;}")
-                                 .arg(window.palette().color(QPalette::Dark).name()));
-        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-        return frame;
-    }
     case Kind::Banner: {
+        // Its picture is drawn with the rest of the artwork, at the window's pixel ratio.
         QLabel *banner = placed(plainLabel(QString(), &window));
         banner->setScaledContents(true);
-        banner->setPixmap(Artwork::banner(place.size()));
         return banner;
     }
     case Kind::PictureButton: {
-        auto *button = placed(new QToolButton(&window));
+        auto *button = placed(new PictureButton(Colours::kOptionText, &window));
         // A click takes the focus, as Tab does, so leaving the interval box by clicking
         // a button checks the box first.
         button->setFocusPolicy(row.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
-        button->installEventFilter(enterPresses);
+        // The face says nothing to a screen reader; the tool tip says what it does.
+        if (!*row.accessibleName)
+            button->setAccessibleName(button->toolTip().trimmed());
         button->setAutoRaise(false);
         button->setIconSize(place.size());
-        button->setIcon(QIcon(Artwork::buttonFace(row.face, place.size(), row.look.ground)));
         button->setStyleSheet(
             QStringLiteral("QToolButton{border:none;padding:0;%1}").arg(colourRules(row.look)));
         return button;
@@ -187,6 +179,7 @@ QObject *makeControl(const Control &row, QWidget &window, FileList *list, QObjec
         picture->setTop(float(place.top()));
         picture->setWidth(float(place.width()));
         picture->setHeight(float(place.height()));
+        picture->setAccessibleName(QString::fromLatin1(row.accessibleName));
         return picture;
     }
     case Kind::Label: {
@@ -197,7 +190,7 @@ QObject *makeControl(const Control &row, QWidget &window, FileList *list, QObjec
         return label;
     }
     case Kind::Link: {
-        QLabel *link = placed(plainLabel(caption, &window));
+        auto *link = placed(new LinkLabel(caption, &window));
         QFont font = tahoma(9.75);
         font.setBold(true);
         font.setItalic(true);
@@ -222,6 +215,8 @@ QObject *makeControl(const Control &row, QWidget &window, FileList *list, QObjec
     }
     case Kind::Selector: {
         auto *selector = placed(new QComboBox(&window));
+        if (!*row.accessibleName)
+            selector->setAccessibleName(selector->toolTip().trimmed());
         selector->setStyleSheet(
             QStringLiteral("QComboBox{%1padding-left:1px;}").arg(colourRules(row.look)));
         return selector;
@@ -245,8 +240,8 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     setWindowTitle(Module1::mainCaption());
     setWindowFlag(Qt::FramelessWindowHint);
     setFixedSize(368, 293);
-    setWindowIcon(QIcon(Artwork::icon(64)));
     setFont(tahoma(8.25));
+    Accessibility::install();
 
     mFileList = new FileList(this);
     buildControls();
@@ -300,53 +295,97 @@ void frmVivrel::setCmdResumeCaption(const QString &caption)
     // A picture button: the text is not drawn, but it is what the button says it is to
     // anything that reads it, and the face drawn follows it.
     cmdResume->setText(caption);
-    const Artwork::Face face =
-        caption == QLatin1String("Pause") ? Artwork::Face::Pause : Artwork::Face::Resume;
-    cmdResume->setIcon(QIcon(Artwork::buttonFace(face, cmdResume->size(), Colours::kResumeGround)));
+    cmdResume->setAccessibleName(caption + QStringLiteral(" Show"));
+    cmdResume->setIcon(QIcon(Artwork::buttonFace(cmdResumeFace(), cmdResume->size(),
+                                                 Colours::kResumeGround, devicePixelRatioF())));
+}
+
+Artwork::Face frmVivrel::cmdResumeFace() const
+{
+    return cmdResumeCaption() == QLatin1String("Pause") ? Artwork::Face::Pause
+                                                        : Artwork::Face::Resume;
+}
+
+void frmVivrel::drawArtwork()
+{
+    const qreal ratio = devicePixelRatioF();
+    mArtworkRatio = ratio;
+    Image1->setPixmap(Artwork::banner(Image1->size(), ratio));
+    for (const FacedButton &faced : mFaces) {
+        const Artwork::Face face = faced.button == cmdResume ? cmdResumeFace() : faced.face;
+        faced.button->setIcon(
+            QIcon(Artwork::buttonFace(face, faced.button->size(), faced.ground, ratio)));
+    }
+    setWindowIcon(QIcon(Artwork::icon(64, ratio)));
+    update(); // the skin, which is drawn at each paint
+}
+
+void frmVivrel::followScreen()
+{
+    if (devicePixelRatioF() != mArtworkRatio)
+        drawArtwork();
+}
+
+void frmVivrel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The platform window exists from the first show on; from then on a move to a
+    // monitor of another pixel ratio redraws the artwork for it.
+    if (QWindow *window = windowHandle(); window && !mWatchingScreen) {
+        connect(window, &QWindow::screenChanged, this, &frmVivrel::followScreen);
+        mWatchingScreen = true;
+    }
+    followScreen();
 }
 
 void frmVivrel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, Artwork::skin(size()));
+    painter.drawPixmap(0, 0, Artwork::skin(size(), devicePixelRatioF()));
+    // One pixel wide, on the outermost pixels of each outline's place, in the system's
+    // button-shadow colour; every control is drawn over them.
+    painter.setPen(QPen(palette().color(QPalette::Dark), 0));
+    for (const QRect &twips : kOutlineTwips)
+        painter.drawRect(pixels(twips).adjusted(0, 0, -1, -1));
 }
 
 void frmVivrel::buildControls()
 {
     using Colours::kOptionGround;
     using Colours::kPeach;
-    // Each control is drawn over the ones above it in the table: the outlines first, the
-    // banner before the buttons and the link that sit on it, the preview pane before the
-    // file name and the web panel that cover it.
+    // Each control is drawn over the ones above it in the table: the banner before the
+    // buttons and the link that sit on it, the preview pane before the file name and the
+    // web panel that cover it.
     // clang-format off
     const Control controls[] = {
         // holder          object name        kind                 twips: left, top, width, height
-        //     caption, tool tip, look (ground, text), face, and false where Tab passes it over
-        {&Shape1,          "Shape1",          Kind::Shape,         {240, 680, 5055, 3015}},
-        {&Shape3,          "Shape3",          Kind::Shape,         {240, 3720, 1935, 495}},
-        {&Shape4,          "Shape4",          Kind::Shape,         {2280, 3720, 3015, 495}},
-        {&Image1,          "Image1",          Kind::Banner,        {150, 120, 5235, 375}},
+        //     caption, tool tip, look (ground, text), face, false where Tab passes it over,
+        //     and the name assistive technology gives it where neither caption nor tool tip does
+        {&Image1,          "Image1",          Kind::Banner,        {150, 120, 5235, 375},
+             "", "", {}, {}, true, "Tremallo Vivrel"},
         {&cmdTools,        "cmdTools",        Kind::PictureButton, {4320, 3780, 900, 375},
              "", " Create Configuration Settings File (.INI), and Autrun file (Ref. Help for "
                  "more information) ", {kPeach}, Face::Tools},
         {&cmdMinimise,     "cmdMinimise",     Kind::PictureButton, {4800, 170, 230, 230},
-             "", "", {kOptionGround}, Face::Minimise, false},
+             "", "", {kOptionGround}, Face::Minimise, false, "Minimise"},
         {&cmdClose,        "cmdClose",        Kind::PictureButton, {5040, 170, 230, 230},
-             "", "", {kOptionGround}, Face::Close, false},
+             "", "", {kOptionGround}, Face::Close, false, "Close"},
         {&cmdHelp,         "cmdHelp",         Kind::PictureButton, {4560, 170, 230, 230},
-             "", "", {kOptionGround}, Face::Help, false},
+             "", "", {kOptionGround}, Face::Help, false, "Help"},
         {&chkRandom,       "chkRandom",       Kind::CheckBox,      {360, 3300, 1215, 255},
              "&Random", " Random Order ", kOptionLook},
         {&chkAdditive,     "chkAdditive",     Kind::CheckBox,      {3720, 705, 975, 255},
              "A&dditive", " Check this option if you want to add additional folders to the "
                           "list without clearing it ", kOptionLook},
         // The preview pane and the web panel share one rectangle.
-        {&imgPreview,      "imgPreview",      Kind::Picture,       {360, 960, 2415, 1815}},
+        {&imgPreview,      "imgPreview",      Kind::Picture,       {360, 960, 2415, 1815},
+             "", "", {}, {}, true, "Preview"},
         {&lblFileName,     "lblFileName",     Kind::Label,         {480, 960, 2175, 255},
              "", "", {{}, kPeach}},
-        {&WebBrowser1,     "WebBrowser1",     Kind::Browser,       {360, 960, 2415, 1815}},
+        {&WebBrowser1,     "WebBrowser1",     Kind::Browser,       {360, 960, 2415, 1815},
+             "", "", {}, {}, true, "Tremallo page"},
         {&File1,           "File1",           Kind::List,          {2880, 960, 2295, 1815},
-             "", "", kOptionLook},
+             "", "", kOptionLook, {}, true, "Pictures"},
         {&chkSaveSettings, "chkSaveSettings", Kind::CheckBox,      {1560, 3045, 1215, 255},
              "S&ave on Exit", " Saves your settings for later use ", kOptionLook},
         {&chkRepeat,       "chkRepeat",       Kind::CheckBox,      {360, 3045, 1215, 255},
@@ -377,9 +416,10 @@ void frmVivrel::buildControls()
     };
     // clang-format on
 
-    auto *enterPresses = new EnterPressesButton(this);
     for (const Control &row : controls) {
-        QObject *control = makeControl(row, *this, mFileList, enterPresses);
+        QObject *control = makeControl(row, *this, mFileList);
+        if (row.kind == Kind::PictureButton)
+            mFaces.push_back({qobject_cast<QToolButton *>(control), row.face, row.look.ground});
         std::visit(
             [control](auto member) {
                 *member = qobject_cast<std::remove_pointer_t<decltype(member)>>(control);
@@ -392,14 +432,16 @@ void frmVivrel::buildControls()
     // Alt+I, the interval label's access key, goes to the box beside it.
     Label1->setBuddy(Text1);
 
-    // Tab order as the window was designed; labels take no focus and are passed over.
+    // Tab order as the window was designed. Plain labels take no focus and are passed
+    // over; the link takes it from Tab alone, so the keyboard reaches the web site too.
     const QList<QWidget *> tabOrder = {
-        cmdStart,   chkFullScreen, cmdSelectAll, cmdHelp,     cmdResume,   Text1,
-        chkPreview, cmbFileType,   cmdDirList,   WebBrowser1, chkRepeat,   chkSaveSettings,
-        File1,      chkAdditive,   chkRandom,    cmdClose,    cmdMinimise, cmdTools};
+        cmdStart,    chkFullScreen, cmdSelectAll, cmdHelp,     cmdResume, Text1,           Label3,
+        chkPreview,  cmbFileType,   cmdDirList,   WebBrowser1, chkRepeat, chkSaveSettings, File1,
+        chkAdditive, chkRandom,     cmdClose,     cmdMinimise, cmdTools};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The window opens on the first control of that order; left to itself Qt would pick
     // the first control created that takes Tab. Start-up may move it on (Select All does).
     tabOrder.first()->setFocus(Qt::OtherFocusReason);
+    drawArtwork();
 }

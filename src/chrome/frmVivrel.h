@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chrome/Artwork.h"
 #include "common/Result.h"
 #include "engine/PickHistory.h"
 #include "engine/Stepping.h"
@@ -11,9 +12,9 @@
 #include <QWidget>
 
 #include <span>
+#include <vector>
 
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QTextBrowser;
@@ -21,6 +22,7 @@ class QToolButton;
 class FileList;
 class FileListView;
 class IntervalTimer;
+class LinkLabel;
 class PictureElement;
 class SlideCache;
 class TriCheckBox;
@@ -70,7 +72,10 @@ public:
     void askForThanksMail();
     /** Start-up: writes the program's own page unless one is there, and shows it. */
     void PrepareAdvertPanel();
-    /** First call of a run: fetches the maker's page and pictures when on line; reloads. */
+    /**
+     * First call of a run: starts fetching the maker's page and pictures when on line and
+     * returns; the panel reloads when the fetches end (at once when off line).
+     */
     void DownloadAdvert();
 
     // Slide show.
@@ -100,6 +105,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -138,6 +144,10 @@ private:
     /** Mouse over the link label: its hover look. */
     void Label3_MouseMove();
     void Label3_Click();
+    /** Draws the banner, the button faces and the icon at the window's pixel ratio. */
+    void drawArtwork();
+    /** Draws the artwork again when the window's pixel ratio is not the one it was drawn at. */
+    void followScreen();
     void cmdMinimise_Click();
     /** Ends the program at once; the settings are not saved on this path. */
     void cmdClose_Click();
@@ -156,6 +166,8 @@ private:
     /** Caption of the resume button (a picture button whose caption is its state). */
     QString cmdResumeCaption() const;
     void setCmdResumeCaption(const QString &caption);
+    /** The face the resume button's caption calls for. */
+    Artwork::Face cmdResumeFace() const;
     void Text1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     void chkPreview_Click();
     void File1_Click();
@@ -195,15 +207,24 @@ private:
     QToolButton *cmdResume = nullptr;
     QToolButton *cmdSelectAll = nullptr;
     TriCheckBox *chkFullScreen = nullptr;
-    QLabel *Label3 = nullptr;
+    LinkLabel *Label3 = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *lblFileName = nullptr;
     PictureElement *imgPreview = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
-    QFrame *Shape1 = nullptr;
-    QFrame *Shape3 = nullptr;
-    QFrame *Shape4 = nullptr;
+
+    /** A picture button and what its face shows, to draw it again at another ratio. */
+    struct FacedButton
+    {
+        QToolButton *button;
+        Artwork::Face face;
+        QColor ground;
+    };
+    std::vector<FacedButton> mFaces;
+    /** The pixel ratio the artwork was last drawn at; 0 before it is drawn. */
+    qreal mArtworkRatio = 0;
+    bool mWatchingScreen = false;
 
     // Show state.
     /** The picture list behind File1; mFileDir is its folder column. */

@@ -4,6 +4,7 @@
 #include "chrome/Colours.h"
 #include "chrome/ShellLinks.h"
 #include "chrome/frmVivrel.h"
+#include "common/LinkLabel.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
 #include "engine/ScreenAwake.h"
@@ -156,15 +157,6 @@ bool frmVivrel::eventFilter(QObject *watched, QEvent *event)
         if (watched == Label3)
             Label3_MouseMove();
         return false;
-    case QEvent::MouseButtonRelease: {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (watched == Label3 && mouse->button() == Qt::LeftButton &&
-            Label3->rect().contains(mouse->position().toPoint())) {
-            Label3_Click();
-            return true;
-        }
-        return false;
-    }
     default:
         return false;
     }
@@ -209,6 +201,7 @@ void frmVivrel::connectChrome()
     setMouseTracking(true);
     Label3->setMouseTracking(true);
 
+    connect(Label3, &LinkLabel::activated, this, &frmVivrel::Label3_Click);
     connect(cmdMinimise, &QToolButton::clicked, this, &frmVivrel::cmdMinimise_Click);
     connect(cmdClose, &QToolButton::clicked, this, &frmVivrel::cmdClose_Click);
     connect(cmdHelp, &QToolButton::clicked, this, &frmVivrel::cmdHelp_Click);

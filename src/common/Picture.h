@@ -5,6 +5,10 @@
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
+struct AnimationSource;
+
 /**
  * A loaded picture. `natural` is its upright size in pixels. `image` may hold less
  * than all of it when only that much will be seen: the whole picture decoded at a
@@ -18,8 +22,15 @@ struct Picture
     QRect part;
     /** Where it was loaded from, so more of it can be decoded when more is shown. */
     QString source;
+    /**
+     * Set when the picture has frames after the one `image` holds: where they are read
+     * from while it is on show. Shared and never changed, so a picture stays cheap to
+     * copy and may be made on one thread and shown on another.
+     */
+    std::shared_ptr<const AnimationSource> animation;
 
     bool isNull() const { return image.isNull(); }
+    bool isAnimated() const { return animation != nullptr; }
     bool isWhole() const { return part.isEmpty() || part == QRect(QPoint(0, 0), natural); }
 };
 

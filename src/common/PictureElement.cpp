@@ -1,16 +1,31 @@
 #include "common/PictureElement.h"
 
+#include "common/FrameReader.h"
 #include "common/PictureLoader.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+
+namespace {
+
+// A frame stays at least this many times as long as it took to decode and scale, so
+// that an animation of huge frames at short delays keeps a core a quarter busy at most.
+constexpr qint64 kFrameCostShare = 3;
+
+} // namespace
 
 PictureElement::PictureElement(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
+
+PictureElement::~PictureElement() = default;
 
 void PictureElement::setStretch(bool stretch)
 {
@@ -23,6 +38,7 @@ void PictureElement::setStretch(bool stretch)
 
 void PictureElement::setPicture(Picture picture)
 {
+    stopAnimation();
     mPicture = std::move(picture);
     mScaled = QImage();
     if (!mStretch && !mPicture.isNull()) {
@@ -30,14 +46,89 @@ void PictureElement::setPicture(Picture picture)
         mHeight = float(mPicture.natural.height());
         applyGeometry();
     }
+    startAnimation();
     update();
 }
 
 void PictureElement::clearPicture()
 {
+    stopAnimation();
     mPicture = Picture();
     mScaled = QImage();
     update();
+}
+
+bool PictureElement::isPlaying() const
+{
+    return mFrameTimer && mFrameTimer->isActive();
+}
+
+void PictureElement::startAnimation()
+{
+    if (!mPicture.isAnimated())
+        return;
+    mFrames = std::make_unique<FrameReader>(mPicture.animation);
+    mFrameDelay = FrameReader::shownFor(mPicture.animation->firstDelay);
+    scheduleFrame();
+}
+
+void PictureElement::stopAnimation()
+{
+    mFrames.reset();
+    if (mFrameTimer)
+        mFrameTimer->stop();
+}
+
+void PictureElement::scheduleFrame()
+{
+    if (!mFrames || !mOnScreen)
+        return;
+    if (!mFrameTimer) {
+        mFrameTimer = new QTimer(this);
+        mFrameTimer->setSingleShot(true);
+        connect(mFrameTimer, &QTimer::timeout, this, &PictureElement::showNextFrame);
+    }
+    mFrameTimer->start(mFrameDelay);
+}
+
+void PictureElement::showNextFrame()
+{
+    if (!mFrames)
+        return;
+    QElapsedTimer cost;
+    cost.start();
+    std::optional<FrameReader::Frame> frame = mFrames->next();
+    if (!frame) {
+        mFrames.reset(); // the frame on show stays
+        return;
+    }
+    // Same size as the first frame: the place and the size stay as they were fitted.
+    mPicture.image = std::move(frame->image);
+    mScaled = QImage();
+    if (mStretch && mOnScreen)
+        prepareScaled(deviceSize()); // now, so that its cost counts
+    update();
+    mFrameDelay = int(std::clamp<qint64>(kFrameCostShare * cost.elapsed(), frame->delay,
+                                         std::numeric_limits<int>::max()));
+    scheduleFrame();
+    emit frameShown(); // last: whoever hears it may give the element another picture
+}
+
+void PictureElement::showEvent(QShowEvent *event)
+{
+    // Also when the window comes back from being minimised.
+    mOnScreen = true;
+    scheduleFrame();
+    QWidget::showEvent(event);
+}
+
+void PictureElement::hideEvent(QHideEvent *event)
+{
+    // Nothing plays unseen; the frame on show waits its whole time again when it is back.
+    mOnScreen = false;
+    if (mFrameTimer)
+        mFrameTimer->stop();
+    QWidget::hideEvent(event);
 }
 
 void PictureElement::place(float &kept, float value)
@@ -67,31 +158,44 @@ void PictureElement::paintEvent(QPaintEvent *)
     if (mPicture.isNull())
         return;
     QPainter painter(this);
-    const qreal dpr = devicePixelRatioF();
     if (mStretch) {
-        const QSize device = (QSizeF(size()) * dpr).toSize();
+        const QSize device = deviceSize();
         if (device.isEmpty())
             return;
         ensureDetailFor(device);
-        if (mPicture.image.size() == device) {
+        prepareScaled(device);
+        if (mScaled.isNull()) {
             // Decoded at the size it is drawn: nothing left to scale.
             painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size())), mPicture.image);
             return;
-        }
-        // Scale once per size, smoothly, at the screen's pixel density.
-        if (mScaled.size() != device) {
-            mScaled =
-                mPicture.image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            mScaled.setDevicePixelRatio(dpr);
         }
         painter.drawImage(QPointF(0, 0), mScaled);
         return;
     }
     // Natural size: one picture pixel to one logical unit, cut at the element's edges.
     // On a high-density screen that is still a scale, so keep it smooth.
+    ensurePartFor(size());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRect part = mPicture.isWhole() ? QRect(QPoint(0, 0), mPicture.natural) : mPicture.part;
     painter.drawImage(QRectF(part), mPicture.image);
+}
+
+QSize PictureElement::deviceSize() const
+{
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
+void PictureElement::prepareScaled(QSize device)
+{
+    if (mPicture.image.size() == device) {
+        mScaled = QImage();
+        return;
+    }
+    // Scale once per size, smoothly, at the screen's pixel density.
+    if (mScaled.size() != device) {
+        mScaled = mPicture.image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        mScaled.setDevicePixelRatio(devicePixelRatioF());
+    }
 }
 
 void PictureElement::ensureDetailFor(QSize device)
@@ -105,14 +209,30 @@ void PictureElement::ensureDetailFor(QSize device)
                         (have.height() < device.height() && have.height() < natural.height());
     if ((!partial && !coarse) || mPicture.source.isEmpty())
         return;
+    DecodeTarget target;
+    target.scaled = device;
+    reloadAs(target);
+}
+
+void PictureElement::ensurePartFor(QSize shown)
+{
+    // Decoded in part for a smaller window than the one it is now in (the viewer moved
+    // to a larger monitor): decode what it shows now, with the pixel the fitting spares.
+    const QRect wanted =
+        QRect(QPoint(0, 0), shown + QSize(1, 1)).intersected(QRect(QPoint(0, 0), mPicture.natural));
+    if (mPicture.isWhole() || mPicture.part.contains(wanted) || mPicture.source.isEmpty())
+        return;
+    DecodeTarget target;
+    target.clip = wanted;
+    reloadAs(target);
+}
+
+void PictureElement::reloadAs(const DecodeTarget &target)
+{
     // Only slides are shown in an element, so it is loaded again as a slide.
-    Result<Picture> again =
-        PictureLoader::load(mPicture.source, PictureLoader::kShowLimits, [device](QSize) {
-            DecodeTarget target;
-            target.scaled = device;
-            return target;
-        });
-    if (again && again->natural == natural) {
+    Result<Picture> again = PictureLoader::load(mPicture.source, PictureLoader::kShowLimits,
+                                                [target](QSize) { return target; });
+    if (again && again->natural == mPicture.natural) {
         mPicture = std::move(*again);
         mScaled = QImage();
     } else {

@@ -1,6 +1,7 @@
 #include "common/PictureLoader.h"
 
 #include "common/Files.h"
+#include "common/FrameReader.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -43,35 +44,63 @@ qint64 decodedBytes(QSize size, QImage::Format format)
     return (qint64(size.width()) * depth + 31) / 32 * 4 * size.height();
 }
 
-// Both loads end here: the file opened, or the bytes in a buffer.
-Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want)
+// What start() found in a picture's header.
+struct Header
 {
+    QByteArray format;
+    /** The size the file stores, before any turn. */
+    QSize stored;
+    /** A GIF's logical screen, which its decoder clears whole; else empty. */
+    QSize screen;
+};
+
+// The checks every read starts with, from the header alone: the format, the sides and
+// the pixels. Sets `reader` up to read `device` when they pass.
+Result<Header> start(QIODevice &device, const Limits &limits, QImageReader &reader)
+{
+    Header header;
     const QByteArray head = device.peek(10);
-    const QByteArray format = sniffFormat(head);
-    if (format.isEmpty() || !limits.formats.testFlag(formatFlag(format)))
+    header.format = sniffFormat(head);
+    if (header.format.isEmpty() || !limits.formats.testFlag(formatFlag(header.format)))
         return Error::InvalidPicture;
     // The GIF decoder makes room for the whole logical screen of the header, whatever
     // size the frames are, so that screen must be within the limits too.
-    QSize screen;
-    if (format == "gif" && head.size() >= 10) {
+    if (header.format == "gif" && head.size() >= 10) {
         const auto word = [&head](int at) { return uchar(head[at]) | (uchar(head[at + 1]) << 8); };
-        screen = QSize(word(6), word(8));
-        if (qint64(screen.width()) * screen.height() > limits.maxWholePixels)
+        header.screen = QSize(word(6), word(8));
+        if (qint64(header.screen.width()) * header.screen.height() > limits.maxWholePixels)
             return Error::PictureTooLarge;
     }
 
-    QImageReader reader(&device, format);
+    reader.setDevice(&device);
+    reader.setFormat(header.format);
     reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(true);
     reader.setQuality(100);
 
-    const QSize stored = reader.size();
+    header.stored = reader.size();
+    const QSize stored = header.stored;
     if (!stored.isValid() || stored.isEmpty())
         return Error::InvalidPicture;
     if (stored.width() > limits.maxSide || stored.height() > limits.maxSide ||
         qint64(stored.width()) * stored.height() >
-            (format == "jpeg" ? limits.maxPixels : limits.maxWholePixels))
+            (header.format == "jpeg" ? limits.maxPixels : limits.maxWholePixels))
         return Error::PictureTooLarge;
+    return header;
+}
+
+// Both loads end here: the file opened, or the bytes in a buffer. `path` is where the
+// bytes came from, for pictures whose later frames are read as they are shown.
+Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want,
+                       const QString &path = QString())
+{
+    QImageReader reader;
+    const Result<Header> started = start(device, limits, reader);
+    if (!started)
+        return started.error();
+    const Header &header = *started;
+    const QByteArray &format = header.format;
+    const QSize stored = header.stored;
 
     const QImageIOHandler::Transformations turn = reader.transformation();
     const bool turned = turn & QImageIOHandler::TransformationRotate90;
@@ -79,7 +108,7 @@ Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want
     const QRect whole(QPoint(0, 0), natural);
 
     QRect part;
-    QSize decoded = stored.expandedTo(screen);
+    QSize decoded = stored.expandedTo(header.screen);
     if (format == "jpeg" && want) {
         const DecodeTarget target = want(natural);
         if (target.scaled.isValid() && !target.scaled.isEmpty() &&
@@ -108,6 +137,19 @@ Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want
         return Error::InvalidPicture;
     picture.natural = natural;
     picture.part = part;
+    // Only the first frame is decoded here; the element that shows the picture reads the
+    // others from the file one at a time, while they are on show.
+    if (format == "gif" && !path.isEmpty() && reader.supportsAnimation() &&
+        reader.imageCount() > 1) {
+        picture.animation = std::make_shared<const AnimationSource>(AnimationSource{
+            .path = path,
+            .limits = limits,
+            .frameSize = picture.image.size(),
+            .frameCount = reader.imageCount(),
+            .loops = reader.loopCount(),
+            .firstDelay = FrameReader::shownFor(reader.nextImageDelay()),
+        });
+    }
     return picture;
 }
 
@@ -139,7 +181,7 @@ Result<Picture> load(const QString &path, const Limits &limits, const Want &want
     QFile file;
     if (Result<> opened = Files::openForReading(path, file); !opened)
         return opened.error() == Error::NotAFile ? Error::InvalidPicture : opened.error();
-    Result<Picture> loaded = decode(file, limits, want);
+    Result<Picture> loaded = decode(file, limits, want, path);
     if (loaded)
         loaded->source = path;
     return loaded;
@@ -151,6 +193,19 @@ Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     return decode(buffer, limits, Want());
+}
+
+Result<> startFrames(QIODevice &device, const Limits &limits, QImageReader &reader)
+{
+    const Result<Header> started = start(device, limits, reader);
+    if (!started)
+        return started.error();
+    if (started->format != "gif")
+        return Error::InvalidPicture;
+    if (decodedBytes(started->stored.expandedTo(started->screen), reader.imageFormat()) >
+        limits.maxDecodedBytes)
+        return Error::PictureTooLarge;
+    return {};
 }
 
 void setDecoderCeiling()

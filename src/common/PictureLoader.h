@@ -10,6 +10,9 @@
 
 #include <functional>
 
+class QImageReader;
+class QIODevice;
+
 /**
  * Loads every picture the program shows: JPEG, BMP and GIF, told apart by their first
  * bytes whatever the name says, from a regular file or from bytes already read. The
@@ -64,6 +67,12 @@ Result<Picture> load(const QString &path, const Limits &limits, const Want &want
 
 /** Loads the picture held in `bytes` within `limits`, decoded whole. */
 Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits);
+
+/**
+ * Sets `reader` up to read the frames of the GIF in `device` one at a time, after the
+ * checks load() makes before it decodes: every frame is decoded within `limits`.
+ */
+Result<> startFrames(QIODevice &device, const Limits &limits, QImageReader &reader);
 
 /** "jpeg", "bmp" or "gif" for a file that starts with `head`; empty for anything else. */
 QByteArray sniffFormat(const QByteArray &head);

@@ -41,6 +41,8 @@ void frmVivrel::cmdStart_Click()
     mFileNum = 0;
     WebBrowser1->hide();
 
+    // Only the start of the advert download happens under this caption: the show does
+    // not wait for the files to come.
     const QString caption = windowTitle();
     setWindowTitle(QStringLiteral("Initializing..."));
     setCursor(Qt::WaitCursor);
@@ -192,8 +194,10 @@ Result<> frmVivrel::loadPreviewPane(const QString &path)
         (QSizeF(imgPreview->width(), imgPreview->height()) * imgPreview->devicePixelRatioF())
             .toSize();
     Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits, shown);
-    if (!loaded)
+    if (!loaded) {
+        imgPreview->stopAnimation(); // the previous picture stays, but it is not the slide
         return loaded.error();
+    }
     imgPreview->setPicture(std::move(*loaded));
     return {};
 }

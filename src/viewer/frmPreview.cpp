@@ -1,6 +1,8 @@
 #include "viewer/frmPreview.h"
 
+#include "common/Accessibility.h"
 #include "common/PictureElement.h"
+#include "viewer/ViewerScreen.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -18,6 +20,7 @@ frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(main
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
 
+    Accessibility::install();
     imgPreview = new PictureElement(this);
     imgPreview->setObjectName(QStringLiteral("imgPreview"));
 
@@ -54,11 +57,7 @@ frmPreview::~frmPreview() = default;
 
 void frmPreview::Form_Load()
 {
-    QScreen *screen = mMainWindow ? mMainWindow->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (screen)
-        setGeometry(screen->geometry());
+    coverScreen(chosenScreen());
     // The picture element starts over the whole window, where DoStretch would put it:
     // a show stretched before anything has sized the element (a configuration file can
     // turn Stretch on without DoStretch) then fills the screen instead of an empty spot.
@@ -66,6 +65,61 @@ void frmPreview::Form_Load()
     imgPreview->setTop(0);
     imgPreview->setWidth(windowWidth());
     imgPreview->setHeight(windowHeight());
+}
+
+QScreen *frmPreview::chosenScreen() const
+{
+    if (mMainWindow) {
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        QList<QRect> areas;
+        for (const QScreen *screen : screens)
+            areas << screen->geometry();
+        const qsizetype most = ViewerScreen::holdingMost(mMainWindow->frameGeometry(), areas);
+        if (most >= 0)
+            return screens[most];
+        if (QScreen *own = mMainWindow->screen())
+            return own;
+    }
+    return QGuiApplication::primaryScreen();
+}
+
+void frmPreview::coverScreen(QScreen *screen)
+{
+    if (!screen)
+        return;
+    const float oldWidth = windowWidth();
+    const float oldHeight = windowHeight();
+    const bool covered = imgPreview->left() == 0 && imgPreview->top() == 0 &&
+                         imgPreview->width() == oldWidth && imgPreview->height() == oldHeight;
+    if (screen != QWidget::screen()) {
+        // Leave full screen first, and name the monitor before the geometry: a platform
+        // may otherwise apply full screen against the monitor the window was on.
+        if (isFullScreen())
+            setWindowState(windowState() & ~Qt::WindowFullScreen);
+        setScreen(screen);
+    }
+    setGeometry(screen->geometry());
+    if (windowWidth() == oldWidth && windowHeight() == oldHeight)
+        return;
+
+    // Stretched over the whole window (DoStretch, or as it starts), it stays so; any other
+    // element keeps its size, which the fit below cuts to the new window and centres.
+    if (covered) {
+        imgPreview->setWidth(windowWidth());
+        imgPreview->setHeight(windowHeight());
+    }
+    if (imgPreview->hasPicture())
+        applyPlacement(Fitting::place(Fitting::inputFor(view(), imgPreview->picture().natural)));
+}
+
+void frmPreview::applyPlacement(const Fitting::Placement &placed)
+{
+    imgPreview->setStretch(placed.stretch);
+    imgPreview->setWidth(placed.width);
+    imgPreview->setHeight(placed.height);
+    imgPreview->setLeft(placed.left);
+    imgPreview->setTop(placed.top);
+    imgPreview->setVisible(true);
 }
 
 float frmPreview::windowWidth() const

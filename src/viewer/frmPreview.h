@@ -10,6 +10,7 @@
 class QAction;
 class QMenu;
 class PictureElement;
+class QScreen;
 
 /**
  * The full-screen viewer. One instance for the whole run, created hidden at start-up
@@ -22,11 +23,11 @@ class frmPreview : public QWidget
 {
     Q_OBJECT
 public:
-    /** `mainWindow`: the window whose screen the viewer covers. */
+    /** `mainWindow`: the window whose monitor the viewer covers. */
     explicit frmPreview(QWidget *mainWindow = nullptr);
     ~frmPreview() override;
 
-    /** Sizes the window to the screen the main window is on, the picture element to it. */
+    /** Sizes the window to the main window's monitor, the picture element to the window. */
     void Form_Load();
     /** Spreads the picture element over the whole window, stretched. */
     void DoStretch();
@@ -50,7 +51,7 @@ public:
     void setPauseChecked(bool checked);
 
     // Showing slides, and the show's menu entries.
-    /** Shows the window over the whole screen, in front. */
+    /** Shows the window in front, over the whole monitor that holds most of the main window. */
     void showViewer();
     /**
      * Loads `path` into the picture element and places it as the menu's options say;
@@ -102,6 +103,20 @@ protected:
 private:
     void connectShowEntries();
     void connectFileCommands();
+
+    /**
+     * The monitor a show is seen on: the one holding most of the main window's frame;
+     * on a tie, or with the main window on none, the main window's own, else the primary.
+     */
+    QScreen *chosenScreen() const;
+    /**
+     * Makes the window cover `screen` exactly. The slide on show follows the new size: an
+     * element that covered the whole old window covers the new one, and the picture is
+     * placed again as the menu's options say.
+     */
+    void coverScreen(QScreen *screen);
+    /** Puts the picture element where the fitting placed it, and shows it. */
+    void applyPlacement(const Fitting::Placement &placed);
 
     /** Width and height in logical units, as the fitting reads them. */
     float windowWidth() const;

@@ -8,6 +8,7 @@
 #include "common/PictureLoader.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -34,6 +35,8 @@ void frmPreview::connectShowEntries()
 
 void frmPreview::showViewer()
 {
+    // Decided afresh for every show: the main window may have moved to another monitor.
+    coverScreen(chosenScreen());
     showFullScreen();
     raise();
     activateWindow();
@@ -68,8 +71,12 @@ void frmPreview::placePicture(const QString &path, std::optional<Result<Picture>
               : PictureLoader::load(path, PictureLoader::kShowLimits, [before](QSize natural) {
                     return Fitting::decodeTarget(before, natural);
                 });
-    if (loaded)
+    if (loaded) {
         imgPreview->setPicture(std::move(*loaded));
+        imgPreview->setAccessibleName(QFileInfo(path).fileName());
+    } else {
+        imgPreview->stopAnimation(); // it is no longer the slide
+    }
     // A picture that does not load leaves the previous one, fitted and centred again.
 
     Fitting::Input in;
@@ -83,13 +90,7 @@ void frmPreview::placePicture(const QString &path, std::optional<Result<Picture>
     in.top = imgPreview->top();
     in.stretchChecked = stretch;
     in.retainShapeChecked = mnuRetainShape->isChecked();
-    const Fitting::Placement placed = Fitting::place(in);
-    imgPreview->setStretch(placed.stretch);
-    imgPreview->setWidth(placed.width);
-    imgPreview->setHeight(placed.height);
-    imgPreview->setLeft(placed.left);
-    imgPreview->setTop(placed.top);
-    imgPreview->setVisible(true);
+    applyPlacement(Fitting::place(in));
 }
 
 void frmPreview::Form_KeyDown(int keyCode, Qt::KeyboardModifiers)
@@ -178,6 +179,13 @@ void frmPreview::mnuRetainShape_Click()
 
 void frmPreview::keyPressEvent(QKeyEvent *event)
 {
+    // The menu's usual keys open it where the mouse is not needed: at the window's middle.
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey) {
+        mnuOptions->popup(mapToGlobal(rect().center()));
+        return;
+    }
     Form_KeyDown(event->key(), event->modifiers());
 }
 

@@ -13,8 +13,9 @@
 /**
  * A tiny HTTP server on 127.0.0.1 that answers each path from a script, including the
  * ways a real server goes wrong: silence, trickling, lying about the length, and more.
- * It runs on the test's thread; it answers whenever the code under test waits in an
- * event loop.
+ * It runs on the test's thread; it answers whenever the event loop runs. A deaf server
+ * takes every connection and then neither reads nor answers, as a host does whose
+ * server is stuck.
  */
 class ScriptedHttpServer
 {
@@ -39,8 +40,11 @@ public:
     ScriptedHttpServer()
     {
         QObject::connect(&mServer, &QTcpServer::newConnection, &mServer, [this] {
-            while (QTcpSocket *socket = mServer.nextPendingConnection())
-                serve(socket);
+            while (QTcpSocket *socket = mServer.nextPendingConnection()) {
+                ++connections;
+                if (!deaf)
+                    serve(socket);
+            }
         });
     }
 
@@ -53,6 +57,10 @@ public:
 
     void set(const QByteArray &path, Reply reply) { mScript.insert(path, reply); }
 
+    /** Takes connections without reading a byte of them. */
+    bool deaf = false;
+    /** Connections taken so far. */
+    int connections = 0;
     /** Paths requested, in order. */
     QList<QByteArray> paths;
     /** The Accept-Encoding header of each request. */

@@ -174,10 +174,12 @@ private slots:
     void tabGoesRoundInTheDesignedOrder()
     {
         // The title buttons (help, minimise, close) take the focus by click only.
+        // The link label takes the focus from Tab alone, in its designed place.
         const QStringList expected = {
-            "chkFullScreen", "cmdSelectAll", "cmdResume",   "Text1",     "chkPreview",
-            "cmbFileType",   "cmdDirList",   "WebBrowser1", "chkRepeat", "chkSaveSettings",
-            "File1",         "chkAdditive",  "chkRandom",   "cmdTools",  "cmdStart"};
+            "chkFullScreen", "cmdSelectAll", "cmdResume",       "Text1",
+            "Label3",        "chkPreview",   "cmbFileType",     "cmdDirList",
+            "WebBrowser1",   "chkRepeat",    "chkSaveSettings", "File1",
+            "chkAdditive",   "chkRandom",    "cmdTools",        "cmdStart"};
         FakeSeams fake;
         frmVivrel w;
         showAndWait(w);

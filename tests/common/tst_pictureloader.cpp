@@ -1,8 +1,10 @@
 #include "FakeSeams.h"
+#include "GifWriter.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "advert/AdvertPage.h"
+#include "common/FrameReader.h"
 #include "common/Module1.h"
 #include "common/OpenWithAssociatedProgram.h"
 #include "common/PictureLoader.h"
@@ -68,60 +70,48 @@ QByteArray jpegClaiming(const QByteArray &jpeg, quint16 width, quint16 height)
     return patched;
 }
 
-/**
- * A two-colour GIF of `width` x `height`, all of colour 1 (Qt reads GIF but does not
- * write it). The codes are 3 bits wide throughout: a clear code every two pixels keeps
- * the table from growing.
- */
-QByteArray gifOf(quint16 width, quint16 height)
+QImage solid(QSize size, QRgb colour)
 {
-    QByteArray gif("GIF89a");
-    const auto le16 = [&gif](quint16 v) {
-        gif.append(char(v & 0xff));
-        gif.append(char(v >> 8));
-    };
-    le16(width);
-    le16(height);
-    gif.append(QByteArray::fromHex("800000"
-                                   "000000"
-                                   "3366ff"));
-    gif.append(',');
-    le16(0);
-    le16(0);
-    le16(width);
-    le16(height);
-    gif.append(char(0));
-    gif.append(char(2)); // minimum code size
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
 
-    QByteArray data;
-    quint32 bits = 0;
-    int count = 0;
-    const auto put = [&](quint32 code) {
-        bits |= code << count;
-        count += 3;
-        while (count >= 8) {
-            data.append(char(bits & 0xff));
-            bits >>= 8;
-            count -= 8;
-        }
-    };
-    const int pixels = width * height;
-    for (int p = 0; p < pixels; ++p) {
-        if (p % 2 == 0)
-            put(4); // clear
-        put(1);
+constexpr QRgb kRed = 0xffff0000;
+constexpr QRgb kGreen = 0xff00ff00;
+constexpr QRgb kBlue = 0xff0000ff;
+
+/** Red, green and blue frames of 6 x 4 for `delays` (hundredths) and a loop block of `loops`. */
+QByteArray rgbGif(int loops, QList<int> delays = {2, 3, 4})
+{
+    GifWriter::Animation animation{.screen = QSize(), .loops = loops, .frames = {}};
+    const QRgb colours[] = {kRed, kGreen, kBlue};
+    for (qsizetype i = 0; i < delays.size(); ++i)
+        animation.frames.append({solid({6, 4}, colours[i % 3]), {}, delays[i]});
+    return GifWriter::write(animation);
+}
+
+QString colourName(const QImage &image)
+{
+    const QRgb c = image.pixel(0, 0);
+    return c == kRed     ? QStringLiteral("R")
+           : c == kGreen ? QStringLiteral("G")
+           : c == kBlue  ? QStringLiteral("B")
+                         : QColor(c).name();
+}
+
+/** The first `most` frames a reader of `picture` gives, as colour letters and delays. */
+QStringList framesOf(const Picture &picture, int most)
+{
+    QStringList frames;
+    FrameReader reader(picture.animation);
+    while (frames.size() < most) {
+        const std::optional<FrameReader::Frame> frame = reader.next();
+        if (!frame)
+            break;
+        frames << colourName(frame->image) + QString::number(frame->delay);
     }
-    put(5); // end
-    if (count > 0)
-        data.append(char(bits & 0xff));
-    for (qsizetype at = 0; at < data.size(); at += 255) {
-        const QByteArray block = data.mid(at, 255);
-        gif.append(char(block.size()));
-        gif.append(block);
-    }
-    gif.append(char(0));
-    gif.append(';');
-    return gif;
+    return frames;
 }
 
 } // namespace
@@ -140,7 +130,7 @@ private slots:
         QVERIFY(mDir.isValid());
         writePicture(at("real.jpg"), 64, 48, "jpg");
         writePicture(at("real.bmp"), 30, 20, "bmp");
-        writeBytes(at("real.gif"), gifOf(12, 34));
+        writeBytes(at("real.gif"), GifWriter::write(solid({12, 34}, 0xff3366ff)));
         writePicture(at("png.jpg"), 10, 10, "png");
         QVERIFY(QFile::copy(at("real.jpg"), at("jpeg named.gif")));
         writeBytes(at("text.jpg"), "just some text, not a picture\n");
@@ -340,6 +330,102 @@ private slots:
         QCOMPARE(fake.messages[0].text, description);
         QCOMPARE(fake.messages[0].style, 16);
         QCOMPARE(fake.messages[0].title, QStringLiteral("Vivrel"));
+    }
+
+    void animationsAreFoundAtLoad_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("animated");
+        QTest::addColumn<int>("loops");
+        QTest::addColumn<int>("firstDelay");
+        QTest::newRow("still") << GifWriter::write(solid({6, 4}, kRed)) << false << 0 << 0;
+        QTest::newRow("one frame and a loop block") << rgbGif(0, {5}) << false << 0 << 0;
+        QTest::newRow("no loop block: once") << rgbGif(-1) << true << 0 << 20;
+        QTest::newRow("loop block of 0: forever") << rgbGif(0) << true << -1 << 20;
+        QTest::newRow("loop block of 3: three more") << rgbGif(3) << true << 3 << 20;
+        QTest::newRow("no delay: 100 ms") << rgbGif(0, {0, 3}) << true << -1 << 100;
+    }
+
+    void animationsAreFoundAtLoad()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, animated);
+        QFETCH(int, loops);
+        QFETCH(int, firstDelay);
+        writeBytes(at("found.gif"), bytes);
+        const Result<Picture> loaded = PictureLoader::load(at("found.gif"), kShowLimits);
+        QVERIFY(loaded.ok());
+        QCOMPARE(loaded->natural, QSize(6, 4));
+        QCOMPARE(colourName(loaded->image), QStringLiteral("R")); // the first frame
+        QCOMPARE(loaded->isAnimated(), animated);
+        if (animated) {
+            QCOMPARE(loaded->animation->path, at("found.gif"));
+            QCOMPARE(loaded->animation->frameSize, QSize(6, 4));
+            QVERIFY(loaded->animation->frameCount > 1);
+            QCOMPARE(loaded->animation->loops, loops);
+            QCOMPARE(loaded->animation->firstDelay, firstDelay);
+        }
+        // The web panel's pictures stay still.
+        QVERIFY(!PictureLoader::loadBytes(bytes, kShowLimits)->isAnimated());
+    }
+
+    void framesInTurn_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("frames");
+        QTest::newRow("once") << rgbGif(-1) << QStringList{"G30", "B40"};
+        QTest::newRow("two more passes")
+            << rgbGif(2) << QStringList{"G30", "B40", "R20", "G30", "B40", "R20", "G30", "B40"};
+        QTest::newRow("forever") << rgbGif(0) << QStringList{"G30", "B40", "R20", "G30", "B40",
+                                                             "R20", "G30", "B40", "R20", "G30"};
+        QTest::newRow("below 20 ms: 100") << rgbGif(-1, {0, 1, 0}) << QStringList{"G100", "B100"};
+    }
+
+    void framesInTurn()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, frames);
+        writeBytes(at("turns.gif"), bytes);
+        const Result<Picture> loaded = PictureLoader::load(at("turns.gif"), kShowLimits);
+        QVERIFY(loaded.ok() && loaded->isAnimated());
+        QCOMPARE(framesOf(*loaded, 10), frames);
+    }
+
+    void framesEndAtAFault_data()
+    {
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("frames");
+        const QByteArray endless = rgbGif(0);
+        // The third frame's place and size, then its code size, and none of its pixels.
+        const QByteArray third = QByteArray::fromHex("2c000000000600040000");
+        QTest::newRow("cut after frame 2")
+            << endless.left(endless.lastIndexOf(third) + third.size() + 1) << QStringList{"G30"};
+        QTest::newRow("deleted") << QByteArray() << QStringList();
+        QTest::newRow("now a still") << GifWriter::write(solid({6, 4}, kRed)) << QStringList();
+        QTest::newRow("now frames of another size")
+            << GifWriter::write({QSize(), 0, {{solid({8, 4}, kRed)}, {solid({8, 4}, kBlue)}}})
+            << QStringList();
+        QTest::newRow("now beyond the limits")
+            << GifWriter::write({QSize(20, 20), 0, {{solid({6, 4}, kRed)}, {solid({6, 4}, kBlue)}}})
+            << QStringList();
+    }
+
+    void framesEndAtAFault()
+    {
+        QFETCH(QByteArray, after);
+        QFETCH(QStringList, frames);
+        const QString path = at("fault.gif");
+        writeBytes(path, rgbGif(0));
+        PictureLoader::Limits small;
+        small.maxWholePixels = 100;
+        const Result<Picture> loaded = PictureLoader::load(path, small);
+        QVERIFY(loaded.ok() && loaded->isAnimated());
+        // Changed while the first frame is on show: the frames are read from the file as
+        // it is then, by the rules of the load.
+        QFile::remove(path);
+        if (!after.isEmpty())
+            writeBytes(path, after);
+        QCOMPARE(framesOf(*loaded, 10), frames);
     }
 };
 

@@ -349,9 +349,9 @@ class TestEndToEnd : public QObject
                  QStringLiteral("click"), QStringLiteral("1")});
     }
 
-    static void saveDoc(const QImage &image, const char *name)
+    static void saveScreenshot(const QImage &image, const char *name)
     {
-        const QString path = QStringLiteral(VIVREL_DOCS_DIR "/") + QLatin1String(name);
+        const QString path = QStringLiteral(VIVREL_SCREENSHOT_DIR "/") + QLatin1String(name);
         QVERIFY2(image.save(path, "PNG"), qPrintable(path));
     }
 
@@ -423,7 +423,7 @@ private slots:
         QTRY_VERIFY2_WITH_TIMEOUT((next = shownPicture(look())) >= 0 && next != first,
                                   qPrintable(screenDescription(mShot)), kPatience);
         QVERIFY(vivrelRunning());
-        saveDoc(firstShot, "viewer.png");
+        saveScreenshot(firstShot, "viewer.png");
     }
 
     void viewerKeys()
@@ -536,7 +536,7 @@ private slots:
             inLine = ink;
         }
         QCOMPARE(lines, kPictureCount);
-        saveDoc(shot, "main-window.png");
+        saveScreenshot(shot, "main-window.png");
     }
 
     void endingTheProgram_data()

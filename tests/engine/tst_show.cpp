@@ -401,6 +401,53 @@ private slots:
         QVERIFY(s.fake.messages.isEmpty());
     }
 
+    void animationsPlayWhileTheyAreTheSlide_data()
+    {
+        QTest::addColumn<bool>("fullScreen");
+        QTest::newRow("pane") << false;
+        QTest::newRow("viewer") << true;
+    }
+
+    void animationsPlayWhileTheyAreTheSlide()
+    {
+        QFETCH(bool, fullScreen);
+        Show s({"a0.gif", "p1.jpg", "a2.gif", "bad.jpg"}, {0, 1, 2, 3});
+        for (int i : {0, 2}) {
+            writeAll(s.path(i),
+                     animatedGif({widthOf(i), 30}, {0xffff0000, 0xff0000ff, 0xff00ff00}));
+        }
+        s.c.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        s.c.Text1->setText(QStringLiteral("30")); // the steps below are the only ones
+        if (!fullScreen) {
+            s.w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&s.w));
+        }
+        PictureElement *element = fullScreen ? s.v().imgPreview : s.c.imgPreview;
+        QSignalSpy frames(element, &PictureElement::frameShown);
+        const auto onShow = [&] { return fullScreen ? s.viewerShows() : s.paneShows(); };
+
+        s.w.cmdStart_Click();
+        QCOMPARE(onShow(), 0);
+        QTRY_VERIFY(frames.count() >= 3);
+        // Its frames, however many, are not steps of the show.
+        QCOMPARE(s.w.showPosition(), 1);
+        QCOMPARE(onShow(), 0);
+
+        s.w.Timer1_Timer();
+        QCOMPARE(onShow(), 1);
+        QVERIFY(!element->isPlaying());
+
+        s.w.Timer1_Timer();
+        QCOMPARE(onShow(), 2);
+        QVERIFY(element->isPlaying());
+        // The next slide does not load: the animation stays on show, but still.
+        s.w.Timer1_Timer();
+        QCOMPARE(s.c.lblFileName->text(), s.path(3));
+        QCOMPARE(onShow(), 2);
+        QVERIFY(!element->isPlaying());
+        QVERIFY(s.fake.messages.isEmpty());
+    }
+
     void emptyListIsRefused()
     {
         Show s({}, {});

@@ -3,6 +3,8 @@
 // A folder of broken, lying and hostile picture files, made on the spot (nothing is
 // downloaded). Used by the tests and by scripts/make-bad-pictures.sh.
 
+#include "GifWriter.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QColor>
@@ -99,29 +101,47 @@ inline QByteArray bmp(qint64 width, qint64 height, int bits, int compression,
            info + pixels;
 }
 
-/** A GIF with a two-colour table; each frame is 2 x 2 pixels of one colour index. */
-inline QByteArray gif(int screenWidth, int screenHeight, int frames)
+/** `size` pixels of one colour, to make GIF frames of. */
+inline QImage solid(QSize size, QRgb colour)
 {
-    QByteArray out = "GIF89a" + le16(screenWidth) + le16(screenHeight);
-    out += QByteArray::fromHex("800000"); // global table of 2 entries
-    out += QByteArray::fromHex("ff0000" "0000ff");
-    if (frames > 1)
-        out += QByteArray::fromHex("21ff0b") + "NETSCAPE2.0" + QByteArray::fromHex("03010000" "00");
-    for (int f = 0; f < frames; ++f) {
-        out += QByteArray::fromHex("21f904" "000a00" "0000"); // 0.1 s per frame
-        out += QByteArray::fromHex("2c") + le16(0) + le16(0) + le16(2) + le16(2) + '\0';
-        // Clear and three colour codes of 3 bits; the table then reaches 8 entries, so
-        // the last colour and the end code take 4 bits.
-        const quint32 c = f % 2;
-        const quint32 bits = 4u | (c << 3) | (c << 6) | (c << 9) | (c << 12) | (5u << 16);
-        out += QByteArray::fromHex("02" "03");
-        out += char(bits & 0xff);
-        out += char((bits >> 8) & 0xff);
-        out += char((bits >> 16) & 0xff);
-        out += '\0';
-    }
-    out += ';';
-    return out;
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+/** 2 x 2 GIF frames, red and blue by turns, on a logical screen of `screen`. */
+inline QByteArray tinyGif(QSize screen, int frames, int delay = 10)
+{
+    GifWriter::Animation animation{.screen = screen, .loops = frames > 1 ? 0 : -1, .frames = {}};
+    for (int f = 0; f < frames; ++f)
+        animation.frames.append({solid({2, 2}, f % 2 ? 0xff0000ff : 0xffff0000), {}, delay});
+    return GifWriter::write(animation);
+}
+
+/** Three frames that loop forever, the file cut where the third one's pixels begin. */
+inline QByteArray gifCutAfterFrame2(QSize size)
+{
+    GifWriter::Animation animation{.screen = QSize(), .loops = 0, .frames = {}};
+    for (QRgb colour : {0xffff0000, 0xff0000ff, 0xffff0000})
+        animation.frames.append({solid(size, colour), {}, 2});
+    const QByteArray whole = GifWriter::write(animation);
+    animation.frames.removeLast();
+    // The same colours, so the first two frames are the same bytes; then the third one's
+    // control block (8), its descriptor (10) and its code size (1), and no pixels.
+    const qsizetype twoFrames = GifWriter::write(animation).size() - 1;
+    return whole.left(twoFrames + 8 + 10 + 1);
+}
+
+/** A small screen whose later frames lie wholly or partly outside it. */
+inline QByteArray gifFramesOutside(QSize screen)
+{
+    GifWriter::Animation animation{.screen = screen, .loops = 0, .frames = {}};
+    animation.frames.append({solid(screen, 0xffff0000), {}, 2});
+    animation.frames.append({solid({8, 8}, 0xff0000ff), {60000, 60000}, 2});
+    animation.frames.append(
+        {solid({8, 8}, 0xff00ff00), {screen.width() - 4, screen.height() - 4}, 2});
+    animation.frames.append({solid({4, 4}, 0xff0000ff), {screen.width(), 0}, 2});
+    return GifWriter::write(animation);
 }
 
 /** A grey JPEG of `side` x `side` (solid, so it stays small on disk). */
@@ -185,8 +205,15 @@ inline QList<Item> make(const QString &dir, bool withHuge = true)
     if (withHuge)
         add(QStringLiteral("huge-12000.jpg"), solidJpeg(12000), Expect::Shows, {12000, 12000});
 
-    add(QStringLiteral("screen-65535.gif"), gif(65535, 65535, 1), Expect::Either);
-    add(QStringLiteral("animated.gif"), gif(2, 2, 2), Expect::Shows, {2, 2});
+    add(QStringLiteral("screen-65535.gif"), tinyGif({65535, 65535}, 1), Expect::Either);
+    add(QStringLiteral("animated.gif"), tinyGif({2, 2}, 2), Expect::Shows, {2, 2});
+    // Animations play while they are on show, a frame at a time, within the same limits.
+    add(QStringLiteral("animated-cut-after-2.gif"), gifCutAfterFrame2({16, 12}), Expect::Shows,
+        {16, 12});
+    add(QStringLiteral("animated-outside.gif"), gifFramesOutside({16, 12}), Expect::Shows,
+        {16, 12});
+    // No delay: each of them would stay no time at all.
+    add(QStringLiteral("animated-10000.gif"), tinyGif({2, 2}, 10000, 0), Expect::Shows, {2, 2});
 
     const QByteArray row(16, '\x7f');
     add(QStringLiteral("bmp-huge.bmp"), bmp(100000, 100000, 24, 0, row), Expect::Invalid);

@@ -21,6 +21,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,9 +29,7 @@
 
 using BadPictures::Expect;
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 class TestBadPictures : public QObject
 {
@@ -120,8 +119,11 @@ private slots:
         const PictureElement *element =
             fullScreen ? ViewerControls(w.viewer()).imgPreview : c.imgPreview;
 
-        QSize before; // natural size of the picture on show before the step
+        // Natural size of the picture on show before the step. A show in the pane starts on
+        // the preview of the current item, which a first slide that does not load leaves.
+        QSize before = fullScreen ? QSize() : mItems[QStringLiteral("00-good.jpg")].natural;
         QSet<QString> seen;
+        int animated = 0; // animations seen playing
         const auto check = [&]() {
             const QString path = c.lblFileName->text();
             const QString name = QFileInfo(path).fileName();
@@ -145,9 +147,24 @@ private slots:
                                                            : 4096 * 4096),
                          qPrintable(name));
             }
+            // An animation plays while it is the slide, at least to its next frame (or to
+            // the end of a file cut short), without moving the show or the picture. One
+            // left on show by a slide that does not load plays no more.
+            if (element->isPlaying()) {
+                QSignalSpy frames(element, &PictureElement::frameShown);
+                QTRY_VERIFY2(frames.count() >= 1 || !element->isPlaying(), qPrintable(name));
+                QCOMPARE(w.showPosition(), seen.size());
+                QCOMPARE(element->picture().natural, now);
+                ++animated;
+            }
             before = now;
         };
 
+        // The pane plays animations only when the window is on screen.
+        if (!fullScreen) {
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+        }
         w.cmdStart_Click();
         QVERIFY(c.Timer1->isEnabled());
         check();
@@ -158,6 +175,7 @@ private slots:
                 return;
         }
         QCOMPARE(seen.size(), n);
+        QCOMPARE(animated, 4);
         QVERIFY(c.Timer1->isEnabled());
         w.Timer1_Timer(); // the pass is over
         QVERIFY(!c.Timer1->isEnabled());

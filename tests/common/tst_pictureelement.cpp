@@ -1,0 +1,147 @@
+// The picture element playing animated pictures: frames at their own delays, as often
+// as the file says, drawn in both of the element's modes, and only while it is seen.
+
+#include "TestSandbox.h"
+#include "TestTrees.h"
+
+#include "common/PictureElement.h"
+#include "common/PictureLoader.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using TestTrees::animatedGif;
+
+namespace {
+
+constexpr QRgb kRed = 0xffff0000;
+constexpr QRgb kGreen = 0xff00ff00;
+constexpr QRgb kBlue = 0xff0000ff;
+
+/** A window with one element on it, on screen. */
+struct Stage
+{
+    Stage()
+    {
+        window.resize(120, 90);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+
+    /** Writes `bytes` as a picture and gives it to the element. */
+    void show(const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(QStringLiteral("p%1.gif").arg(++files));
+        TestTrees::writeAll(path, bytes);
+        Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits);
+        QVERIFY(loaded.ok());
+        element->setPicture(std::move(*loaded));
+    }
+
+    QRgb shown() const { return element->picture().image.pixel(0, 0); }
+
+    QTemporaryDir dir;
+    int files = 0;
+    QWidget window;
+    PictureElement *element = new PictureElement(&window);
+};
+
+} // namespace
+
+class TestPictureElement : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void playsItsFramesInTurn()
+    {
+        Stage stage;
+        QList<QRgb> drawn;
+        connect(stage.element, &PictureElement::frameShown, this, [&] { drawn << stage.shown(); });
+        stage.show(animatedGif({4, 3}, {kRed, kGreen, kBlue}));
+        QCOMPARE(stage.shown(), kRed);
+        QVERIFY(stage.element->isPlaying());
+        QTRY_VERIFY(drawn.size() >= 4);
+        QCOMPARE(drawn.mid(0, 4), (QList<QRgb>{kGreen, kBlue, kRed, kGreen}));
+        // The frames change what is drawn, never the place the first one was given.
+        QCOMPARE(stage.element->geometry(), QRect(0, 0, 4, 3));
+    }
+
+    void loopsAsTheFileSays_data()
+    {
+        QTest::addColumn<int>("loopBlock");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("no loop block: once") << -1 << 1;
+        QTest::newRow("two more passes") << 2 << 1 + 2 * 2;
+    }
+
+    void loopsAsTheFileSays()
+    {
+        QFETCH(int, loopBlock);
+        QFETCH(int, frames);
+        Stage stage;
+        QSignalSpy shown(stage.element, &PictureElement::frameShown);
+        stage.show(animatedGif({4, 3}, {kRed, kBlue}, 2, loopBlock));
+        QTRY_VERIFY(!stage.element->isPlaying());
+        QCOMPARE(shown.count(), frames);
+        QCOMPARE(stage.shown(), kBlue); // the last frame stays
+    }
+
+    void aStillGifMakesNoTimer()
+    {
+        Stage stage;
+        stage.show(animatedGif({4, 3}, {kRed}, 2, 0)); // one frame and a loop block
+        stage.show(animatedGif({4, 3}, {kGreen}, 2, -1));
+        QVERIFY(!stage.element->isPlaying());
+        QVERIFY(!stage.element->findChild<QTimer *>());
+    }
+
+    void stretchedFramesFillTheElement()
+    {
+        Stage stage;
+        stage.element->setStretch(true);
+        stage.element->setWidth(60);
+        stage.element->setHeight(30);
+        QSignalSpy shown(stage.element, &PictureElement::frameShown);
+        stage.show(animatedGif({4, 3}, {kRed, kBlue}, 2, -1));
+        QTRY_COMPARE(shown.count(), 1);
+        const QImage grab = stage.element->grab().toImage();
+        QCOMPARE(grab.size(), QSize(60, 30));
+        for (const QPoint at : {QPoint(1, 1), QPoint(58, 28), QPoint(30, 15)})
+            QCOMPARE(grab.pixel(at), kBlue);
+    }
+
+    void stopsForAnotherPictureOrNone()
+    {
+        Stage stage;
+        stage.show(animatedGif({4, 3}, {kRed, kBlue}));
+        QVERIFY(stage.element->isPlaying());
+        stage.show(animatedGif({4, 3}, {kGreen}, 2, -1));
+        QVERIFY(!stage.element->isPlaying());
+        QCOMPARE(stage.shown(), kGreen);
+
+        stage.show(animatedGif({4, 3}, {kRed, kBlue}));
+        QVERIFY(stage.element->isPlaying());
+        stage.element->clearPicture();
+        QVERIFY(!stage.element->isPlaying());
+    }
+
+    void playsOnlyWhileSeen()
+    {
+        Stage stage;
+        stage.window.hide();
+        stage.show(animatedGif({4, 3}, {kRed, kBlue}));
+        QVERIFY(!stage.element->isPlaying());
+        stage.window.show();
+        QVERIFY(stage.element->isPlaying());
+        stage.element->hide();
+        QVERIFY(!stage.element->isPlaying());
+        stage.element->show();
+        QVERIFY(stage.element->isPlaying());
+    }
+};
+
+VIVREL_TEST_MAIN(TestPictureElement)
+#include "tst_pictureelement.moc"
