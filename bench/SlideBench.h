@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-/** The slide goals: random stepping, cold and warm slides, memory in a show. */
+/** The slide goals: random stepping, cold and warm slides, steps, memory in a show. */
 namespace SlideBench {
 
 struct Ratio
@@ -24,8 +24,17 @@ void benchRandom(int items, int rounds, const Report &report);
 /** Writes `count` photo-like JPEGs of `size` into `dir`; returns their paths. */
 QStringList makePhotos(const QString &dir, QSize size, int count);
 
-/** Cold and warm slides and the memory of a show, over `photos`, in a viewer of `screen`. */
+/**
+ * Cold and warm slides over the first three `photos`, steps back and a held Right over all
+ * of them, and the memory of a show, in a viewer of `screen`.
+ */
 void benchSlides(const QStringList &photos, QSize screen, int rounds, const Report &report);
+
+/** Most resident bytes above idle in a show of `photos`, stretched and at natural size. */
+long long showMemory(const QStringList &photos, QSize screen);
+
+/** Most resident bytes above idle while Right is held through `photos`, stretched. */
+long long heldMemory(const QStringList &photos, QSize screen);
 
 /** Seconds for the cold path of one slide (median), stretched with its shape kept. */
 double coldSlideSeconds(const QString &photo, QSize screen, int rounds);

@@ -2,8 +2,8 @@
 // runs Vivrel's path and a reference side by side, interleaved over several rounds,
 // and prints the medians and their ratio.
 
-#include "BenchTree.h"
 #include "BenchTools.h"
+#include "BenchTree.h"
 #include "SlideBench.h"
 
 #include "catalogue/DirScanner.h"
@@ -142,6 +142,21 @@ int slideCommand(const QString &file, const QString &size)
     return 0;
 }
 
+int memoryCommand(const QString &what, const QString &size, const QStringList &photos)
+{
+    const QStringList sides = size.split(u'x');
+    const QSize screen(sides.value(0).toInt(), sides.value(1).toInt());
+    if (screen.isEmpty() || photos.isEmpty() ||
+        (what != QLatin1String("show") && what != QLatin1String("held"))) {
+        std::fprintf(stderr, "usage: vivrel_bench memory show|held WxH PHOTO...\n");
+        return 2;
+    }
+    const long long bytes = what == QLatin1String("show") ? SlideBench::showMemory(photos, screen)
+                                                          : SlideBench::heldMemory(photos, screen);
+    std::printf("bytes=%lld\n", bytes);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -163,6 +178,8 @@ int main(int argc, char *argv[])
         return scanCommand(args[2]);
     if (args.size() >= 4 && args[1] == QLatin1String("slide"))
         return slideCommand(args[2], args[3]);
+    if (args.size() >= 5 && args[1] == QLatin1String("memory"))
+        return memoryCommand(args[2], args[3], args.mid(4));
 
     QTemporaryDir dir;
     const int files = args.size() >= 2 ? args[1].toInt() : 200000;
@@ -176,10 +193,10 @@ int main(int argc, char *argv[])
     };
     SlideBench::benchRandom(200000, 5, add);
 
-    std::printf("making three 6000x4000 photos...\n");
+    std::printf("making twenty 6000x4000 photos...\n");
     std::fflush(stdout);
     QTemporaryDir photoDir;
-    const QStringList photos = SlideBench::makePhotos(photoDir.path(), QSize(6000, 4000), 3);
+    const QStringList photos = SlideBench::makePhotos(photoDir.path(), QSize(6000, 4000), 20);
     SlideBench::benchSlides(photos, QSize(1920, 1080), 7, add);
 
     bool allWithin = true;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "chrome/Artwork.h"
+#include "common/Result.h"
 #include "engine/PickHistory.h"
-#include "engine/SlidePrefetcher.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
 
@@ -24,6 +24,7 @@ class FileListView;
 class IntervalTimer;
 class LinkLabel;
 class PictureElement;
+class SlideCache;
 class TriCheckBox;
 class frmPreview;
 
@@ -46,8 +47,8 @@ public:
     // The show's inner state, which nothing on screen shows; for tests and benchmarks.
     /** Where the next forward step starts looking (in random order, the draws made). */
     qint64 showPosition() const { return mFileNum; }
-    /** The slide being decoded ahead. */
-    const SlidePrefetcher &prefetcher() const { return mPrefetch; }
+    /** The slides decoded around the position. */
+    const SlideCache &slideCache() const { return *mSlides; }
 
     // The window's procedures and the handlers of its buttons, for the program and
     // for tests that drive it as a user would.
@@ -160,8 +161,8 @@ private:
     Stepping::List showList() const;
     /** Random and Repeat as the show's next step reads them. */
     Stepping::Options showOptions() const;
-    /** Asks for the slide that the next forward step will show to be decoded ahead. */
-    void prefetchNext();
+    /** Tells the slide cache what is on screen and what the next steps either way would show. */
+    void planSlides();
     /** Caption of the resume button (a picture button whose caption is its state). */
     QString cmdResumeCaption() const;
     void setCmdResumeCaption(const QString &caption);
@@ -234,8 +235,8 @@ private:
     bool mAsk2SendMail = false;
     /** Set once the advert download was tried in this run. */
     bool mAdvertFetched = false;
-    /** The next slide, decoded ahead while the current one is on show. */
-    SlidePrefetcher mPrefetch;
+    /** The viewer's slides decoded around the position, on worker threads of its own. */
+    SlideCache *mSlides = nullptr;
     /** The random draws of the current pass; empty, not missing, before the first start. */
     PickHistory mPickHistory;
     UniformRandom mRandom;

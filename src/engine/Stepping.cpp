@@ -36,11 +36,20 @@ Forward forward(qint64 &position, const List &list, Options options, PickHistory
     }
 }
 
-qint64 peekForward(qint64 position, const List &list, Options options, PickHistory history,
-                   UniformRandom generator)
+std::vector<qint64> peekForward(qint64 position, const List &list, Options options,
+                                PickHistory history, UniformRandom generator, int count)
 {
-    const Forward step = forward(position, list, options, history, generator);
-    return step.outcome == Outcome::Show ? step.index : -1;
+    std::vector<qint64> shown;
+    // A slide comes within three steps (the pass runs out, wraps, then shows) when there
+    // is one at all; a list with nothing selected would otherwise step forever.
+    for (int steps = 0; steps < 3 * count && qsizetype(shown.size()) < count; ++steps) {
+        const Forward step = forward(position, list, options, history, generator);
+        if (step.outcome == Outcome::Ended)
+            break;
+        if (step.outcome == Outcome::Show)
+            shown.push_back(step.index);
+    }
+    return shown;
 }
 
 qint64 back(qint64 &position, const List &list)
@@ -52,6 +61,18 @@ qint64 back(qint64 &position, const List &list)
         }
     }
     return -1;
+}
+
+std::vector<qint64> peekBack(qint64 position, const List &list, int count)
+{
+    std::vector<qint64> shown;
+    while (qsizetype(shown.size()) < count) {
+        const qint64 index = back(position, list);
+        if (index < 0)
+            break;
+        shown.push_back(index);
+    }
+    return shown;
 }
 
 } // namespace Stepping

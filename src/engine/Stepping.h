@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 /**
  * Which item of the picture list a show step lands on. No widgets here: the caller
@@ -52,16 +53,20 @@ Forward forward(qint64 &position, const List &list, Options options, PickHistory
                 UniformRandom &generator);
 
 /**
- * The index the next forward step would show, -1 when it would show nothing. Worked
- * out on copies of the history and the generator, so the real sequence is untouched.
+ * The indices that the next forward steps would show, nearest first, at most `count`;
+ * steps that show nothing (the end of a pass, a wrap) are passed over. Worked out on
+ * copies of the history and the generator, so the real sequence is untouched.
  */
-qint64 peekForward(qint64 position, const List &list, Options options, PickHistory history,
-                   UniformRandom generator);
+std::vector<qint64> peekForward(qint64 position, const List &list, Options options,
+                                PickHistory history, UniformRandom generator, int count);
 
 /**
  * One step back: the nearest selected item below `position`, which becomes the
  * position; -1 (position unchanged) when there is none.
  */
 qint64 back(qint64 &position, const List &list);
+
+/** The indices that steps back from `position` would show, nearest first, at most `count`. */
+std::vector<qint64> peekBack(qint64 position, const List &list, int count);
 
 } // namespace Stepping

@@ -15,6 +15,7 @@
 #include "common/Seams.h"
 #include "common/TriCheckBox.h"
 #include "engine/ScreenAwake.h"
+#include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
 
 #include <QComboBox>
@@ -104,27 +105,48 @@ void frmVivrel::Timer1_Timer()
     switch (step.outcome) {
     case Stepping::Outcome::Show:
         showSlide(step.index);
-        break;
+        return;
     case Stepping::Outcome::Ended:
         Timer1->setEnabled(false);
-        mPrefetch.clear();
+        // The show is over: the slides around it would only hold memory.
+        mSlides->clear();
         return;
     case Stepping::Outcome::Wrapped:
     case Stepping::Outcome::Nothing:
         break;
     }
-    prefetchNext();
+    // Nothing new on screen, but the position moved: so did what comes next.
+    if (chkFullScreen->value() == 1)
+        planSlides();
 }
 
-void frmVivrel::prefetchNext()
+void frmVivrel::planSlides()
 {
-    // Only the viewer decodes ahead; the pane's pictures are small anyway.
-    if (chkFullScreen->value() != 1)
-        return;
-    const qint64 next =
-        Stepping::peekForward(mFileNum, showList(), showOptions(), mPickHistory, mRandom);
-    if (next >= 0)
-        mPrefetch.request(mFileList->fullPath(next), viewer().view());
+    // Two presses of Right and two of Left from here, worked out on copies so that the
+    // real position and random sequence stay as they are. Left walks the list downward
+    // from the position, not back through the random draws.
+    const QString shown = lblFileName->text();
+    const Stepping::List list = showList();
+    QStringList around;
+    // Right after a step back the next step forward shows the same slide again, and
+    // right after a step forward so does the next step back: look one further then.
+    const auto others = [&](std::vector<qint64> indices) {
+        std::erase_if(indices, [&](qint64 i) { return mFileList->fullPath(i) == shown; });
+        return indices;
+    };
+    const std::vector<qint64> ahead =
+        others(Stepping::peekForward(mFileNum, list, showOptions(), mPickHistory, mRandom, 3));
+    const std::vector<qint64> behind = others(Stepping::peekBack(mFileNum, list, 3));
+    // Nearest first: one step either way before the second one.
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (i < ahead.size())
+            around << mFileList->fullPath(ahead[i]);
+        if (i < behind.size())
+            around << mFileList->fullPath(behind[i]);
+    }
+    const Fitting::View view = viewer().view();
+    mSlides->setBudget(SlideCache::budgetFor(view));
+    mSlides->plan(view, shown, around);
 }
 
 void frmVivrel::showSlide(qsizetype index)
@@ -134,10 +156,14 @@ void frmVivrel::showSlide(qsizetype index)
     // (not a picture, deleted, unreadable) keeps its path on show and the previous
     // picture, and the show moves on.
     lblFileName->setText(mFileList->fullPath(index));
-    if (chkFullScreen->value() == 1)
+    if (chkFullScreen->value() == 1) {
         DoLoadFullScreen();
-    else
+    } else {
+        // Only the viewer decodes ahead: the pane's small pictures are decoded scaled
+        // down by the JPEG decoder itself, which is quick, and the pane has no step back.
+        mSlides->clear();
         static_cast<void>(loadPreviewPane(lblFileName->text()));
+    }
     viewer().setCaption(lblFileName->text());
 }
 
@@ -157,7 +183,9 @@ void frmVivrel::DoLoadFullScreen()
 {
     const QString path = lblFileName->text();
     frmPreview &shown = viewer();
-    shown.placePicture(path, mPrefetch.take(path, shown.view()));
+    shown.placePicture(path, mSlides->take(path, shown.view()));
+    // Decoding ahead starts once the slide is placed, so it never slows a cold one.
+    planSlides();
 }
 
 Result<> frmVivrel::loadPreviewPane(const QString &path)
@@ -233,10 +261,12 @@ void frmVivrel::connectShow()
     connect(Timer1, &IntervalTimer::timeout, this, &frmVivrel::Timer1_Timer);
     // An hour's show must not be blanked by the screen saver.
     ScreenAwake::follow(Timer1);
-    // A picture decoded ahead for the old list is not shown from the new one.
-    connect(mFileList, &QAbstractItemModel::modelReset, this, [this] { mPrefetch.clear(); });
-    connect(mFileList, &QAbstractItemModel::rowsInserted, this, [this] { mPrefetch.clear(); });
-    connect(mFileList, &QAbstractItemModel::rowsRemoved, this, [this] { mPrefetch.clear(); });
+    mSlides = new SlideCache(this);
+    mSlides->setObjectName(QStringLiteral("slideCache"));
+    // Pictures decoded around a place in the old list mean nothing in the new one.
+    connect(mFileList, &QAbstractItemModel::modelReset, mSlides, &SlideCache::clear);
+    connect(mFileList, &QAbstractItemModel::rowsInserted, mSlides, &SlideCache::clear);
+    connect(mFileList, &QAbstractItemModel::rowsRemoved, mSlides, &SlideCache::clear);
     connect(cmdStart, &QToolButton::clicked, this, &frmVivrel::cmdStart_Click);
     connect(cmdResume, &QToolButton::clicked, this, &frmVivrel::cmdResume_Click);
 

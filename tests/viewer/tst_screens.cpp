@@ -8,6 +8,7 @@
 #include "chrome/frmVivrel.h"
 #include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
+#include "engine/SlideCache.h"
 #include "viewer/ViewerScreen.h"
 #include "viewer/frmPreview.h"
 
@@ -262,8 +263,9 @@ private slots:
         vc.mnuStretch->trigger();
 
         d.moveTo(corner, monitor);
-        d.c.cmdResume->click(); // the first slide, and the photo decoded ahead for this view
-        QTRY_VERIFY(d.w.prefetcher().isReady(photo));
+        d.c.cmdResume->click(); // the first slide, kept as decoded for this view
+        QTRY_VERIFY(!d.w.slideCache().isBusy());
+        QVERIFY(d.w.slideCache().holds(photo));
         vc.mnuNext->trigger();
         QCOMPARE(d.c.lblFileName->text(), photo);
         QCOMPARE(vc.imgPreview->picture().natural, QSize(4000, 3000));
