@@ -10,6 +10,7 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "common/PictureLoader.h"
+#include "engine/SlideCache.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -161,6 +162,7 @@ int memoryCommand(const QString &what, const QString &size, const QStringList &p
 
 int main(int argc, char *argv[])
 {
+    SlideCache::shareOneMallocArena(); // as the program's start-up does, before any thread
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     // The main window reads and writes settings and its private folder: a home of its own

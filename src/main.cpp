@@ -2,6 +2,7 @@
 #include "common/Module1.h"
 #include "common/PictureLoader.h"
 #include "config/CommandLine.h"
+#include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char *argv[])
 {
+    SlideCache::shareOneMallocArena(); // before any thread exists
     QApplication::setOrganizationName(QStringLiteral("Tremallo"));
     QApplication::setApplicationName(QStringLiteral("Vivrel"));
     QApplication::setApplicationVersion(Module1::versionString());

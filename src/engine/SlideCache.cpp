@@ -56,17 +56,19 @@ qint64 workingBytes(const Fitting::View &view, QSize natural)
 
 } // namespace
 
-SlideCache::SlideCache(QObject *parent) : QObject(parent)
+void SlideCache::shareOneMallocArena()
 {
 #ifdef __GLIBC__
     // glibc gives each thread that allocates an arena of its own, and a worker's arena
     // keeps the pages of the large buffers it freed resident: two workers kept tens of
     // megabytes beyond what the cache holds. One arena for the process lets freed pictures
-    // go back together; its lock is taken a few times per decode. Only before the first
-    // thread gets an arena does this take hold, so it is done before the workers start.
-    static std::once_flag oneArena;
-    std::call_once(oneArena, [] { mallopt(M_ARENA_MAX, 1); });
+    // go back together; its lock is taken a few times per decode.
+    mallopt(M_ARENA_MAX, 1);
 #endif
+}
+
+SlideCache::SlideCache(QObject *parent) : QObject(parent)
+{
     for (int i = 0; i < kWorkers; ++i)
         mWorkers.emplace_back([this] { run(); });
 }

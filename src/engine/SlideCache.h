@@ -43,6 +43,12 @@ public:
      * show stays within six.
      */
     static qint64 budgetFor(const Fitting::View &view);
+    /**
+     * Once at start-up, before any thread is started: lets the workers' freed pictures
+     * go back to the system rather than stay in per-thread allocator pools. It changes
+     * the whole process's allocator, so the program's start-up does it, not the cache.
+     */
+    static void shareOneMallocArena();
     /** Bytes that kept pictures and decodes under way may take together (0 at first). */
     void setBudget(qint64 bytes);
 
