@@ -8,8 +8,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray content(reinterpret_cast<const char *>(data), qsizetype(size));
-    static const char *const keys[] = {"Path",     "FullScreen", "Repeat",      "Random", "FileType",
-                                       "Interval", "Stretch",    "RetainShape", "Start"};
+    static const char *const keys[] = {"Path",    "FullScreen",  "Repeat",
+                                       "Random",  "FileType",    "Interval",
+                                       "Stretch", "RetainShape", "Start"};
     for (const char *key : keys)
         (void)IniFile::lookup(content, QStringLiteral("VIVREL"), QLatin1String(key),
                               QStringLiteral("default"));

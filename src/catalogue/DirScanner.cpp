@@ -15,8 +15,8 @@
 #include <vector>
 
 #ifdef Q_OS_WIN
-#include <QDir>
 #include "common/WindowsApi.h"
+#include <QDir>
 #else
 #include <cerrno>
 #include <cstring>
@@ -197,8 +197,7 @@ Result<> DirScanner::scan(const QString &path)
             entry.isFolder = kind == Kind::Folder;
             entries.push_back(entry);
             // A folder of a hundred thousand files must not hold the window up either.
-            if ((entries.size() & 4095) == 0 && mProgress &&
-                clock.elapsed() >= mProgressInterval) {
+            if ((entries.size() & 4095) == 0 && mProgress && clock.elapsed() >= mProgressInterval) {
                 mProgress(found);
                 clock.restart();
             }

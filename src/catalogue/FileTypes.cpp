@@ -3,11 +3,16 @@
 FileTypeCode fileTypeCodeForIndex(int selectorIndex)
 {
     switch (selectorIndex) {
-    case 0: return FileTypeCode::All;
-    case 1: return FileTypeCode::Jpg;
-    case 2: return FileTypeCode::Bmp;
-    case 3: return FileTypeCode::Gif;
-    default: return FileTypeCode::None;
+    case 0:
+        return FileTypeCode::All;
+    case 1:
+        return FileTypeCode::Jpg;
+    case 2:
+        return FileTypeCode::Bmp;
+    case 3:
+        return FileTypeCode::Gif;
+    default:
+        return FileTypeCode::None;
     }
 }
 
@@ -28,11 +33,16 @@ bool acceptsTail(char a, char b, char c, FileTypeCode code)
     const bool bmp = a == 'B' && b == 'M' && c == 'P';
     const bool gif = a == 'G' && b == 'I' && c == 'F';
     switch (code) {
-    case FileTypeCode::All: return jpg || bmp || gif;
-    case FileTypeCode::Jpg: return jpg;
-    case FileTypeCode::Bmp: return bmp;
-    case FileTypeCode::Gif: return gif;
-    case FileTypeCode::None: break;
+    case FileTypeCode::All:
+        return jpg || bmp || gif;
+    case FileTypeCode::Jpg:
+        return jpg;
+    case FileTypeCode::Bmp:
+        return bmp;
+    case FileTypeCode::Gif:
+        return gif;
+    case FileTypeCode::None:
+        break;
     }
     return false;
 }

@@ -24,8 +24,7 @@ int realShowMessage(const QString &text, int style, const QString &title)
 
 QString realChooseFolder(QWidget *owner, const QString &title)
 {
-    return QFileDialog::getExistingDirectory(owner, title, QString(),
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
 }
 
 QString realChooseOpenFile(const QString &title, const QStringList &filters,

@@ -43,8 +43,8 @@ struct Seams
      * `selectedFilter` is the one offered first on entry and the one picked on return.
      * Returns the chosen path, or an empty string when cancelled.
      */
-    std::function<QString(const QString &title, const QStringList &filters,
-                          const QString &proposed, QString *selectedFilter)>
+    std::function<QString(const QString &title, const QStringList &filters, const QString &proposed,
+                          QString *selectedFilter)>
         chooseOpenFile;
     /** Hands a URL (or a local file path) to the desktop; true when it was accepted. */
     std::function<bool(const QString &target)> openWithShell;

@@ -3,26 +3,35 @@
 TriCheckBox::TriCheckBox(const QString &text, QWidget *parent) : QCheckBox(text, parent)
 {
     setTristate(true);
-    connect(this, &QCheckBox::stateChanged, this,
-            [this](int) { emit valueChanged(value()); });
+    connect(this, &QCheckBox::stateChanged, this, [this](int) { emit valueChanged(value()); });
 }
 
 int TriCheckBox::value() const
 {
     switch (checkState()) {
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
-    default: return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
     }
 }
 
 bool TriCheckBox::setValue(int value)
 {
     switch (value) {
-    case 0: setCheckState(Qt::Unchecked); return true;
-    case 1: setCheckState(Qt::Checked); return true;
-    case 2: setCheckState(Qt::PartiallyChecked); return true;
-    default: return false;
+    case 0:
+        setCheckState(Qt::Unchecked);
+        return true;
+    case 1:
+        setCheckState(Qt::Checked);
+        return true;
+    case 2:
+        setCheckState(Qt::PartiallyChecked);
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -135,8 +135,9 @@ void frmVivrel::SaveStoredSettings()
     const bool current = chkSaveSettings->value() == 1;
     // A key that cannot be written is left behind; the others are still worth keeping.
     for (const StoredSetting &row : storedSettings())
-        static_cast<void>(SaveSetting(QLatin1String(row.key), current ? row.write(*this)
-                                                                      : QString::fromLatin1(row.resetValue)));
+        static_cast<void>(
+            SaveSetting(QLatin1String(row.key),
+                        current ? row.write(*this) : QString::fromLatin1(row.resetValue)));
 }
 
 void frmVivrel::LoadViewerBackground()

@@ -28,7 +28,7 @@ frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(main
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     const auto entry = [this](const char *name, const QString &caption) {
         QAction *action = caption == QLatin1String("-") ? mnuOptions->addSeparator()
-                                                         : mnuOptions->addAction(caption);
+                                                        : mnuOptions->addAction(caption);
         action->setObjectName(QLatin1String(name));
         return action;
     };

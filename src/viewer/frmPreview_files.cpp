@@ -57,6 +57,7 @@ void frmPreview::mnuBackground_Click()
         return;
     // Stored even when it is no picture; the background then stays as it was. A store
     // that cannot be written keeps the old one, as every key shut-down cannot write.
-    static_cast<void>(SettingsStore::SaveSetting(QStringLiteral("mBgd"), OpenFileDlg::mDlgFileName));
+    static_cast<void>(
+        SettingsStore::SaveSetting(QStringLiteral("mBgd"), OpenFileDlg::mDlgFileName));
     emit backgroundChosen();
 }

@@ -16,8 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
 #include <QToolButton>
+#include <functional>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -68,7 +68,6 @@ class TestCatalogue : public QObject
         return out;
     }
 
-
 private slots:
     void typeFilter_data()
     {
@@ -109,9 +108,9 @@ private slots:
         fillFileTypes(MainControls(w).cmbFileType);
         QVERIFY(w.DirSearch(dir.path() + u'/'));
         const QString r = dir.path() + u'/';
-        QCOMPARE(listed(w), (QStringList{r + "IMG_2.jpg", r + "IMG_10.jpg", r + "Zed.gif",
-                                         r + "a/IMG_1.jpg", r + "b/y.bmp", r + "a/sub/k.jpg",
-                                         r + "b/deep/z.gif"}));
+        QCOMPARE(listed(w),
+                 (QStringList{r + "IMG_2.jpg", r + "IMG_10.jpg", r + "Zed.gif", r + "a/IMG_1.jpg",
+                              r + "b/y.bmp", r + "a/sub/k.jpg", r + "b/deep/z.gif"}));
     }
 
     void skipsHiddenLinksAndSpecialFiles()
@@ -121,11 +120,11 @@ private slots:
         touch(dir.path(), {"ok.jpg", ".hidden.jpg", ".hid/in.jpg", "real/r.gif"});
         QDir().mkpath(r + "folder.jpg"); // a folder is never a picture
         QVERIFY(::mkfifo(QFile::encodeName(r + "x.jpg").constData(), 0600) == 0);
-        QVERIFY(QFile::link(r + "ok.jpg", r + "link.jpg"));         // link to a file: listed
-        QVERIFY(QFile::link(r + "gone.jpg", r + "dangling.jpg"));   // dangling: skipped
-        QVERIFY(QFile::link(r + "real", r + "linkdir"));             // link to a folder: not entered
-        QVERIFY(QFile::link(r, r + "real/loop"));                    // a loop back to the top
-        QVERIFY(QFile::link("/dev/null", r + "dev.gif"));            // a device: skipped
+        QVERIFY(QFile::link(r + "ok.jpg", r + "link.jpg"));       // link to a file: listed
+        QVERIFY(QFile::link(r + "gone.jpg", r + "dangling.jpg")); // dangling: skipped
+        QVERIFY(QFile::link(r + "real", r + "linkdir"));          // link to a folder: not entered
+        QVERIFY(QFile::link(r, r + "real/loop"));                 // a loop back to the top
+        QVERIFY(QFile::link("/dev/null", r + "dev.gif"));         // a device: skipped
         frmVivrel w;
         fillFileTypes(MainControls(w).cmbFileType);
         QVERIFY(w.DirSearch(dir.path()));
@@ -268,14 +267,22 @@ private slots:
     {
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
-        QTest::newRow("numbers") << "IMG_2.jpg" << "IMG_10.jpg";
-        QTest::newRow("case") << "apple.jpg" << "Banana.jpg";
-        QTest::newRow("leading zeros equal value") << "a01.jpg" << "a1.jpg";
-        QTest::newRow("prefix") << "a.jpg" << "a1.jpg";
-        QTest::newRow("long numbers") << "x99999999999999999998" << "x99999999999999999999";
-        QTest::newRow("number before letter") << "a9z" << "aaz";
-        QTest::newRow("shorter number") << "img 999 b" << "img 1000 a";
-        QTest::newRow("punctuation before number") << "a-.jpg" << "a1.jpg";
+        QTest::newRow("numbers") << "IMG_2.jpg"
+                                 << "IMG_10.jpg";
+        QTest::newRow("case") << "apple.jpg"
+                              << "Banana.jpg";
+        QTest::newRow("leading zeros equal value") << "a01.jpg"
+                                                   << "a1.jpg";
+        QTest::newRow("prefix") << "a.jpg"
+                                << "a1.jpg";
+        QTest::newRow("long numbers") << "x99999999999999999998"
+                                      << "x99999999999999999999";
+        QTest::newRow("number before letter") << "a9z"
+                                              << "aaz";
+        QTest::newRow("shorter number") << "img 999 b"
+                                        << "img 1000 a";
+        QTest::newRow("punctuation before number") << "a-.jpg"
+                                                   << "a1.jpg";
     }
 
     void naturalOrder()

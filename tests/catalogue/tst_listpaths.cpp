@@ -1,10 +1,10 @@
 // Folders and pictures handed to the main window by path: named on the command line,
 // or dropped on the window.
 
-#include "TestSandbox.h"
-#include "FakeSeams.h"
-#include "TestTrees.h"
 #include "Controls.h"
+#include "FakeSeams.h"
+#include "TestSandbox.h"
+#include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"

@@ -136,14 +136,14 @@ private slots:
         QTest::addColumn<QRect>("clip");
         const QSize none;
         // A 12000 x 9000 photo in a 1920 x 1080 viewer.
-        QTest::newRow("stretched to the window") << true << false << QSizeF(1920, 1080)
-                                                 << QSize(1920, 1080) << QRect();
-        QTest::newRow("shape kept, fitted inside") << true << true << QSizeF(1920, 1080)
-                                                   << QSize(1440, 1080) << QRect();
-        QTest::newRow("element of no size yet") << true << false << QSizeF(0, 0)
-                                                << QSize(1, 1) << QRect();
-        QTest::newRow("natural size: the visible corner") << false << false << QSizeF(0, 0)
-                                                          << none << QRect(0, 0, 1921, 1081);
+        QTest::newRow("stretched to the window")
+            << true << false << QSizeF(1920, 1080) << QSize(1920, 1080) << QRect();
+        QTest::newRow("shape kept, fitted inside")
+            << true << true << QSizeF(1920, 1080) << QSize(1440, 1080) << QRect();
+        QTest::newRow("element of no size yet")
+            << true << false << QSizeF(0, 0) << QSize(1, 1) << QRect();
+        QTest::newRow("natural size: the visible corner")
+            << false << false << QSizeF(0, 0) << none << QRect(0, 0, 1921, 1081);
     }
 
     void decodesOnlyWhatIsSeen()

@@ -189,10 +189,10 @@ private slots:
                                              << "Invalid picture" << QSize();
         QTest::newRow("missing") << "missing.jpg"
                                  << "File not found" << QSize();
-        QTest::newRow("GIF screen too large to decode whole")
-            << "huge-screen.gif" << "Picture too large" << QSize();
-        QTest::newRow("GIF screen too large over a small frame")
-            << "huge-screen-small-frame.gif" << "Picture too large" << QSize();
+        QTest::newRow("GIF screen too large to decode whole") << "huge-screen.gif"
+                                                              << "Picture too large" << QSize();
+        QTest::newRow("GIF screen too large over a small frame") << "huge-screen-small-frame.gif"
+                                                                 << "Picture too large" << QSize();
         QTest::newRow("absurd size refused") << "huge.jpg"
                                              << "Picture too large" << QSize();
     }

@@ -1,10 +1,10 @@
 // The real screen-saver seam against a private session bus: a dbus-daemon of the
 // test's own, with a stand-in for the desktop's org.freedesktop.ScreenSaver service.
 
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
-#include "Controls.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
@@ -167,7 +167,8 @@ private slots:
         QTest::newRow("granted, then paused") << usual << true << "pause";
         QTest::newRow("paused before the answer came") << usual << false << "pause";
         QTest::newRow("granted, then the pass ends") << usual << true << "endOfPass";
-        QTest::newRow("granted, then the Close button ends the program") << usual << true << "escape";
+        QTest::newRow("granted, then the Close button ends the program")
+            << usual << true << "escape";
         QTest::newRow("service only at /ScreenSaver")
             << QStringList{QStringLiteral("/ScreenSaver")} << true << "pause";
         QTest::newRow("service at both paths")

@@ -1,10 +1,10 @@
 // The command line: what it answers without a window, which paths it keeps, and the
 // named pictures taking the place of the configuration file's own start.
 
-#include "TestSandbox.h"
-#include "FakeSeams.h"
-#include "TestTrees.h"
 #include "Controls.h"
+#include "FakeSeams.h"
+#include "TestSandbox.h"
+#include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
@@ -15,7 +15,6 @@
 #include "config/CommandLine.h"
 
 #include <QDir>
-#include <QToolButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -23,6 +22,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 

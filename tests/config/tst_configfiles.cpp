@@ -21,11 +21,7 @@ Q_DECLARE_METATYPE(std::optional<bool>)
 using TestTrees::readAll;
 using TestTrees::writeAll;
 
-namespace {
-
-
-
-} // namespace
+namespace {} // namespace
 
 class TestConfigFiles : public QObject
 {

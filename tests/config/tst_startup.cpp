@@ -32,13 +32,11 @@
 #include <sys/stat.h>
 
 using SettingsStore::GetSetting;
+using SettingsStore::SaveSetting;
 using TestTrees::readAll;
 using TestTrees::writeAll;
-using SettingsStore::SaveSetting;
 
 namespace {
-
-
 
 /** Three pictures in a folder and its subfolders. */
 void writePictures(const QString &root)

@@ -97,8 +97,8 @@ inline QByteArray bmp(qint64 width, qint64 height, int bits, int compression,
     QByteArray info = le32(40) + le32(width) + le32(height) + le16(1) + le16(bits) +
                       le32(compression) + le32(pixels.size()) + le32(2835) + le32(2835) + le32(0) +
                       le32(0);
-    return "BM" + le32(14 + info.size() + pixels.size()) + le32(0) + le32(14 + info.size()) +
-           info + pixels;
+    return "BM" + le32(14 + info.size() + pixels.size()) + le32(0) + le32(14 + info.size()) + info +
+           pixels;
 }
 
 /** `size` pixels of one colour, to make GIF frames of. */
@@ -196,8 +196,8 @@ inline QList<Item> make(const QString &dir, bool withHuge = true)
     const QByteArray progressive = jpeg(mid, true);
     add(QStringLiteral("truncated-baseline.jpg"), baseline.left(baseline.size() * 6 / 10),
         Expect::Shows, mid);
-    add(QStringLiteral("truncated-progressive.jpg"),
-        progressive.left(progressive.size() * 6 / 10), Expect::Shows, mid);
+    add(QStringLiteral("truncated-progressive.jpg"), progressive.left(progressive.size() * 6 / 10),
+        Expect::Shows, mid);
     add(QStringLiteral("jpeg-named.bmp"), jpeg(QSize(50, 70), false), Expect::Shows, {50, 70});
     add(QStringLiteral("jpeg-named.gif"), jpeg(QSize(70, 50), false), Expect::Shows, {70, 50});
     add(QStringLiteral("claims-60000.jpg"), withJpegSize(good, 60000, 60000), Expect::Invalid);
@@ -217,8 +217,7 @@ inline QList<Item> make(const QString &dir, bool withHuge = true)
 
     const QByteArray row(16, '\x7f');
     add(QStringLiteral("bmp-huge.bmp"), bmp(100000, 100000, 24, 0, row), Expect::Invalid);
-    add(QStringLiteral("bmp-sides-over-limit.bmp"), bmp(30000, 30000, 24, 0, row),
-        Expect::Invalid);
+    add(QStringLiteral("bmp-sides-over-limit.bmp"), bmp(30000, 30000, 24, 0, row), Expect::Invalid);
     add(QStringLiteral("bmp-negative-width.bmp"), bmp(-16, 16, 24, 0, row), Expect::Invalid);
     add(QStringLiteral("bmp-negative-height.bmp"), bmp(16, qint64(INT_MIN), 24, 0, row),
         Expect::Invalid);

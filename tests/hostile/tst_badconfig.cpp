@@ -77,8 +77,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         const QString text = QStringLiteral("[Vivrel]\r\nInterval = 7\r\n");
         QTest::newRow("garbage") << garbage(4096, 1) << "<def>";
-        QTest::newRow("garbage, then the section")
-            << garbage(4096, 2) + "\n[Vivrel]\nInterval=7\n" << "7";
+        QTest::newRow("garbage, then the section") << garbage(4096, 2) + "\n[Vivrel]\nInterval=7\n"
+                                                   << "7";
         QTest::newRow("NULs around") << QByteArray("\0\0\n[Vivrel]\nInterval=7\n\0", 25) << "7";
         QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + text.toUtf8() << "7";
         QTest::newRow("UTF-16 LE mark") << utf16(text, QStringEncoder::Utf16LE) << "7";
@@ -92,10 +92,10 @@ private slots:
             << QByteArray("[Vivrel]\nInterval=7\n[Other]\n[VIVREL]\nInterval=9\n") << "7";
         QTest::newRow("duplicate keys, first wins")
             << QByteArray("[vivrel]\nINTERVAL=7\nInterval=9\n") << "7";
-        QTest::newRow("unclosed section name")
-            << QByteArray("[Vivrel\nInterval=7\n") << "7";
+        QTest::newRow("unclosed section name") << QByteArray("[Vivrel\nInterval=7\n") << "7";
         QTest::newRow("key past a long line")
-            << "[Vivrel]\nPath=" + QByteArray(100000, 'a') + "\nInterval=7\n" << "7";
+            << "[Vivrel]\nPath=" + QByteArray(100000, 'a') + "\nInterval=7\n"
+            << "7";
     }
 
     void lookup()
@@ -119,8 +119,8 @@ private slots:
         QCOMPARE(ReadIniValue("VIVREL", "Start", "0", iniFile()), QStringLiteral("0"));
 
         // One line of 10 MB: its value is cut, what lies past the first MiB is not seen.
-        writeAll(iniFile(), "[Vivrel]\nPath=" + QByteArray(10 * 1024 * 1024, 'a') +
-                                "\nInterval=7\n");
+        writeAll(iniFile(),
+                 "[Vivrel]\nPath=" + QByteArray(10 * 1024 * 1024, 'a') + "\nInterval=7\n");
         const QString path = ReadIniValue("VIVREL", "Path", "", iniFile());
         QVERIFY(path.size() <= IniFile::kMaxLineLength);
         QVERIFY(path.size() > 1000);
@@ -134,12 +134,12 @@ private slots:
         QTest::addColumn<int>("repeat");
         QTest::newRow("garbage") << garbage(200000, 4) << "3" << 1;
         QTest::newRow("one endless line")
-            << "[Vivrel]\nPath=" + QByteArray(10 * 1024 * 1024, 'a') + "\nInterval=7\n" << "3"
-            << 1;
-        QTest::newRow("UTF-16")
-            << utf16(QStringLiteral("[Vivrel]\r\nInterval = 7\r\nRepeat = 0\r\n"),
-                     QStringEncoder::Utf16LE)
-            << "7" << 0;
+            << "[Vivrel]\nPath=" + QByteArray(10 * 1024 * 1024, 'a') + "\nInterval=7\n"
+            << "3" << 1;
+        QTest::newRow("UTF-16") << utf16(
+                                       QStringLiteral("[Vivrel]\r\nInterval = 7\r\nRepeat = 0\r\n"),
+                                       QStringEncoder::Utf16LE)
+                                << "7" << 0;
         QTest::newRow("values of the wrong kind")
             << QByteArray("[Vivrel]\nInterval=\xff\xfe\nRepeat=1e999\nFileType=-99999999999\n"
                           "FullScreen=nan\nStretch=\x01\x02\n")
@@ -198,9 +198,9 @@ private slots:
         {
             std::unique_ptr<QSettings> store = SettingsStore::open();
             store->beginGroup(QStringLiteral("Settings"));
-            for (const char *key : {"mInterval", "mPath", "mFullScreen", "mPreview", "mFileType",
-                                    "mStretchImage", "mRetainShape", "mRepeat", "mRandom",
-                                    "mSaveSettings", "mBgd"})
+            for (const char *key :
+                 {"mInterval", "mPath", "mFullScreen", "mPreview", "mFileType", "mStretchImage",
+                  "mRetainShape", "mRepeat", "mRandom", "mSaveSettings", "mBgd"})
                 store->setValue(QLatin1String(key), value);
         }
         FakeSeams fake;

@@ -34,8 +34,7 @@ QByteArray readAll(const QString &path)
 bool writeAll(const QString &path, const QByteArray &content)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() &&
-           file.flush();
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush();
 }
 
 /** A 64 KiB file system mounted on a temporary folder for the test's lifetime. */

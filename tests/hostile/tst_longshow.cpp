@@ -49,8 +49,8 @@ private slots:
         QFETCH(bool, random);
         QTemporaryDir dir;
         for (int i = 0; i < 4; ++i)
-            TestTrees::writePicture(dir.filePath(QStringLiteral("good%1.jpg").arg(i)),
-                                    30 + 20 * i, 40 - 5 * i, i % 2 ? "bmp" : "jpg");
+            TestTrees::writePicture(dir.filePath(QStringLiteral("good%1.jpg").arg(i)), 30 + 20 * i,
+                                    40 - 5 * i, i % 2 ? "bmp" : "jpg");
         BadPictures::make(dir.path(), false);
 
         FakeSeams fake;

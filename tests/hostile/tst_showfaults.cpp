@@ -28,7 +28,6 @@
 
 namespace {
 
-
 enum class Fault { Deleted, Unreadable, BecameFolder, BecamePipe, FolderRemoved, AllGone };
 
 int widthOf(int i)

@@ -11,8 +11,8 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 
-#include <QDeadlineTimer>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,7 +27,6 @@
 #include <unistd.h>
 
 namespace {
-
 
 QByteArray native(const QString &path)
 {
@@ -72,13 +71,13 @@ private slots:
         const QString r = dir.path();
         TestTrees::writeFile(r, QStringLiteral("a/b/pic.jpg"));
         TestTrees::writeFile(r, QStringLiteral("top.jpg"));
-        QVERIFY(QFile::link(r, r + QStringLiteral("/a/b/up")));          // to the root
+        QVERIFY(QFile::link(r, r + QStringLiteral("/a/b/up"))); // to the root
         QVERIFY(QFile::link(r + QStringLiteral("/a"), r + QStringLiteral("/a/b/back")));
         QVERIFY(QFile::link(r + QStringLiteral("/a/self"), r + QStringLiteral("/a/self")));
         QVERIFY(QFile::link(r + QStringLiteral("/x2.jpg"), r + QStringLiteral("/x1.jpg")));
         QVERIFY(QFile::link(r + QStringLiteral("/x1.jpg"), r + QStringLiteral("/x2.jpg")));
-        QCOMPARE(scan(r), QStringList({r + QStringLiteral("/top.jpg"),
-                                       r + QStringLiteral("/a/b/pic.jpg")}));
+        QCOMPARE(scan(r),
+                 QStringList({r + QStringLiteral("/top.jpg"), r + QStringLiteral("/a/b/pic.jpg")}));
     }
 
     void deepTreeOnASmallStack()

@@ -39,7 +39,6 @@ QString trashFiles()
     return gSandbox + QStringLiteral("/data/Trash/files");
 }
 
-
 /** A running full-screen show of three pictures; picture i is 100 + 10 i wide. */
 struct Show
 {
