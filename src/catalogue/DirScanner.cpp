@@ -75,6 +75,14 @@ void DirScanner::handOut(const QString &folder, const QStringList &names, qsizet
     }
 }
 
+Result<> DirScanner::scan(const QString &path)
+{
+    // The system would stop reading the name at a NUL and walk another folder.
+    if (path.contains(QChar(0)))
+        return Error::BadFileName;
+    return walk(path);
+}
+
 #ifndef Q_OS_WIN
 
 namespace {
@@ -131,16 +139,11 @@ bool survivesDecoding(const char *name, size_t len)
 
 } // namespace
 
-Result<> DirScanner::scan(const QString &path)
+Result<> DirScanner::walk(const QString &path)
 {
     QElapsedTimer clock;
     clock.start();
     qsizetype found = 0;
-
-    // The system would stop reading the name at a NUL and walk another folder.
-    if (path.contains(QChar(0))) {
-        return Error::BadFileName;
-    }
 
     std::deque<QString> queue;
     queue.push_back(Paths::withTrailingSeparator(path));
@@ -272,16 +275,11 @@ bool isAbsent(DWORD error)
 
 } // namespace
 
-Result<> DirScanner::scan(const QString &path)
+Result<> DirScanner::walk(const QString &path)
 {
     QElapsedTimer clock;
     clock.start();
     qsizetype found = 0;
-
-    // The system would stop reading the name at a NUL and walk another folder.
-    if (path.contains(QChar(0))) {
-        return Error::BadFileName;
-    }
 
     const QString start = Paths::withTrailingSeparator(path);
     // The chosen folder's own attributes do not matter; whether it can be read does.

@@ -77,6 +77,8 @@ public:
     Result<> scan(const QString &path);
 
 private:
+    /** The walk itself, on this system's own calls, for a path the system can take. */
+    Result<> walk(const QString &path);
     /** Hands one folder's pictures to the sink, and tells progress when it is time. */
     void handOut(const QString &folder, const QStringList &names, qsizetype &found,
                  QElapsedTimer &clock);
