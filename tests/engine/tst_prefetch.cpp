@@ -86,6 +86,17 @@ struct Show
     const MainControls c{w};
 };
 
+/** a.jpg to d.jpg in `folder`, 200x100 each. */
+QStringList fourPictures(const QString &folder)
+{
+    QStringList paths;
+    for (char name : {'a', 'b', 'c', 'd'}) {
+        paths << folder + u'/' + QLatin1Char(name) + QStringLiteral(".jpg");
+        writePicture(paths.last(), 200, 100, "jpg");
+    }
+    return paths;
+}
+
 } // namespace
 
 class TestPrefetch : public QObject
@@ -222,11 +233,7 @@ private slots:
     void budgetKeepsWhatIsNearest()
     {
         QTemporaryDir dir;
-        QStringList paths;
-        for (char name : {'a', 'b', 'c', 'd'}) {
-            paths << dir.path() + u'/' + QLatin1Char(name) + QStringLiteral(".jpg");
-            writePicture(paths.last(), 200, 100, "jpg");
-        }
+        const QStringList paths = fourPictures(dir.path());
         SlideCache cache;
         // Room for three decoded pictures, the third only if the decode's working memory
         // is counted against the first two alone; not for a fourth.
@@ -286,11 +293,7 @@ private slots:
     void requestsOvertakenByTheShowAreNotDecoded()
     {
         QTemporaryDir dir;
-        QStringList paths;
-        for (char name : {'a', 'b', 'c', 'd'}) {
-            paths << dir.path() + u'/' + QLatin1Char(name) + QStringLiteral(".jpg");
-            writePicture(paths.last(), 200, 100, "jpg");
-        }
+        const QStringList paths = fourPictures(dir.path());
         SlideCache cache;
         // No room yet: the first plan's requests wait, and the second one replaces them.
         cache.plan(someView(), paths[0], {paths[1], paths[2]});
