@@ -20,6 +20,7 @@
 #include <QProcessEnvironment>
 #include <QRect>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -417,6 +418,14 @@ class TestWayland : public QObject
         QVERIFY2(mVivrel->waitForStarted(kPatience), qPrintable(mVivrel->errorString()));
     }
 
+    /** A loopback port nothing listens on now, for wayvnc. */
+    static quint16 freePort()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    }
+
     bool vivrelRunning() const { return mVivrel && mVivrel->state() == QProcess::Running; }
 
 private slots:
@@ -456,7 +465,7 @@ private slots:
         QFETCH(int, outputs);
         QFETCH(QString, output);
         startSway(outputs);
-        const quint16 port = quint16(5900 + (getpid() % 1000) + mRun);
+        const quint16 port = freePort();
         startVnc(output, port);
         // New windows open on the output that has the focus.
         sway({QStringLiteral("focus"), QStringLiteral("output"), output});
