@@ -46,7 +46,7 @@ QRegion roundRegion(const RoundRect &outline)
 OutlineBy outlineByPlatform()
 {
     return QGuiApplication::platformName() == u"wayland" ? OutlineBy::Translucency
-                                                           : OutlineBy::Shape;
+                                                         : OutlineBy::Shape;
 }
 
 void SetRoundRegion(QWidget &form, OutlineBy by)

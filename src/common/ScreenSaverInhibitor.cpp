@@ -189,9 +189,8 @@ void ScreenSaverInhibitor::sendInhibit(int service, int left)
                 inhibitAnswered(answered, service, left);
             });
     // The watcher carries the timer: an answered call takes its timer with it.
-    QTimer::singleShot(mPatienceMs, watcher, [this, watcher, service, left] {
-        patienceLost(watcher, service, left);
-    });
+    QTimer::singleShot(mPatienceMs, watcher,
+                       [this, watcher, service, left] { patienceLost(watcher, service, left); });
 }
 
 void ScreenSaverInhibitor::patienceLost(QDBusPendingCallWatcher *call, int service, int left)
@@ -267,8 +266,9 @@ void ScreenSaverInhibitor::track(QDBusPendingCallWatcher *call)
 
 bool ScreenSaverInhibitor::hasCallsOut() const
 {
-    return std::any_of(mCallsOut.cbegin(), mCallsOut.cend(),
-                       [](const QPointer<QDBusPendingCallWatcher> &call) { return !call.isNull(); });
+    return std::any_of(
+        mCallsOut.cbegin(), mCallsOut.cend(),
+        [](const QPointer<QDBusPendingCallWatcher> &call) { return !call.isNull(); });
 }
 
 void ScreenSaverInhibitor::finish()

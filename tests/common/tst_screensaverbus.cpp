@@ -133,8 +133,8 @@ public slots:
     QDBusObjectPath Inhibit(const QString &, uint flags, const QVariantMap &options)
     {
         QMutexLocker lock(&mMutex);
-        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/test/t%1")
-                                 .arg(mCalls.size());
+        const QString path =
+            QStringLiteral("/org/freedesktop/portal/desktop/request/test/t%1").arg(mCalls.size());
         connection().registerObject(path, mRequests, QDBusConnection::ExportAllSlots);
         mCalls.append({QStringLiteral("Inhibit"), path, 0});
         mFlags = flags;
@@ -395,9 +395,9 @@ private slots:
         calls = mService->calls();
         for (const Call &granted : calls) {
             if (granted.method == u"Inhibit")
-                QVERIFY2(calls.contains(Call{QStringLiteral("UnInhibit"), granted.path,
-                                             granted.cookie}),
-                         qPrintable(QStringLiteral("cookie %1 kept").arg(granted.cookie)));
+                QVERIFY2(
+                    calls.contains(Call{QStringLiteral("UnInhibit"), granted.path, granted.cookie}),
+                    qPrintable(QStringLiteral("cookie %1 kept").arg(granted.cookie)));
         }
     }
 

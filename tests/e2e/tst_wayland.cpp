@@ -51,8 +51,7 @@ const char kUnprivileged[] = "nobody";
 
 bool near(const QColor &a, const QColor &b)
 {
-    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) <=
-           60;
+    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) <= 60;
 }
 
 /** Why this machine cannot run the test, or nothing when it can. */
@@ -212,15 +211,14 @@ class TestWayland : public QObject
     QList<View> views()
     {
         QList<View> found;
-        const QJsonObject tree = QJsonDocument::fromJson(run(QStringLiteral("swaymsg"),
-                                                             {QStringLiteral("-t"),
-                                                              QStringLiteral("get_tree")}))
-                                     .object();
+        const QJsonObject tree =
+            QJsonDocument::fromJson(
+                run(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")}))
+                .object();
         std::function<void(const QJsonObject &, const QString &)> walk =
             [&](const QJsonObject &node, const QString &output) {
-                const QString here = node[u"type"].toString() == u"output"
-                                         ? node[u"name"].toString()
-                                         : output;
+                const QString here =
+                    node[u"type"].toString() == u"output" ? node[u"name"].toString() : output;
                 if (node[u"app_id"].toString() == kAppId) {
                     const QJsonObject r = node[u"rect"].toObject();
                     found.append({node[u"name"].toString(), here,
@@ -307,8 +305,8 @@ class TestWayland : public QObject
         config.close();
 
         QProcessEnvironment env;
-        env.insert(QStringLiteral("PATH"), QProcessEnvironment::systemEnvironment().value(
-                                               QStringLiteral("PATH")));
+        env.insert(QStringLiteral("PATH"),
+                   QProcessEnvironment::systemEnvironment().value(QStringLiteral("PATH")));
         env.insert(QStringLiteral("HOME"), mRuntime);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), mRuntime);
         env.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
@@ -329,11 +327,11 @@ class TestWayland : public QObject
                                                         QFile::ExeOwner | QFile::ReadOther |
                                                         QFile::ExeOther));
             // A change of user clears the death signal: setpriv sets it again.
-            args = QStringList{QStringLiteral("--reuid=%1").arg(user->pw_uid),
-                               QStringLiteral("--regid=%1").arg(user->pw_gid),
-                               QStringLiteral("--clear-groups"),
-                               QStringLiteral("--pdeathsig=KILL")} +
-                   args;
+            args =
+                QStringList{QStringLiteral("--reuid=%1").arg(user->pw_uid),
+                            QStringLiteral("--regid=%1").arg(user->pw_gid),
+                            QStringLiteral("--clear-groups"), QStringLiteral("--pdeathsig=KILL")} +
+                args;
             mSway.start(QStringLiteral("setpriv"), args);
         } else {
             endWithTheTest(mSway);
@@ -354,7 +352,8 @@ class TestWayland : public QObject
                     mIpc = runtime.filePath(ipc.constFirst());
                 }
             }
-            if (!mSocket.isEmpty() && outputRect(QStringLiteral("HEADLESS-%1").arg(outputs)).isValid())
+            if (!mSocket.isEmpty() &&
+                outputRect(QStringLiteral("HEADLESS-%1").arg(outputs)).isValid())
                 return;
             mSocket.clear();
             QTest::qWait(50);
@@ -409,7 +408,8 @@ class TestWayland : public QObject
         env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
         // No session bus: here the compositor alone keeps the session awake.
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent"));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=/nonexistent"));
         mVivrel = std::make_unique<QProcess>();
         endWithTheTest(*mVivrel);
         mVivrel->setProcessEnvironment(env);
@@ -506,9 +506,8 @@ private slots:
         const QRect onOutput = main.rect.translated(-screen.topLeft());
         shot = look(output);
         const QColor ground = shot.pixelColor(onOutput.left() - 20, onOutput.top() + 40);
-        for (const QPoint corner :
-             {onOutput.topLeft(), onOutput.topRight(), onOutput.bottomLeft(),
-              onOutput.bottomRight()}) {
+        for (const QPoint corner : {onOutput.topLeft(), onOutput.topRight(), onOutput.bottomLeft(),
+                                    onOutput.bottomRight()}) {
             const QPoint in(corner.x() + (corner.x() == onOutput.left() ? 1 : -1),
                             corner.y() + (corner.y() == onOutput.top() ? 1 : -1));
             QVERIFY2(shot.pixelColor(in) == ground,
@@ -526,8 +525,8 @@ private slots:
         QVERIFY(pointer.connectTo(port));
         const QPoint by(-120, 60);
         pointer.drag(onOutput.topLeft() + kBanner, by);
-        QTRY_VERIFY2_WITH_TIMEOUT(mainWindow() && mainWindow()->rect.topLeft() ==
-                                                      main.rect.topLeft() + by,
+        QTRY_VERIFY2_WITH_TIMEOUT(mainWindow() &&
+                                      mainWindow()->rect.topLeft() == main.rect.topLeft() + by,
                                   qPrintable(describe(views())), kPatience);
 
         // Escape with no viewer up ends the program, as ever.
