@@ -42,8 +42,8 @@ const QString kAppId = QStringLiteral("io.github.tremallo.Vivrel");
 const QString kMainTitle = QStringLiteral("Tremallo Vivrel");
 const QSize kOutput(800, 600);
 const QSize kMainSize(368, 293);
-/** A point on the banner, which drags the window, from the main window's top-left. */
-const QPoint kBanner(150, 18);
+/** A point of the bare body, which drags the window, from the main window's top-left. */
+const QPoint kBody(200, 38);
 /** The pictures of the show: solid colours that a glance tells apart. */
 const QColor kSlides[] = {QColor(230, 20, 20), QColor(20, 200, 40)};
 /** The user sway runs as when the test runs as root (sway refuses root). */
@@ -524,7 +524,7 @@ private slots:
         VirtualPointer pointer;
         QVERIFY(pointer.connectTo(port));
         const QPoint by(-120, 60);
-        pointer.drag(onOutput.topLeft() + kBanner, by);
+        pointer.drag(onOutput.topLeft() + kBody, by);
         QTRY_VERIFY2_WITH_TIMEOUT(mainWindow() &&
                                       mainWindow()->rect.topLeft() == main.rect.topLeft() + by,
                                   qPrintable(describe(views())), kPatience);
