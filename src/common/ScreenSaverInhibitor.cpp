@@ -336,6 +336,9 @@ void ScreenSaverInhibitor::finish()
     mWanted = false;
 }
 
-void ScreenSaverInhibitor::setPatience(int) {}
+#endif
 
+#ifndef VIVREL_HAVE_DBUS
+// Nothing here waits for an answer.
+void ScreenSaverInhibitor::setPatience(int) {}
 #endif
