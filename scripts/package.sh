@@ -22,7 +22,12 @@ cpack -G DEB >/dev/null
 debs=(vivrel_*.deb)
 deb=${debs[0]}
 echo "Package: $PWD/$deb ($(du -k "$deb" | cut -f1) KiB)"
-dpkg-deb --field "$deb" Package Version Architecture Section Maintainer Depends
+dpkg-deb --field "$deb" Package Version Architecture Section Maintainer Depends Recommends
+# A Wayland session gets the native client only with Qt's Wayland platform.
+if [[ "$(dpkg-deb --field "$deb" Recommends)" != *qt6-wayland* ]]; then
+  echo "FAIL: the package does not recommend qt6-wayland" >&2
+  exit 1
+fi
 dpkg-deb --contents "$deb" | awk '$NF !~ /\/$/ {print "  " $NF}'
 
 if [ "$install" = "1" ]; then

@@ -6,7 +6,11 @@ preset=${1:-dev}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev
-          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file iproute2)
+          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file iproute2
+          # The Wayland idle inhibitor (generated with wayland-scanner at build time) and the
+          # end-to-end test under a headless sway.
+          pkg-config libwayland-dev wayland-protocols qt6-base-private-dev qt6-wayland
+          sway grim wtype wayvnc wayland-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 #include "chrome/RoundRegion.h"
 
+#include <QGuiApplication>
 #include <QPainterPath>
 #include <QPolygon>
 #include <QWidget>
@@ -42,7 +43,16 @@ QRegion roundRegion(const RoundRect &outline)
     return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill);
 }
 
-void SetRoundRegion(QWidget &form)
+OutlineBy outlineByPlatform()
 {
+    return QGuiApplication::platformName() == u"wayland" ? OutlineBy::Translucency
+                                                         : OutlineBy::Shape;
+}
+
+void SetRoundRegion(QWidget &form, OutlineBy by)
+{
+    // X11 without a compositor has no translucency: the shape mask alone does it there.
+    if (by == OutlineBy::Translucency)
+        form.setAttribute(Qt::WA_TranslucentBackground);
     form.setMask(roundRegion(roundRectFor(form.width(), form.height())));
 }

@@ -27,5 +27,23 @@ RoundRect roundRectFor(double width, double height);
 /** The pixels inside `outline`. */
 QRegion roundRegion(const RoundRect &outline);
 
-/** Clips `form` to its rounded outline; outside it the desktop shows through. */
-void SetRoundRegion(QWidget &form);
+/** How a window's outline is made: by the window system's shape, or by painting. */
+enum class OutlineBy {
+    /** The mask alone shapes the window (X11, Windows). */
+    Shape,
+    /**
+     * A translucent window that paints only inside the outline (Wayland, where the mask
+     * sets only the input and opaque regions); the mask still takes the input.
+     */
+    Translucency,
+};
+
+/** The way the platform the program runs on shapes a window. */
+OutlineBy outlineByPlatform();
+
+/**
+ * Clips `form` to its rounded outline; outside it the desktop shows through. For
+ * OutlineBy::Translucency call it before the window is first shown, and let the form's
+ * paintEvent clip to its mask.
+ */
+void SetRoundRegion(QWidget &form, OutlineBy by = outlineByPlatform());

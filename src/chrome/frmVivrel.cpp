@@ -341,6 +341,9 @@ void frmVivrel::showEvent(QShowEvent *event)
 void frmVivrel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    // A translucent window is shaped by what it paints: nothing outside the outline.
+    if (testAttribute(Qt::WA_TranslucentBackground) && !mask().isEmpty())
+        painter.setClipRegion(mask());
     painter.drawPixmap(0, 0, Artwork::skin(size(), devicePixelRatioF()));
     // One pixel wide, on the outermost pixels of each outline's place, in the system's
     // button-shadow colour; every control is drawn over them.

@@ -98,6 +98,8 @@ public:
     void Form_Load();
     /** Shut-down: saves the settings and ends the program at once. */
     void Form_Unload();
+    /** Escape in the window: closes the viewer when it is up, else ends the program. */
+    void escapePressed();
     /** Whether start-up acts on the configuration file's Start key (not when paths are given). */
     void setIniAutoStart(bool act) { mIniAutoStart = act; }
     /** Paths from the command line, after start-up: listed, all selected, shown. */

@@ -8,6 +8,7 @@
 #include "common/Module1.h"
 #include "common/Seams.h"
 #include "engine/ScreenAwake.h"
+#include "viewer/frmPreview.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -170,6 +171,18 @@ void frmVivrel::followUnlessMoved(bool moved, QPointF globalPos)
     mGrabOffset = globalPos.toPoint() - pos();
 }
 
+void frmVivrel::escapePressed()
+{
+    // While the viewer is up it covers this window's monitor, and every Escape is the
+    // viewer's, wherever the window system sent the key (a compositor may leave the
+    // keyboard here when the viewer opens): it closes the viewer, and the program goes on.
+    if (mViewer && mViewer->isVisible()) {
+        mViewer->close();
+        return;
+    }
+    Form_Unload();
+}
+
 void frmVivrel::connectChrome()
 {
     // F1 and Escape reach the window whichever of its controls has the focus. The key
@@ -188,9 +201,12 @@ void frmVivrel::connectChrome()
         shortcut->setContext(Qt::WindowShortcut);
         shortcut->setKeys(keys);
         connect(shortcut, &QShortcut::activated, this, handler);
+        return shortcut;
     };
     windowKey(Qt::Key_F1, &frmVivrel::cmdHelp_Click);
-    windowKey(Qt::Key_Escape, &frmVivrel::Form_Unload);
+    // Escape held down on the viewer repeats after the viewer has closed: only a fresh
+    // press ends the program.
+    windowKey(Qt::Key_Escape, &frmVivrel::escapePressed)->setAutoRepeat(false);
 
     cmbFileType->view()->installEventFilter(this);
 

@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QTimerEvent>
+#include <QWindow>
 
 frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(mainWindow)
 {
@@ -69,7 +71,12 @@ void frmPreview::Form_Load()
 
 QScreen *frmPreview::chosenScreen() const
 {
-    if (mMainWindow) {
+    // A Wayland client never learns where its windows are; the compositor says which
+    // output holds the main window's surface, and Qt makes that the window's screen.
+    if (mMainWindow && isWayland()) {
+        if (QScreen *own = mMainWindow->screen())
+            return own;
+    } else if (mMainWindow) {
         const QList<QScreen *> screens = QGuiApplication::screens();
         QList<QRect> areas;
         for (const QScreen *screen : screens)
@@ -81,6 +88,53 @@ QScreen *frmPreview::chosenScreen() const
             return own;
     }
     return QGuiApplication::primaryScreen();
+}
+
+bool frmPreview::isWayland()
+{
+    return QGuiApplication::platformName() == u"wayland";
+}
+
+bool frmPreview::mainWindowPlaced()
+{
+    if (!isWayland() || !mMainWindow)
+        return true;
+    QWindow *main = mMainWindow->windowHandle();
+    if (!main || !main->isExposed())
+        return false;
+    if (!mWatchingMainScreen) {
+        mWatchingMainScreen = true;
+        connect(main, &QWindow::screenChanged, this, [this] { mMainScreenKnown = true; });
+    }
+    if (!mMainExposed.isValid())
+        mMainExposed.start();
+    // The output that holds the surface is told just after it is first shown; when it is
+    // the first output, nothing changes, so a moment's wait stands for that answer.
+    return mMainScreenKnown || QGuiApplication::screens().size() <= 1 ||
+           mMainExposed.hasExpired(kOutputAnswerMs);
+}
+
+void frmPreview::waitForMainWindow()
+{
+    if (mWaitForMain.isActive())
+        return;
+    mWaitStarted.start();
+    mWaitForMain.start(kWaitPollMs, this);
+}
+
+void frmPreview::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != mWaitForMain.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    // Never more than a moment: then the output Qt has for the main window (the primary
+    // one when the compositor has said nothing yet).
+    if (!mainWindowPlaced() && !mWaitStarted.hasExpired(kWaitAtMostMs))
+        return;
+    mWaitForMain.stop();
+    if (mViewerWanted)
+        showViewer();
 }
 
 void frmPreview::coverScreen(QScreen *screen)
@@ -188,6 +242,9 @@ void frmPreview::paintEvent(QPaintEvent *event)
 
 void frmPreview::closeEvent(QCloseEvent *event)
 {
+    // A viewer still waiting to be shown is not shown after all.
+    mViewerWanted = false;
+    mWaitForMain.stop();
     // Closing never destroys the viewer: the show's position, the caption, the
     // background and the check marks are all still there when it is shown again.
     event->ignore();

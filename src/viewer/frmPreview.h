@@ -3,6 +3,8 @@
 #include "common/Fitting.h"
 #include "common/PictureLoader.h"
 
+#include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <optional>
@@ -99,8 +101,17 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
+    static bool isWayland();
+    /**
+     * Whether the main window's monitor is known: always, except on Wayland before the
+     * main window is on screen and the compositor has said which output holds it.
+     */
+    bool mainWindowPlaced();
+    /** Shows the viewer once the main window is placed, or after a moment at most. */
+    void waitForMainWindow();
     void connectShowEntries();
     void connectFileCommands();
 
@@ -142,6 +153,16 @@ private:
     QAction *mnuBackground = nullptr;
 
     QWidget *mMainWindow;
+    // Waiting for the main window to be placed before a show's first viewer.
+    static constexpr int kWaitPollMs = 10;
+    static constexpr int kOutputAnswerMs = 150;
+    static constexpr int kWaitAtMostMs = 1000;
+    QBasicTimer mWaitForMain;
+    QElapsedTimer mWaitStarted;
+    QElapsedTimer mMainExposed;
+    bool mWatchingMainScreen = false;
+    bool mMainScreenKnown = false;
+    bool mViewerWanted = false;
     QImage mBackground;
     bool mShowRunning = false;
 };

@@ -35,10 +35,21 @@ void frmPreview::connectShowEntries()
 
 void frmPreview::showViewer()
 {
+    // A show started with the program (the command line, the configuration file) comes
+    // before the main window is on screen; on Wayland its output is known only then.
+    mViewerWanted = true;
+    if (!mainWindowPlaced() && !mWaitStarted.isValid()) {
+        waitForMainWindow();
+        return;
+    }
+    if (mWaitForMain.isActive())
+        return; // shown when the wait ends
+    mViewerWanted = false;
     // Decided afresh for every show: the main window may have moved to another monitor.
     coverScreen(chosenScreen());
     showFullScreen();
     raise();
+    // The keyboard is the viewer's (on Wayland through xdg-activation).
     activateWindow();
 }
 

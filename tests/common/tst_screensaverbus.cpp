@@ -26,11 +26,14 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 using namespace TestTrees;
@@ -38,6 +41,7 @@ using namespace TestTrees;
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString kPortal = QStringLiteral("org.freedesktop.portal.Desktop");
 
 /** One call that reached the stand-in service. */
 struct Call
@@ -64,12 +68,21 @@ public:
         return mCalls;
     }
 
+    /** Answers Inhibit only after `ms` milliseconds, as a busy desktop may. */
+    void setAnswerDelay(int ms) { mDelayMs = ms; }
+
 public slots:
     uint Inhibit(const QString &, const QString &)
     {
         QMutexLocker lock(&mMutex);
         const uint cookie = mNextCookie++;
         mCalls.append({QStringLiteral("Inhibit"), message().path(), cookie});
+        if (mDelayMs > 0) {
+            setDelayedReply(true);
+            const QDBusMessage answer = message().createReply(cookie);
+            const QDBusConnection bus = connection();
+            QTimer::singleShot(mDelayMs, this, [answer, bus] { bus.send(answer); });
+        }
         return cookie;
     }
 
@@ -83,6 +96,70 @@ private:
     mutable QMutex mMutex;
     QList<Call> mCalls;
     uint mNextCookie = 7001;
+    int mDelayMs = 0;
+};
+
+/** The desktop portal's Inhibit, and the request objects it hands out. */
+class FakePortal : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
+public:
+    explicit FakePortal(QObject *requests) : mRequests(requests) {}
+
+    QList<Call> calls() const
+    {
+        QMutexLocker lock(&mMutex);
+        return mCalls;
+    }
+    QVariantMap lastOptions() const
+    {
+        QMutexLocker lock(&mMutex);
+        return mOptions;
+    }
+    uint lastFlags() const
+    {
+        QMutexLocker lock(&mMutex);
+        return mFlags;
+    }
+
+    void closed(const QString &path)
+    {
+        QMutexLocker lock(&mMutex);
+        mCalls.append({QStringLiteral("Close"), path, 0});
+    }
+
+public slots:
+    QDBusObjectPath Inhibit(const QString &, uint flags, const QVariantMap &options)
+    {
+        QMutexLocker lock(&mMutex);
+        const QString path =
+            QStringLiteral("/org/freedesktop/portal/desktop/request/test/t%1").arg(mCalls.size());
+        connection().registerObject(path, mRequests, QDBusConnection::ExportAllSlots);
+        mCalls.append({QStringLiteral("Inhibit"), path, 0});
+        mFlags = flags;
+        mOptions = options;
+        return QDBusObjectPath(path);
+    }
+
+private:
+    QObject *mRequests;
+    mutable QMutex mMutex;
+    QList<Call> mCalls;
+    QVariantMap mOptions;
+    uint mFlags = 0;
+};
+
+/** Every request object of the portal: Close is what lets a hold go. */
+class FakeRequest : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+public:
+    FakePortal *portal = nullptr;
+
+public slots:
+    void Close() { portal->closed(message().path()); }
 };
 
 char *toString(const Call &call)
@@ -151,11 +228,18 @@ private slots:
     {
         if (mServiceBus) {
             mServiceBus->unregisterService(kService);
+            mServiceBus->unregisterService(kPortal);
             mServiceBus.reset();
             QDBusConnection::disconnectFromBus(QStringLiteral("screensaver"));
         }
         if (mService)
             mService.release()->deleteLater();
+        if (mPortal)
+            mPortal.release()->deleteLater();
+        if (mRequests)
+            mRequests.release()->deleteLater();
+        if (ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance())
+            inhibitor->setPatience(3000);
     }
 
     void oneHoldOneRelease_data()
@@ -236,13 +320,112 @@ private slots:
         QVERIFY(fake.messages.isEmpty());
     }
 
+    void portalWhereNoScreenSaverAnswers()
+    {
+        registerPortal();
+        QTemporaryDir pictures;
+        FakeSeams fake;
+        seams().keepScreenAwake = Seams::real().keepScreenAwake;
+        frmVivrel w;
+        showTwoPictures(w, pictures.path());
+
+        w.cmdStart_Click();
+        ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
+        QTRY_VERIFY(inhibitor->isGranted());
+        QCOMPARE(mPortal->lastFlags(), 8u); // idle
+        QVERIFY(!mPortal->lastOptions().value(QStringLiteral("reason")).toString().isEmpty());
+        w.cmdResume_Click();
+        inhibitor->finish();
+        QVERIFY(!inhibitor->isGranted());
+
+        const QList<Call> calls = mPortal->calls();
+        QCOMPARE(calls.size(), 2);
+        QCOMPARE(calls[0].method, QStringLiteral("Inhibit"));
+        QCOMPARE(calls[1], (Call{QStringLiteral("Close"), calls[0].path, 0}));
+    }
+
+    void lateAnswersAreHandedBack_data()
+    {
+        QTest::addColumn<int>("pauses");
+        QTest::addColumn<bool>("stillWanted");
+        QTest::newRow("the show still runs when the answer comes") << 0 << true;
+        QTest::newRow("paused before the answer came") << 1 << false;
+        QTest::newRow("paused and resumed many times meanwhile") << 10 << false;
+        QTest::newRow("many pauses, running at the end") << 10 << true;
+    }
+
+    void lateAnswersAreHandedBack()
+    {
+        // The desktop answers after the program has stopped waiting for it: a cookie
+        // that comes then is a hold all the same, kept only while a hold is wanted.
+        QFETCH(int, pauses);
+        QFETCH(bool, stillWanted);
+        registerService({QStringLiteral("/org/freedesktop/ScreenSaver")});
+        mService->setAnswerDelay(300);
+        QTemporaryDir pictures;
+        FakeSeams fake;
+        seams().keepScreenAwake = Seams::real().keepScreenAwake;
+        frmVivrel w;
+        showTwoPictures(w, pictures.path());
+        w.cmdStart_Click();
+        ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
+        inhibitor->setPatience(40);
+
+        for (int i = 0; i < pauses; ++i) {
+            QTest::qWait(60); // past the patience, short of the answer
+            w.cmdResume_Click();
+            QTest::qWait(10);
+            w.cmdResume_Click();
+        }
+        if (!stillWanted)
+            w.cmdResume_Click();
+        QCOMPARE(MainControls(w).Timer1->isEnabled(), stillWanted);
+        QTest::qWait(400); // every answer is in
+        QCOMPARE(inhibitor->isGranted(), stillWanted);
+
+        QList<Call> calls = mService->calls();
+        const auto count = [&](const QString &method) {
+            return std::count_if(calls.cbegin(), calls.cend(),
+                                 [&](const Call &call) { return call.method == method; });
+        };
+        // One hold at most stands at the desktop, and only while the show runs.
+        QTRY_COMPARE(count(QStringLiteral("Inhibit")) - count(QStringLiteral("UnInhibit")),
+                     qsizetype(stillWanted ? 1 : 0));
+        inhibitor->finish();
+        calls = mService->calls();
+        for (const Call &granted : calls) {
+            if (granted.method == u"Inhibit")
+                QVERIFY2(
+                    calls.contains(Call{QStringLiteral("UnInhibit"), granted.path, granted.cookie}),
+                    qPrintable(QStringLiteral("cookie %1 kept").arg(granted.cookie)));
+        }
+    }
+
 private:
-    void registerService(const QStringList &paths)
+    void registerPortal()
+    {
+        connectServiceBus();
+        mRequests = std::make_unique<FakeRequest>();
+        mPortal = std::make_unique<FakePortal>(mRequests.get());
+        mRequests->portal = mPortal.get();
+        mRequests->moveToThread(&mServiceThread);
+        mPortal->moveToThread(&mServiceThread);
+        QVERIFY(mServiceBus->registerObject(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                            mPortal.get(), QDBusConnection::ExportAllSlots));
+        QVERIFY(mServiceBus->registerService(kPortal));
+    }
+
+    void connectServiceBus()
     {
         mServiceBus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
             QString::fromLocal8Bit(qgetenv("DBUS_SESSION_BUS_ADDRESS")),
             QStringLiteral("screensaver")));
         QVERIFY(mServiceBus->isConnected());
+    }
+
+    void registerService(const QStringList &paths)
+    {
+        connectServiceBus();
         mService = std::make_unique<FakeScreenSaver>();
         mService->moveToThread(&mServiceThread);
         for (const QString &path : paths)
@@ -270,6 +453,8 @@ private:
     QThread mServiceThread;
     std::unique_ptr<QDBusConnection> mServiceBus;
     std::unique_ptr<FakeScreenSaver> mService;
+    std::unique_ptr<FakePortal> mPortal;
+    std::unique_ptr<FakeRequest> mRequests;
 };
 
 // The sandbox points the session bus at nothing until the test's own daemon is up.

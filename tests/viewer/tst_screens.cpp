@@ -6,6 +6,7 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
 #include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "engine/SlideCache.h"
@@ -138,6 +139,41 @@ private slots:
         QCOMPARE(d.v().geometry(), QRect(0, 0, 1280, 1024));
         QVERIFY(d.v().isFullScreen());
         QCOMPARE(d.element(), QRectF(0, 32, 1280, 960));
+    }
+
+    void escapeIsTheViewersWhileItIsUp_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("list") << QStringLiteral("File1");
+        QTest::newRow("start button") << QStringLiteral("cmdStart");
+        QTest::newRow("interval box") << QStringLiteral("Text1");
+    }
+
+    void escapeIsTheViewersWhileItIsUp()
+    {
+        // A compositor may leave the keyboard with the main window when the viewer opens
+        // (or hand it back): Escape then closes the viewer, and the program goes on.
+        QFETCH(QString, focus);
+        Desk d;
+        d.c.cmdResume->click();
+        QVERIFY(d.v().isVisible());
+        QVERIFY(d.c.Timer1->isEnabled());
+        auto *target = d.w.findChild<QWidget *>(focus);
+        QVERIFY(target);
+        d.w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d.w));
+        target->setFocus();
+
+        QTest::keyClick(target, Qt::Key_Escape);
+        QVERIFY(!d.v().isVisible());
+        QVERIFY(!d.c.Timer1->isEnabled());
+        QVERIFY(d.fake.endProgramCalls.isEmpty());
+        // The key still held: its repeats after the viewer has closed end nothing.
+        qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+        QVERIFY(d.fake.endProgramCalls.isEmpty());
+        // A fresh press in the main window ends the program, as ever.
+        QTest::keyClick(target, Qt::Key_Escape);
+        QCOMPARE(d.fake.endProgramCalls, QList<int>{0});
     }
 
     void mainWindowOnNoMonitorKeepsItsOwn()
