@@ -20,12 +20,45 @@ void setUp(QCommandLineParser &parser)
                                  QStringLiteral("[PATH...]"));
 }
 
+void setUpBeforeGui(QCommandLineParser &parser)
+{
+    setUp(parser);
+    // Qt's own options are words after a single dash.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    struct QtOption
+    {
+        const char *name;
+        bool takesValue;
+    };
+    // What QGuiApplication, QApplication and the xcb platform read from the command line.
+    static constexpr QtOption qtOptions[] = {
+        {"platform", true},      {"platformpluginpath", true},
+        {"platformtheme", true}, {"plugin", true},
+        {"qmljsdebugger", true}, {"qwindowgeometry", true},
+        {"geometry", true},      {"qwindowicon", true},
+        {"icon", true},          {"qwindowtitle", true},
+        {"title", true},         {"session", true},
+        {"display", true},       {"name", true},
+        {"style", true},         {"stylesheet", true},
+        {"reverse", false},      {"widgetcount", false},
+        {"nograb", false},       {"dograb", false},
+        {"sync", false},
+    };
+    for (const QtOption &qt : qtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.name));
+        if (qt.takesValue)
+            option.setValueName(QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
 bool answersWithoutDisplay(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    setUp(parser);
+    setUpBeforeGui(parser);
     if (!parser.parse(arguments))
-        return false;
+        return true;
     return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
            parser.isSet(QStringLiteral("version"));
 }
