@@ -23,7 +23,19 @@ debs=(vivrel_*.deb)
 deb=${debs[0]}
 echo "Package: $PWD/$deb ($(du -k "$deb" | cut -f1) KiB)"
 dpkg-deb --field "$deb" Package Version Architecture Section Maintainer Depends
-dpkg-deb --contents "$deb" | awk '$NF !~ /\/$/ {print "  " $NF}'
+dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {$1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print "  " $0}'
+
+# Debian's own checks, pedantic ones too: no error and no warning. (An informational
+# tag that must stay would be overridden in an overrides file installed with the
+# package, its reason written beside it.)
+if command -v lintian >/dev/null; then
+  lintian --pedantic --info --display-info --fail-on error,warning "$deb" ||
+    { echo "FAIL: lintian has errors or warnings on $deb" >&2; exit 1; }
+  echo "lintian --pedantic: no errors, no warnings"
+elif [ "$install" = "1" ]; then
+  echo "FAIL: lintian is not installed (.ci/run installs it)" >&2
+  exit 1
+fi
 
 if [ "$install" = "1" ]; then
   sudo=""
@@ -38,4 +50,10 @@ if [ "$install" = "1" ]; then
     exit 1
   fi
   echo "Installed with apt-get; /usr/bin/Vivrel --version: $answer"
+  [ "$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/vivrel --version)" = "$expected" ] ||
+    { echo "FAIL: /usr/bin/vivrel does not answer as Vivrel" >&2; exit 1; }
+  for name in Vivrel vivrel; do
+    page=$(man -w "$name") || { echo "FAIL: man $name finds no page" >&2; exit 1; }
+    echo "man $name: $page"
+  done
 fi
