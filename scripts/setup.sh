@@ -6,7 +6,8 @@ preset=${1:-dev}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev
-          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file iproute2)
+          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file iproute2 man-db
+          qt6-tools-dev qt6-l10n-tools qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
@@ -20,6 +21,14 @@ if ((${#missing[@]})); then
 fi
 
 cd "$root"
+flags=()
+if [ "$preset" = package ]; then
+  # The package is built with Debian's hardening flags: stack protector, fortified
+  # functions, read-only relocations bound at start-up.
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+  flags=("-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+         "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)")
+fi
 # VIVREL_WERROR=ON in the environment makes every warning an error (CI sets it).
-cmake --preset "$preset" -DVIVREL_WERROR="${VIVREL_WERROR:-OFF}" >/dev/null
+cmake --preset "$preset" -DVIVREL_WERROR="${VIVREL_WERROR:-OFF}" "${flags[@]}" >/dev/null
 cmake --build --preset "$preset"

@@ -1,6 +1,7 @@
 #include "chrome/frmVivrel.h"
 #include "common/Module1.h"
 #include "common/PictureLoader.h"
+#include "common/Translations.h"
 #include "config/CommandLine.h"
 #include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
@@ -91,6 +92,7 @@ int main(int argc, char *argv[])
         given.append(QString::fromLocal8Bit(argv[i]));
     if (CommandLine::answersWithoutDisplay(given)) {
         QCoreApplication core(argc, argv);
+        Translations::install();
         QCommandLineParser parser;
         CommandLine::setUpBeforeGui(parser);
         parser.process(core); // prints the answer and ends the process
@@ -99,6 +101,7 @@ int main(int argc, char *argv[])
 
     const std::unique_ptr<QApplication> gui = makeGuiApplication(argc, argv);
     QApplication &app = *gui;
+    Translations::install();
     // Names the installed launcher, so that the desktop puts its icon on the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tremallo.Vivrel"));
     // Qt has taken its own options off by now; whatever is left that the parser does
@@ -108,7 +111,10 @@ int main(int argc, char *argv[])
     parser.process(app);
     const QStringList paths =
         CommandLine::existingPaths(parser.positionalArguments(), [](const QString &path) {
-            std::fprintf(stderr, "Vivrel: %s does not exist; skipped.\n", qPrintable(path));
+            const QString line =
+                QCoreApplication::translate("main", "Vivrel: %1 does not exist; skipped.")
+                    .arg(path);
+            std::fprintf(stderr, "%s\n", qPrintable(line));
         });
     PictureLoader::setDecoderCeiling();
 

@@ -99,7 +99,7 @@ void ScreenSaverInhibitor::sendInhibit(int path, bool fallBack)
     if (!bus.isConnected())
         return; // no session bus: the screen is the desktop's business alone
     QDBusMessage call = screenSaverCall(path, QStringLiteral("Inhibit"));
-    call << Module1::programTitle() << QStringLiteral("Playing a slide show");
+    call << Module1::programTitle() << tr("Playing a slide show");
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kCallTimeoutMs), this);
     mInhibitCall = watcher;
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

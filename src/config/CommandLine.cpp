@@ -1,6 +1,7 @@
 #include "config/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -9,14 +10,17 @@ namespace CommandLine {
 
 void setUp(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(
-        QStringLiteral("Plays the pictures of a folder tree as a slide show. Folders and "
-                       "pictures named here are listed, all selected, and the show starts."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "CommandLine", "Plays the pictures of a folder tree as a slide show. Folders "
+                       "and pictures named here are listed, all selected, and the "
+                       "show starts."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("path"),
-                                 QStringLiteral("A folder to list with the folders below it, "
-                                                "or a picture to list alone."),
+                                 QCoreApplication::translate("CommandLine",
+                                                             "A folder to list with the folders "
+                                                             "below it, or a picture to list "
+                                                             "alone."),
                                  QStringLiteral("[PATH...]"));
 }
 
