@@ -52,6 +52,17 @@ if [ "$install" = "1" ]; then
   echo "Installed with apt-get; /usr/bin/Vivrel --version: $answer"
   [ "$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/vivrel --version)" = "$expected" ] ||
     { echo "FAIL: /usr/bin/vivrel does not answer as Vivrel" >&2; exit 1; }
+  # Without a display: an unknown option and a start each get one line and status 1.
+  for args in --bogus ""; do
+    status=0
+    said=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb /usr/bin/vivrel $args 2>&1) ||
+      status=$?
+    if [ "$status" != 1 ] || [ "$(printf '%s\n' "$said" | wc -l)" != 1 ]; then
+      echo "FAIL: vivrel $args without a display: status $status, said: $said" >&2
+      exit 1
+    fi
+    echo "vivrel $args without a display: $said"
+  done
   for name in Vivrel vivrel; do
     page=$(man -w "$name") || { echo "FAIL: man $name finds no page" >&2; exit 1; }
     echo "man $name: $page"

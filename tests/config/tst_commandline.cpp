@@ -171,6 +171,10 @@ private slots:
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        // In English, whatever the language of the one who runs the test.
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            env.remove(QLatin1String(name));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), mStore->path());
         QProcess vivrel;
         vivrel.setProcessEnvironment(env);
