@@ -104,10 +104,10 @@ int main(int argc, char *argv[])
     Translations::install();
     // Names the installed launcher, so that the desktop puts its icon on the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tremallo.Vivrel"));
-    // Qt has taken its own options off by now; whatever is left that the parser does
-    // not know ends the program here, before any window opens.
+    // Qt has taken its own options off by now, but for those the platform in use does
+    // not read (-display on Wayland): those are passed over, as they were above.
     QCommandLineParser parser;
-    CommandLine::setUp(parser);
+    CommandLine::setUpBeforeGui(parser);
     parser.process(app);
     const QStringList paths =
         CommandLine::existingPaths(parser.positionalArguments(), [](const QString &path) {
