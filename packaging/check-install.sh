@@ -13,13 +13,13 @@ fail() {
   exit 1
 }
 
-for tool in desktop-file-validate appstreamcli file; do
+for tool in desktop-file-validate appstreamcli file man gzip; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup.sh installs it)"
 done
 
 # A test run builds nothing by itself: build what is installed, so that the tree
 # checked is the one the sources give.
-cmake --build "$build" --target Vivrel vivrel_icons >/dev/null
+cmake --build "$build" --target Vivrel vivrel_icons vivrel_docs >/dev/null
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
@@ -35,6 +35,12 @@ grep -q "<id>$id</id>" "$metainfo" || fail "the AppStream id is not $id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
   fail "the AppStream launchable is not $id.desktop"
 
+# Images and folders only: a launcher that claimed folders would open every folder the
+# user opens on a desktop whose file manager is not pinned as their default.
+mimetypes=$(sed -n 's/^MimeType=//p' "$desktop")
+[ "$mimetypes" = "image/jpeg;image/bmp;image/gif;" ] ||
+  fail "the launcher claims $mimetypes, not the three picture types alone"
+
 # The program the launcher starts.
 program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 [ -x "$prefix/bin/$program" ] || fail "Exec names $program, not in $prefix/bin"
@@ -42,7 +48,8 @@ program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 # The icon it shows, in every size of the theme and scalable.
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [ "$icon" = "$id" ] || fail "Icon= is $icon, not $id"
-expected="bin/$program share/applications/$id.desktop share/metainfo/$id.metainfo.xml"
+expected="bin/$program share/applications/$id.desktop share/metainfo/$id.metainfo.xml
+  share/man/man1/$program.1.gz share/doc/vivrel/changelog.gz share/doc/vivrel/copyright"
 for size in 16 22 24 32 48 64 128 256; do
   png=share/icons/hicolor/${size}x$size/apps/$icon.png
   file -b "$prefix/$png" | grep -q "^PNG image data, $size x $size," ||
@@ -52,6 +59,25 @@ done
 svg=share/icons/hicolor/scalable/apps/$icon.svg
 grep -q "<svg" "$prefix/$svg" 2>/dev/null || fail "$svg is not an SVG picture"
 expected="$expected $svg"
+
+# The lowercase command and its page are links to the program and its page.
+[ "$(readlink "$prefix/bin/vivrel")" = "$program" ] || fail "bin/vivrel is not a link to $program"
+[ "$(readlink "$prefix/share/man/man1/vivrel.1.gz")" = "$program.1.gz" ] ||
+  fail "the page vivrel.1.gz is not a link to $program.1.gz"
+# The manual page reads without a warning, and names both commands.
+page=$prefix/share/man/man1/$program.1.gz
+warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+[ -z "$warnings" ] || fail "man --warnings on $page: $warnings"
+LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q "^ *Vivrel, vivrel - " ||
+  fail "the manual page does not name Vivrel and vivrel"
+gzip -l "$page" >/dev/null || fail "$page is not compressed with gzip"
+# Debian's copyright file, machine-readable, for the licence the AppStream file names.
+copyright=$prefix/share/doc/vivrel/copyright
+head -n 1 "$copyright" | grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ||
+  fail "$copyright is not in the machine-readable format"
+grep -q "<project_license>GPL-3.0-or-later</project_license>" "$metainfo" ||
+  fail "the AppStream file does not name the licence GPL-3.0-or-later"
+grep -q "^License: GPL-3.0+$" "$copyright" || fail "$copyright does not name GPL-3.0+"
 
 # The program alone: no test, benchmark or tool of the build comes along.
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)

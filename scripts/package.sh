@@ -28,7 +28,19 @@ if [[ "$(dpkg-deb --field "$deb" Recommends)" != *qt6-wayland* ]]; then
   echo "FAIL: the package does not recommend qt6-wayland" >&2
   exit 1
 fi
-dpkg-deb --contents "$deb" | awk '$NF !~ /\/$/ {print "  " $NF}'
+dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {$1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print "  " $0}'
+
+# Debian's own checks, pedantic ones too: no error and no warning. (An informational
+# tag that must stay would be overridden in an overrides file installed with the
+# package, its reason written beside it.)
+if command -v lintian >/dev/null; then
+  lintian --pedantic --info --display-info --fail-on error,warning "$deb" ||
+    { echo "FAIL: lintian has errors or warnings on $deb" >&2; exit 1; }
+  echo "lintian --pedantic: no errors, no warnings"
+elif [ "$install" = "1" ]; then
+  echo "FAIL: lintian is not installed (.ci/run installs it)" >&2
+  exit 1
+fi
 
 if [ "$install" = "1" ]; then
   sudo=""
@@ -43,4 +55,21 @@ if [ "$install" = "1" ]; then
     exit 1
   fi
   echo "Installed with apt-get; /usr/bin/Vivrel --version: $answer"
+  [ "$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/vivrel --version)" = "$expected" ] ||
+    { echo "FAIL: /usr/bin/vivrel does not answer as Vivrel" >&2; exit 1; }
+  # Without a display: an unknown option and a start each get one line and status 1.
+  for args in --bogus ""; do
+    status=0
+    said=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb /usr/bin/vivrel $args 2>&1) ||
+      status=$?
+    if [ "$status" != 1 ] || [ "$(printf '%s\n' "$said" | wc -l)" != 1 ]; then
+      echo "FAIL: vivrel $args without a display: status $status, said: $said" >&2
+      exit 1
+    fi
+    echo "vivrel $args without a display: $said"
+  done
+  for name in Vivrel vivrel; do
+    page=$(man -w "$name") || { echo "FAIL: man $name finds no page" >&2; exit 1; }
+    echo "man $name: $page"
+  done
 fi

@@ -6,7 +6,9 @@ preset=${1:-dev}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev ccache xvfb xauth xdotool imagemagick libjpeg62-turbo-dev
-          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file iproute2
+          fonts-dejavu-extra dbus desktop-file-utils appstream dpkg-dev file iproute2 man-db
+          # Qt's translation tools and its own catalogues.
+          qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
           # The Wayland idle inhibitor (generated with wayland-scanner at build time) and the
           # end-to-end test under a headless sway.
           pkg-config libwayland-dev wayland-protocols qt6-base-private-dev qt6-wayland
@@ -24,6 +26,14 @@ if ((${#missing[@]})); then
 fi
 
 cd "$root"
+flags=()
+if [ "$preset" = package ]; then
+  # The package is built with Debian's hardening flags: stack protector, fortified
+  # functions, read-only relocations bound at start-up.
+  export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+  flags=("-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+         "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)")
+fi
 # VIVREL_WERROR=ON in the environment makes every warning an error (CI sets it).
-cmake --preset "$preset" -DVIVREL_WERROR="${VIVREL_WERROR:-OFF}" >/dev/null
+cmake --preset "$preset" -DVIVREL_WERROR="${VIVREL_WERROR:-OFF}" "${flags[@]}" >/dev/null
 cmake --build --preset "$preset"

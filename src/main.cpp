@@ -1,6 +1,7 @@
 #include "chrome/frmVivrel.h"
 #include "common/Module1.h"
 #include "common/PictureLoader.h"
+#include "common/Translations.h"
 #include "config/CommandLine.h"
 #include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
@@ -9,6 +10,73 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+/** A message held back while the GUI application is being made. */
+struct HeldMessage
+{
+    QtMsgType type;
+    const char *file;
+    int line;
+    const char *function;
+    const char *category;
+    QString text;
+};
+
+QtMessageHandler gPreviousHandler = nullptr;
+std::vector<HeldMessage> gHeld;
+
+/**
+ * While the GUI application is made, its platform's messages are held back: when no
+ * display can be opened Qt ends the process through qFatal(), and the user is told
+ * once, in one line, instead of reading the platform's diagnostics and an abort.
+ */
+void holdWhileStarting(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        gHeld.push_back(
+            {type, context.file, context.line, context.function, context.category, text});
+        return;
+    }
+    QString reason;
+    for (const HeldMessage &held : gHeld) {
+        if (held.category && qstrncmp(held.category, "qt.qpa", 6) == 0) {
+            reason = held.text.trimmed();
+            break;
+        }
+    }
+    if (reason.isEmpty())
+        reason = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        reason += QStringLiteral(" (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    std::fprintf(stderr, "Vivrel: cannot open a display: %s\n", qPrintable(reason));
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+/** Makes the GUI application, or ends the process with one line if it cannot. */
+std::unique_ptr<QApplication> makeGuiApplication(int &argc, char **argv)
+{
+    gPreviousHandler = qInstallMessageHandler(holdWhileStarting);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(gPreviousHandler);
+    for (const HeldMessage &held : gHeld) {
+        const QMessageLogContext context(held.file, held.line, held.function, held.category);
+        if (gPreviousHandler)
+            gPreviousHandler(held.type, context, held.text);
+        else
+            std::fprintf(stderr, "%s\n",
+                         qPrintable(qFormatLogMessage(held.type, context, held.text)));
+    }
+    gHeld.clear();
+    return app;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -17,29 +85,36 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Vivrel"));
     QApplication::setApplicationVersion(Module1::versionString());
 
-    // Help and the version are answered before the GUI application exists, so that
-    // they work where there is no display at all.
+    // Help, the version and every error of the command line are answered before the
+    // GUI application exists, so that they work where there is no display at all.
     QStringList given;
     for (int i = 0; i < argc; ++i)
         given.append(QString::fromLocal8Bit(argv[i]));
     if (CommandLine::answersWithoutDisplay(given)) {
         QCoreApplication core(argc, argv);
+        Translations::install();
         QCommandLineParser parser;
-        CommandLine::setUp(parser);
+        CommandLine::setUpBeforeGui(parser);
         parser.process(core); // prints the answer and ends the process
+        return EXIT_FAILURE;  // not reached
     }
 
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> gui = makeGuiApplication(argc, argv);
+    QApplication &app = *gui;
+    Translations::install();
     // Names the installed launcher, so that the desktop puts its icon on the window.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tremallo.Vivrel"));
-    // Qt has taken its own options off by now; whatever is left that the parser does
-    // not know ends the program here, before any window opens.
+    // Qt has taken its own options off by now, but for those the platform in use does
+    // not read (-display on Wayland): those are passed over, as they were above.
     QCommandLineParser parser;
-    CommandLine::setUp(parser);
+    CommandLine::setUpBeforeGui(parser);
     parser.process(app);
     const QStringList paths =
         CommandLine::existingPaths(parser.positionalArguments(), [](const QString &path) {
-            std::fprintf(stderr, "Vivrel: %s does not exist; skipped.\n", qPrintable(path));
+            const QString line =
+                QCoreApplication::translate("main", "Vivrel: %1 does not exist; skipped.")
+                    .arg(path);
+            std::fprintf(stderr, "%s\n", qPrintable(line));
         });
     PictureLoader::setDecoderCeiling();
 

@@ -57,7 +57,7 @@ bool frmVivrel::scanFolder(const QString &path, bool additive)
             QGuiApplication::setOverrideCursor(Qt::WaitCursor);
             progress.show();
         }
-        progress.setText(QStringLiteral("Scanning...\n%1 pictures").arg(found));
+        progress.setText(tr("Scanning...\n%n pictures", nullptr, int(found)));
         mFileList->flush();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
@@ -82,8 +82,7 @@ void frmVivrel::cmdDirList_Click()
         return; // cancelled: the folder and the list stay as they were
     mDirPath = QDir::toNativeSeparators(chosen);
     if (!DirSearch(mDirPath))
-        seams().showMessage(QStringLiteral("Drive Not Ready..."), MsgStyle::Critical,
-                            Module1::programTitle());
+        seams().showMessage(tr("Drive Not Ready..."), MsgStyle::Critical, Module1::programTitle());
 }
 
 void frmVivrel::cmdSelectAll_Click()

@@ -81,8 +81,7 @@ void frmVivrel::listPaths(const QStringList &paths, bool additive)
         additive = true;
     }
     if (folderFailed)
-        seams().showMessage(QStringLiteral("Drive Not Ready..."), MsgStyle::Critical,
-                            Module1::programTitle());
+        seams().showMessage(tr("Drive Not Ready..."), MsgStyle::Critical, Module1::programTitle());
 }
 
 void frmVivrel::acceptDroppedPaths()

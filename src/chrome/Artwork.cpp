@@ -2,6 +2,7 @@
 
 #include "chrome/Colours.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -113,7 +114,8 @@ QPixmap buttonFace(Face face, QSize size, QColor background, qreal ratio)
         const qreal h = s * 0.5;
         p.drawPolygon(QPolygonF(
             {QPointF(6, c.y() - h / 2), QPointF(6 + h * 0.8, c.y()), QPointF(6, c.y() + h / 2)}));
-        drawLabel(p, besideGlyph(6 + h * 0.8), QStringLiteral("Start"), int(s * 0.45));
+        drawLabel(p, besideGlyph(6 + h * 0.8), QCoreApplication::translate("Artwork", "Start"),
+                  int(s * 0.45));
         break;
     }
     case Face::Resume: {
@@ -121,21 +123,23 @@ QPixmap buttonFace(Face face, QSize size, QColor background, qreal ratio)
         p.drawPolygon(QPolygonF(
             {QPointF(6, c.y() - h / 2), QPointF(6 + h * 0.8, c.y()), QPointF(6, c.y() + h / 2)}));
         p.drawRect(QRectF(6 + h * 0.8, c.y() - h / 2, 2, h));
-        drawLabel(p, besideGlyph(6 + h * 0.8 + 2), QStringLiteral("Resume"), int(s * 0.42));
+        drawLabel(p, besideGlyph(6 + h * 0.8 + 2), QCoreApplication::translate("Artwork", "Resume"),
+                  int(s * 0.42));
         break;
     }
     case Face::Pause: {
         const qreal h = s * 0.5;
         p.drawRect(QRectF(6, c.y() - h / 2, 3, h));
         p.drawRect(QRectF(11, c.y() - h / 2, 3, h));
-        drawLabel(p, besideGlyph(14), QStringLiteral("Pause"), int(s * 0.42));
+        drawLabel(p, besideGlyph(14), QCoreApplication::translate("Artwork", "Pause"),
+                  int(s * 0.42));
         break;
     }
     case Face::Tools:
-        drawLabel(p, r, QStringLiteral("Tools"), int(s * 0.45));
+        drawLabel(p, r, QCoreApplication::translate("Artwork", "Tools"), int(s * 0.45));
         break;
     case Face::SelectAll:
-        drawLabel(p, r, QStringLiteral("Select All"), int(s * 0.45));
+        drawLabel(p, r, QCoreApplication::translate("Artwork", "Select All"), int(s * 0.45));
         break;
     case Face::Folder: {
         QPainterPath folder;

@@ -134,14 +134,15 @@ QString colourRules(const Look &look)
 QObject *makeControl(const Control &row, QWidget &window, FileList *list)
 {
     const QRect place = pixels(row.twips);
-    const QString caption = QString::fromLatin1(row.caption);
+    const QString caption = QCoreApplication::translate("frmVivrel", row.caption);
     const auto placed = [&](auto *control) {
         control->setObjectName(QLatin1String(row.name));
         control->setGeometry(place);
         if (*row.toolTip)
-            control->setToolTip(QString::fromLatin1(row.toolTip));
+            control->setToolTip(QCoreApplication::translate("frmVivrel", row.toolTip));
         if (*row.accessibleName)
-            control->setAccessibleName(QString::fromLatin1(row.accessibleName));
+            control->setAccessibleName(
+                QCoreApplication::translate("frmVivrel", row.accessibleName));
         return control;
     };
     switch (row.kind) {
@@ -179,7 +180,7 @@ QObject *makeControl(const Control &row, QWidget &window, FileList *list)
         picture->setTop(float(place.top()));
         picture->setWidth(float(place.width()));
         picture->setHeight(float(place.height()));
-        picture->setAccessibleName(QString::fromLatin1(row.accessibleName));
+        picture->setAccessibleName(QCoreApplication::translate("frmVivrel", row.accessibleName));
         return picture;
     }
     case Kind::Label: {
@@ -295,7 +296,10 @@ void frmVivrel::setCmdResumeCaption(const QString &caption)
     // A picture button: the text is not drawn, but it is what the button says it is to
     // anything that reads it, and the face drawn follows it.
     cmdResume->setText(caption);
-    cmdResume->setAccessibleName(caption + QStringLiteral(" Show"));
+    // The caption is the button's state, in English; its name is said in the user's
+    // language.
+    cmdResume->setAccessibleName(caption == QLatin1String("Pause") ? tr("Pause Show")
+                                                                   : tr("Resume Show"));
     cmdResume->setIcon(QIcon(Artwork::buttonFace(cmdResumeFace(), cmdResume->size(),
                                                  Colours::kResumeGround, devicePixelRatioF())));
 }
@@ -367,55 +371,55 @@ void frmVivrel::buildControls()
         {&Image1,          "Image1",          Kind::Banner,        {150, 120, 5235, 375},
              "", "", {}, {}, true, "Tremallo Vivrel"},
         {&cmdTools,        "cmdTools",        Kind::PictureButton, {4320, 3780, 900, 375},
-             "", " Create Configuration Settings File (.INI), and Autrun file (Ref. Help for "
-                 "more information) ", {kPeach}, Face::Tools},
+             "", QT_TR_NOOP(" Create Configuration Settings File (.INI), and Autrun file (Ref. Help for "
+                 "more information) "), {kPeach}, Face::Tools},
         {&cmdMinimise,     "cmdMinimise",     Kind::PictureButton, {4800, 170, 230, 230},
-             "", "", {kOptionGround}, Face::Minimise, false, "Minimise"},
+             "", "", {kOptionGround}, Face::Minimise, false, QT_TR_NOOP("Minimise")},
         {&cmdClose,        "cmdClose",        Kind::PictureButton, {5040, 170, 230, 230},
-             "", "", {kOptionGround}, Face::Close, false, "Close"},
+             "", "", {kOptionGround}, Face::Close, false, QT_TR_NOOP("Close")},
         {&cmdHelp,         "cmdHelp",         Kind::PictureButton, {4560, 170, 230, 230},
-             "", "", {kOptionGround}, Face::Help, false, "Help"},
+             "", "", {kOptionGround}, Face::Help, false, QT_TR_NOOP("Help")},
         {&chkRandom,       "chkRandom",       Kind::CheckBox,      {360, 3300, 1215, 255},
-             "&Random", " Random Order ", kOptionLook},
+             QT_TR_NOOP("&Random"), QT_TR_NOOP(" Random Order "), kOptionLook},
         {&chkAdditive,     "chkAdditive",     Kind::CheckBox,      {3720, 705, 975, 255},
-             "A&dditive", " Check this option if you want to add additional folders to the "
-                          "list without clearing it ", kOptionLook},
+             QT_TR_NOOP("A&dditive"), QT_TR_NOOP(" Check this option if you want to add additional folders to the "
+                          "list without clearing it "), kOptionLook},
         // The preview pane and the web panel share one rectangle.
         {&imgPreview,      "imgPreview",      Kind::Picture,       {360, 960, 2415, 1815},
-             "", "", {}, {}, true, "Preview"},
+             "", "", {}, {}, true, QT_TR_NOOP("Preview")},
         {&lblFileName,     "lblFileName",     Kind::Label,         {480, 960, 2175, 255},
              "", "", {{}, kPeach}},
         {&WebBrowser1,     "WebBrowser1",     Kind::Browser,       {360, 960, 2415, 1815},
-             "", "", {}, {}, true, "Tremallo page"},
+             "", "", {}, {}, true, QT_TR_NOOP("Tremallo page")},
         {&File1,           "File1",           Kind::List,          {2880, 960, 2295, 1815},
-             "", "", kOptionLook, {}, true, "Pictures"},
+             "", "", kOptionLook, {}, true, QT_TR_NOOP("Pictures")},
         {&chkSaveSettings, "chkSaveSettings", Kind::CheckBox,      {1560, 3045, 1215, 255},
-             "S&ave on Exit", " Saves your settings for later use ", kOptionLook},
+             QT_TR_NOOP("S&ave on Exit"), QT_TR_NOOP(" Saves your settings for later use "), kOptionLook},
         {&chkRepeat,       "chkRepeat",       Kind::CheckBox,      {360, 3045, 1215, 255},
-             "R&epeat", " Continuous Play ", kOptionLook},
+             QT_TR_NOOP("R&epeat"), QT_TR_NOOP(" Continuous Play "), kOptionLook},
         {&cmdDirList,      "cmdDirList",      Kind::PictureButton, {4710, 720, 450, 255},
-             "", " Browse for Folder ", {kOptionGround}, Face::Folder},
+             "", QT_TR_NOOP(" Browse for Folder "), {kOptionGround}, Face::Folder},
         {&cmbFileType,     "cmbFileType",     Kind::Selector,      {3840, 2880, 1335, 315},
-             "", "Specify File Types ", {kOptionGround, Qt::black}},
+             "", QT_TR_NOOP("Specify File Types "), {kOptionGround, Qt::black}},
         {&Timer1,          "Timer1",          Kind::Timer},
         {&chkPreview,      "chkPreview",      Kind::CheckBox,      {360, 2790, 1215, 255},
-             "&Preview", " Toggle Previw ", kOptionLook},
+             QT_TR_NOOP("&Preview"), QT_TR_NOOP(" Toggle Previw "), kOptionLook},
         {&Text1,           "Text1",           Kind::TextBox,       {960, 3810, 375, 285},
-             "3", " Interval Seconds "},
+             "3", QT_TR_NOOP(" Interval Seconds ")},
         {&cmdStart,        "cmdStart",        Kind::PictureButton, {2400, 3780, 900, 375},
-             "", " Start Show ", {kPeach}, Face::Start},
+             "", QT_TR_NOOP(" Start Show "), {kPeach}, Face::Start},
         {&cmdResume,       "cmdResume",       Kind::PictureButton, {3360, 3780, 900, 375},
-             "", " Resume Show ", {Colours::kResumeGround}, Face::Resume},
+             "", QT_TR_NOOP(" Resume Show "), {Colours::kResumeGround}, Face::Resume},
         {&cmdSelectAll,    "cmdSelectAll",    Kind::PictureButton, {2880, 2880, 855, 315},
-             "", " Select All Listed Files ", {kOptionGround}, Face::SelectAll},
+             "", QT_TR_NOOP(" Select All Listed Files "), {kOptionGround}, Face::SelectAll},
         {&chkFullScreen,   "chkFullScreen",   Kind::CheckBox,      {1560, 2790, 1215, 255},
-             "F&ull Screen", " Show in Full Screen ", kOptionLook},
+             QT_TR_NOOP("F&ull Screen"), QT_TR_NOOP(" Show in Full Screen "), kOptionLook},
         {&Label3,          "Label3",          Kind::Link,          {200, 220, 1335, 255},
-             "Tremallo", " Click here to go to Tremallo Website ", {{}, Colours::kLink}},
+             "Tremallo", QT_TR_NOOP(" Click here to go to Tremallo Website "), {{}, Colours::kLink}},
         {&Label1,          "Label1",          Kind::Label,         {360, 3840, 615, 255},
-             "&Interval", "", kOptionLook},
+             QT_TR_NOOP("&Interval"), "", kOptionLook},
         {&Label2,          "Label2",          Kind::Label,         {1350, 3840, 735, 255},
-             "Seconds", "", kOptionLook},
+             QT_TR_NOOP("Seconds"), "", kOptionLook},
     };
     // clang-format on
 

@@ -87,8 +87,8 @@ void frmVivrel::askForThanksMail()
     if (!mAsk2SendMail)
         return;
     seams().showMessage(
-        QStringLiteral("Please spend a moment to send a mail to Tremlo as a token of appreciation"),
-        MsgStyle::OkOnly, QStringLiteral("Thank you for using Tremallo Product"));
+        tr("Please spend a moment to send a mail to Tremlo as a token of appreciation"),
+        MsgStyle::OkOnly, tr("Thank you for using Tremallo Product"));
     seams().openWithShell(ShellLinks::thanksMail(Module1::versionString()));
     mAsk2SendMail = false;
 }

@@ -1,34 +1,36 @@
 #include "common/Error.h"
 
+#include <QCoreApplication>
+
 QString errorText(Error error)
 {
     switch (error) {
     case Error::FileNotFound:
-        return QStringLiteral("File not found");
+        return QCoreApplication::translate("Error", "File not found");
     case Error::PathNotFound:
-        return QStringLiteral("Path not found");
+        return QCoreApplication::translate("Error", "Path not found");
     case Error::PermissionDenied:
-        return QStringLiteral("Permission denied");
+        return QCoreApplication::translate("Error", "Permission denied");
     case Error::BadFileName:
-        return QStringLiteral("Bad file name");
+        return QCoreApplication::translate("Error", "Bad file name");
     case Error::TooManyFiles:
-        return QStringLiteral("Too many files");
+        return QCoreApplication::translate("Error", "Too many files");
     case Error::FileAccess:
-        return QStringLiteral("File access error");
+        return QCoreApplication::translate("Error", "File access error");
     case Error::PathFileAccess:
-        return QStringLiteral("Path/File access error");
+        return QCoreApplication::translate("Error", "Path/File access error");
     case Error::NotAFile:
-        return QStringLiteral("Not a file");
+        return QCoreApplication::translate("Error", "Not a file");
     case Error::FolderInTheWay:
-        return QStringLiteral("a folder of that name is in the way");
+        return QCoreApplication::translate("Error", "a folder of that name is in the way");
     case Error::DiskFull:
-        return QStringLiteral("Disk full");
+        return QCoreApplication::translate("Error", "Disk full");
     case Error::InvalidPicture:
-        return QStringLiteral("Invalid picture");
+        return QCoreApplication::translate("Error", "Invalid picture");
     case Error::PictureTooLarge:
-        return QStringLiteral("Picture too large");
+        return QCoreApplication::translate("Error", "Picture too large");
     case Error::DownloadFailed:
-        return QStringLiteral("Download failed");
+        return QCoreApplication::translate("Error", "Download failed");
     }
     Q_UNREACHABLE();
     return QString();

@@ -103,7 +103,7 @@ constexpr int kFinishMs = 2000;
 
 QString reason()
 {
-    return QStringLiteral("Playing a slide show");
+    return ScreenSaverInhibitor::tr("Playing a slide show");
 }
 
 } // namespace

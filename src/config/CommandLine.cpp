@@ -1,6 +1,7 @@
 #include "config/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -9,23 +10,59 @@ namespace CommandLine {
 
 void setUp(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(
-        QStringLiteral("Plays the pictures of a folder tree as a slide show. Folders and "
-                       "pictures named here are listed, all selected, and the show starts."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "CommandLine", "Plays the pictures of a folder tree as a slide show. Folders "
+                       "and pictures named here are listed, all selected, and the "
+                       "show starts."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("path"),
-                                 QStringLiteral("A folder to list with the folders below it, "
-                                                "or a picture to list alone."),
+                                 QCoreApplication::translate("CommandLine",
+                                                             "A folder to list with the folders "
+                                                             "below it, or a picture to list "
+                                                             "alone."),
                                  QStringLiteral("[PATH...]"));
+}
+
+void setUpBeforeGui(QCommandLineParser &parser)
+{
+    setUp(parser);
+    // Qt's own options are words after a single dash.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    struct QtOption
+    {
+        const char *name;
+        bool takesValue;
+    };
+    // What QGuiApplication, QApplication and the xcb platform read from the command line.
+    static constexpr QtOption qtOptions[] = {
+        {"platform", true},      {"platformpluginpath", true},
+        {"platformtheme", true}, {"plugin", true},
+        {"qmljsdebugger", true}, {"qwindowgeometry", true},
+        {"geometry", true},      {"qwindowicon", true},
+        {"icon", true},          {"qwindowtitle", true},
+        {"title", true},         {"session", true},
+        {"display", true},       {"name", true},
+        {"style", true},         {"stylesheet", true},
+        {"reverse", false},      {"widgetcount", false},
+        {"nograb", false},       {"dograb", false},
+        {"sync", false},
+    };
+    for (const QtOption &qt : qtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.name));
+        if (qt.takesValue)
+            option.setValueName(QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
 }
 
 bool answersWithoutDisplay(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    setUp(parser);
+    setUpBeforeGui(parser);
     if (!parser.parse(arguments))
-        return false;
+        return true;
     return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
            parser.isSet(QStringLiteral("version"));
 }

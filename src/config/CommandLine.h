@@ -17,10 +17,17 @@ namespace CommandLine {
 void setUp(QCommandLineParser &parser);
 
 /**
- * True when `arguments` (program name first, as main() received them) ask only for
- * help or the version: then no window is needed, nor a display. Anything the parser
- * does not know may be one of Qt's own options, which only the GUI application can
- * take off, so that case answers false and is left to the full parse.
+ * Gives `parser` the program's options and, hidden from the help, the options that
+ * Qt's GUI application takes off the command line itself (`-platform xcb`, `-style`,
+ * ...), so that the command line can be judged before that application exists.
+ */
+void setUpBeforeGui(QCommandLineParser &parser);
+
+/**
+ * True when `arguments` (program name first, as main() received them) are answered
+ * without a window: help, the version, or an error (an option neither the program nor
+ * Qt knows, a missing value). Then no display is needed: the parser set up by
+ * setUpBeforeGui() prints the answer.
  */
 bool answersWithoutDisplay(const QStringList &arguments);
 

@@ -55,7 +55,7 @@ void frmVivrel::LoadIniSettings()
 
 void frmVivrel::cmdTools_Click()
 {
-    if (seams().showMessage(QStringLiteral("Create INI and AUTORUN Files ?"),
+    if (seams().showMessage(tr("Create INI and AUTORUN Files ?"),
                             MsgStyle::YesNo | MsgStyle::Question, QString()) != MsgAnswer::Yes)
         return;
 
@@ -66,13 +66,13 @@ void frmVivrel::cmdTools_Click()
     for (const auto &[path, content] : files) {
         if (const Result<> written = Files::replace(path, content); !written) {
             seams().showMessage(
-                QStringLiteral("Could not write %1:\n%2")
+                tr("Could not write %1:\n%2")
                     .arg(QDir::toNativeSeparators(path), errorText(written.error())),
                 MsgStyle::Critical, QString());
             return;
         }
     }
-    seams().showMessage(QStringLiteral("Files Created"), MsgStyle::Information, QString());
+    seams().showMessage(tr("Files Created"), MsgStyle::Information, QString());
 }
 
 void frmVivrel::Form_Load()

@@ -44,7 +44,7 @@ void frmVivrel::cmdStart_Click()
     // Only the start of the advert download happens under this caption: the show does
     // not wait for the files to come.
     const QString caption = windowTitle();
-    setWindowTitle(QStringLiteral("Initializing..."));
+    setWindowTitle(tr("Initializing..."));
     setCursor(Qt::WaitCursor);
     DownloadAdvert();
     setWindowTitle(caption);
@@ -68,9 +68,8 @@ void frmVivrel::cmdResume_Click()
 void frmVivrel::RunShow()
 {
     if (mFileList->count() == 0) {
-        seams().showMessage(QStringLiteral("No ") + cmbFileType->currentText() +
-                                QStringLiteral("  found"),
-                            MsgStyle::Critical, Module1::programTitle());
+        seams().showMessage(tr("No %1  found").arg(cmbFileType->currentText()), MsgStyle::Critical,
+                            Module1::programTitle());
         return;
     }
     if (chkFullScreen->value() == 1)
@@ -211,7 +210,7 @@ void frmVivrel::Text1_KeyDown(int keyCode, Qt::KeyboardModifiers)
 void frmVivrel::Text1_LostFocus()
 {
     if (Numbers::leadingNumber(Text1->text()) > 30) {
-        seams().showMessage(QStringLiteral("Max interval is 30 only"), MsgStyle::Information,
+        seams().showMessage(tr("Max interval is 30 only"), MsgStyle::Information,
                             Module1::programTitle());
         Text1->setFocus(Qt::OtherFocusReason);
     }

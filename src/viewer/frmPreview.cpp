@@ -26,7 +26,7 @@ frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(main
     imgPreview = new PictureElement(this);
     imgPreview->setObjectName(QStringLiteral("imgPreview"));
 
-    mnuOptions = new QMenu(QStringLiteral("Options"), this);
+    mnuOptions = new QMenu(tr("Options"), this);
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     const auto entry = [this](const char *name, const QString &caption) {
         QAction *action = caption == QLatin1String("-") ? mnuOptions->addSeparator()
@@ -35,20 +35,20 @@ frmPreview::frmPreview(QWidget *mainWindow) : QWidget(nullptr), mMainWindow(main
         return action;
     };
     // The separators and "Cancel" only close the menu.
-    mnuOpen = entry("mnuOpen", QStringLiteral("Open"));
-    mnuDelete = entry("mnuDelete", QStringLiteral("Delete"));
+    mnuOpen = entry("mnuOpen", tr("Open"));
+    mnuDelete = entry("mnuDelete", tr("Delete"));
     entry("mnu01", QStringLiteral("-"));
-    mnuPause = entry("mnuPause", QStringLiteral("Pause Show"));
+    mnuPause = entry("mnuPause", tr("Pause Show"));
     entry("mnu02", QStringLiteral("-"));
-    mnuPrev = entry("mnuPrev", QStringLiteral("Previous"));
-    mnuNext = entry("mnuNext", QStringLiteral("Next"));
+    mnuPrev = entry("mnuPrev", tr("Previous"));
+    mnuNext = entry("mnuNext", tr("Next"));
     entry("mnu03", QStringLiteral("-"));
-    mnuStretch = entry("mnuStretch", QStringLiteral("Stretch"));
-    mnuRetainShape = entry("mnuRetainShape", QStringLiteral("Retain Shape"));
+    mnuStretch = entry("mnuStretch", tr("Stretch"));
+    mnuRetainShape = entry("mnuRetainShape", tr("Retain Shape"));
     entry("mnu04", QStringLiteral("-"));
-    mnuBackground = entry("mnuBackground", QStringLiteral("Change Background"));
+    mnuBackground = entry("mnuBackground", tr("Change Background"));
     entry("MNU05", QStringLiteral("-"));
-    entry("mnuCancel", QStringLiteral("Cancel"));
+    entry("mnuCancel", tr("Cancel"));
     for (QAction *checkable : {mnuPause, mnuStretch, mnuRetainShape})
         checkable->setCheckable(true);
     connectShowEntries();

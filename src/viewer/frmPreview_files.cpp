@@ -35,22 +35,22 @@ void frmPreview::mnuDelete_Click()
     const QString path = caption();
     if (path.isEmpty())
         return; // no slide shown yet
-    const int answer =
-        seams().showMessage(QStringLiteral("Delete ") + path + u'?',
-                            MsgStyle::YesNo | MsgStyle::Critical, QStringLiteral("Delete File"));
+    const int answer = seams().showMessage(tr("Delete %1?").arg(path),
+                                           MsgStyle::YesNo | MsgStyle::Critical, tr("Delete File"));
     if (answer != MsgAnswer::Yes)
         return;
     if (const Result<> discarded = Files::discard(path); !discarded) {
-        seams().showMessage(QStringLiteral("Cannot delete ") + path + QStringLiteral(": ") +
-                                errorText(discarded.error()),
+        seams().showMessage(tr("Cannot delete %1: %2").arg(path, errorText(discarded.error())),
                             MsgStyle::Critical, Module1::programTitle());
     }
 }
 
 void frmPreview::mnuBackground_Click()
 {
-    OpenFileDlg::mDlgTitle = QStringLiteral("Select Background");
-    OpenFileDlg::mDlgFilter = QStringLiteral("Background\0*.jpg;*.bmp\0All Files\0*.*\0\0");
+    OpenFileDlg::mDlgTitle = tr("Select Background");
+    // Each label, then its patterns, each followed by a NUL; a second NUL ends the list.
+    OpenFileDlg::mDlgFilter = tr("Background") + QStringLiteral("\0*.jpg;*.bmp\0") +
+                              tr("All Files") + QStringLiteral("\0*.*\0\0");
     OpenFileDlg::mDlgFileName = QString();
     OpenFileDlg::ShowOpenDialog();
     if (OpenFileDlg::mDlgFileName.isEmpty())

@@ -59,9 +59,17 @@ private slots:
         QTest::newRow("--help") << QStringList{"--help"} << true;
         QTest::newRow("--help-all") << QStringList{"--help-all"} << true;
         QTest::newRow("version after a path") << QStringList{"a", "--version"} << true;
-        // Possibly one of Qt's own options: only the GUI application can tell.
-        QTest::newRow("unknown") << QStringList{"--bogus", "--version"} << false;
-        QTest::newRow("Qt's -platform") << QStringList{"-platform", "xcb", "--help"} << false;
+        // An error is answered without a window, as help is.
+        QTest::newRow("unknown") << QStringList{"--bogus", "--version"} << true;
+        QTest::newRow("unknown alone") << QStringList{"--bogus"} << true;
+        QTest::newRow("unknown single dash") << QStringList{"-bogus", "a"} << true;
+        QTest::newRow("Qt's -platform, no value") << QStringList{"-platform"} << true;
+        // Qt's own options are left to the GUI application; its value is not a path.
+        QTest::newRow("Qt's -platform") << QStringList{"-platform", "xcb", "a"} << false;
+        QTest::newRow("Qt's --style=") << QStringList{"--style=fusion", "-reverse"} << false;
+        QTest::newRow("help beside Qt's -platform")
+            << QStringList{"-platform", "xcb", "--help"} << true;
+        QTest::newRow("-v") << QStringList{"-v"} << true;
         QTest::newRow("a path named --version") << QStringList{"--", "--version"} << false;
     }
 
@@ -141,6 +149,15 @@ private slots:
             << QStringList{"--help"} << "xcb" << 0 << "Usage: " << QString();
         QTest::newRow("unknown option") << QStringList{"--bogus", "x"} << "offscreen" << 1
                                         << QString() << "Unknown option 'bogus'";
+        QTest::newRow("unknown option, no display")
+            << QStringList{"--bogus"} << "xcb" << 1 << QString() << "Unknown option 'bogus'";
+        QTest::newRow("help beside Qt's option, no display")
+            << QStringList{"-platform", "xcb", "-h"} << "xcb" << 0 << "Usage: " << QString();
+        // Qt would abort; the program says why in one line.
+        QTest::newRow("no display")
+            << QStringList{} << "xcb" << 1 << QString() << "Vivrel: cannot open a display: ";
+        QTest::newRow("no such platform") << QStringList{"a.jpg"} << "nowhere" << 1 << QString()
+                                          << "Vivrel: cannot open a display: ";
     }
 
     void program()
@@ -154,6 +171,10 @@ private slots:
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        // In English, whatever the language of the one who runs the test.
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            env.remove(QLatin1String(name));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), mStore->path());
         QProcess vivrel;
         vivrel.setProcessEnvironment(env);
@@ -167,7 +188,9 @@ private slots:
             QVERIFY2(stdOut.startsWith(out), qPrintable(stdOut));
         } else {
             QCOMPARE(stdOut, QString());
-            QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
+            QVERIFY2(stdErr.startsWith(QStringLiteral("Vivrel: ")) && stdErr.contains(err) &&
+                         stdErr.count(QLatin1Char('\n')) == 1 && stdErr.endsWith(QLatin1Char('\n')),
+                     qPrintable(stdErr));
         }
     }
 };
