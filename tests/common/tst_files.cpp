@@ -3,19 +3,32 @@
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
+#include "common/FileStamp.h"
 #include "common/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using TestTrees::readAll;
 using TestTrees::writeAll;
 
 namespace {
+
+/** What happens to a file between two looks at its stamp. */
+enum class Change { None, Read, RewrittenInPlace, ReplacedByRename, Removed };
+
+/** Puts the modification and access times of `path` back to `st`'s. */
+void putTimesBack(const QString &path, const struct stat &st)
+{
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
 
 template <typename T> QString describe(const Result<T> &result)
 {
@@ -94,6 +107,60 @@ private slots:
         struct stat st;
         QCOMPARE(::stat(native.constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, mode_t(0604));
+    }
+
+    void stampTellsVersionsApart_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("untouched") << int(Change::None) << true;
+        QTest::newRow("read") << int(Change::Read) << true;
+        // Same size, and the times put back as a careless tool or a hostile one might.
+        QTest::newRow("rewritten in place") << int(Change::RewrittenInPlace) << false;
+        QTest::newRow("replaced by rename") << int(Change::ReplacedByRename) << false;
+        QTest::newRow("removed") << int(Change::Removed) << false;
+    }
+
+    void stampTellsVersionsApart()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, same);
+        const QString path = at(QStringLiteral("stamped.jpg"));
+        writeAll(path, "first version");
+        struct stat before;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+        const FileStamp stamp = FileStamp::of(path);
+        QVERIFY(stamp.exists);
+        // The kernel's clock for file times moves in ticks of a few milliseconds.
+        QThread::msleep(20);
+        switch (Change(change)) {
+        case Change::None:
+            break;
+        case Change::Read:
+            QCOMPARE(readAll(path), QByteArray("first version"));
+            break;
+        case Change::RewrittenInPlace: {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite)); // no truncation: the same file
+            QCOMPARE(file.write("other version"), qint64(13));
+            file.close();
+            putTimesBack(path, before);
+            break;
+        }
+        case Change::ReplacedByRename:
+            writeAll(path + QStringLiteral(".new"), "other version");
+            putTimesBack(path + QStringLiteral(".new"), before);
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::rename(path + QStringLiteral(".new"), path));
+            break;
+        case Change::Removed:
+            QVERIFY(QFile::remove(path));
+            break;
+        }
+        const FileStamp now = FileStamp::of(path);
+        QCOMPARE(now == stamp, same);
+        QCOMPARE(now.exists, Change(change) != Change::Removed);
+        QFile::remove(path);
     }
 };
 
