@@ -217,7 +217,15 @@ private slots:
         w.viewer().setStretchChecked(stretch);
         w.viewer().setRetainShapeChecked(!stretch);
         w.findChild<TriCheckBox *>(QStringLiteral("chkSaveSettings"))->setValue(saveOnExit);
+        QList<QStringList> flushes;
+        SettingsStore::setFlushWatcher([&flushes](const QStringList &k) { flushes << k; });
         w.Form_Unload();
+        SettingsStore::setFlushWatcher({});
+        // Every key in one write, in the order the store has always been given them.
+        const QStringList inOrder = {"mInterval", "mPath",         "mFullScreen",  "mPreview",
+                                     "mFileType", "mStretchImage", "mRetainShape", "mRepeat",
+                                     "mRandom",   "mSaveSettings"};
+        QCOMPARE(flushes, QList<QStringList>{inOrder});
         // The folder start-up took on this first run, or the one that scans nothing.
         QCOMPARE(GetSetting(QStringLiteral("mPath")),
                  saveOnExit == 1 ? exeDir() : QStringLiteral(" "));
