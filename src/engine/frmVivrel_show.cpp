@@ -50,7 +50,9 @@ void frmVivrel::cmdStart_Click()
     setWindowTitle(caption);
     unsetCursor();
 
-    mPickHistory.reset();
+    if (!mPickHistory)
+        mPickHistory.emplace();
+    mPickHistory->reset();
     LoadViewerBackground();
     RunShow();
 }
@@ -100,8 +102,22 @@ Stepping::Options frmVivrel::showOptions() const
 
 void frmVivrel::Timer1_Timer()
 {
+    const Stepping::List list = showList();
+    const Stepping::Options options = showOptions();
+    if (!mPickHistory) {
+        if (options.random && mFileNum >= 0 && mFileNum < list.count) {
+            // No start has made the history yet: the draw is made, then there is nowhere
+            // to record it, and the step ends showing nothing.
+            static_cast<void>(mRandom.nextIndex(list.count));
+            return;
+        }
+        // A sequential step needs none; wrapping round makes it.
+        if (mFileNum >= list.count && options.repeat)
+            mPickHistory.emplace();
+    }
+    PickHistory none;
     const Stepping::Forward step =
-        Stepping::forward(mFileNum, showList(), showOptions(), mPickHistory, mRandom);
+        Stepping::forward(mFileNum, list, options, mPickHistory ? *mPickHistory : none, mRandom);
     switch (step.outcome) {
     case Stepping::Outcome::Show:
         showSlide(step.index);
@@ -134,8 +150,13 @@ void frmVivrel::planSlides()
         std::erase_if(indices, [&](qint64 i) { return mFileList->fullPath(i) == shown; });
         return indices;
     };
+    // Before the first start a random step shows nothing: nothing lies ahead.
+    const Stepping::Options options = showOptions();
     const std::vector<qint64> ahead =
-        others(Stepping::peekForward(mFileNum, list, showOptions(), mPickHistory, mRandom, 3));
+        options.random && !mPickHistory
+            ? std::vector<qint64>()
+            : others(Stepping::peekForward(mFileNum, list, options,
+                                           mPickHistory.value_or(PickHistory()), mRandom, 3));
     const std::vector<qint64> behind = others(Stepping::peekBack(mFileNum, list, 3));
     // Nearest first: one step either way before the second one.
     for (std::size_t i = 0; i < 2; ++i) {

@@ -177,15 +177,35 @@ private slots:
         QVERIFY(!running);
     }
 
-    void resumeBeforeAnyStartWithRandom()
+    void resumeBeforeAnyStart_data()
     {
+        QTest::addColumn<bool>("random");
+        QTest::addColumn<int>("shown"); // -1: nothing
+        QTest::addColumn<int>("position");
+        QTest::newRow("in order") << false << 0 << 1;
+        // No start has made the history of draws yet: the step ends showing nothing.
+        QTest::newRow("random") << true << -1 << 0;
+    }
+
+    void resumeBeforeAnyStart()
+    {
+        QFETCH(bool, random);
+        QFETCH(int, shown);
+        QFETCH(int, position);
         Show s(fiveNames(), {0, 1, 2, 3, 4});
-        s.c.chkRandom->setValue(1);
+        s.c.chkRandom->setValue(random ? 1 : 0);
         s.w.cmdResume_Click();
-        QVERIFY(!s.c.lblFileName->text().isEmpty());
-        QCOMPARE(s.w.showPosition(), 1);
+        QCOMPARE(s.c.lblFileName->text(), shown < 0 ? QString() : s.path(shown));
+        QCOMPARE(s.w.showPosition(), position);
+        // The show runs all the same, and its ticks find no history either.
         QVERIFY(s.c.Timer1->isEnabled());
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
+        s.w.Timer1_Timer();
+        QCOMPARE(s.w.showPosition(), position + (random ? 0 : 1));
+        // A start makes the history: from then on the random show plays.
+        s.w.cmdStart_Click();
+        QVERIFY(!s.c.lblFileName->text().isEmpty());
+        QCOMPARE(s.w.showPosition(), 1);
     }
 
     void noneSelected_data()
