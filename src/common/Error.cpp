@@ -29,6 +29,10 @@ QString errorText(Error error)
         return QStringLiteral("Picture too large");
     case Error::DownloadFailed:
         return QStringLiteral("Download failed");
+    case Error::NoListItem:
+        return QStringLiteral("No list item chosen");
+    case Error::NoTrash:
+        return QStringLiteral("No trash can take the file");
     }
     Q_UNREACHABLE();
     return QString();

@@ -49,8 +49,16 @@ Result<> replace(const QString &path, const QByteArray &content);
 /** The same with what is left to read of `source` as the content, copied in blocks. */
 Result<> replace(const QString &path, QIODevice &source);
 
-/** Moves `path` to the user's trash, or deletes it where no trash takes it. */
-Result<> discard(const QString &path);
+/**
+ * Moves `path` to the desktop's trash: on Linux the trash of the file system it is on
+ * (the home trash, or one at the top of that file system), by a rename, with the note
+ * that lets the desktop put it back. Error::NoTrash when no trash can take it; the
+ * file is then where it was.
+ */
+Result<> moveToTrash(const QString &path);
+
+/** Deletes `path` for good (a link, not what it leads to); never a folder. */
+Result<> removeForGood(const QString &path);
 
 /**
  * What the system's reason for a failed call (errno; on Windows, GetLastError()) means

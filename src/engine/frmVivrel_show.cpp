@@ -253,13 +253,14 @@ void frmVivrel::File1_Click()
 {
     if (chkPreview->value() == 0 || !mPreviewNow)
         return;
-    // No current item (nothing clicked yet, or an empty list): nothing to preview.
+    // No current item (nothing clicked yet, or an empty list) is a lookup that fails,
+    // told like a file that does not load; the web panel still makes way for the pane.
     const qsizetype row = File1->currentRow();
-    if (row >= 0 && row < mFileList->count()) {
-        if (const Result<> shown = loadPreviewPane(mFileList->fullPath(row)); !shown)
-            seams().showMessage(errorText(shown.error()), MsgStyle::Critical,
-                                Module1::programTitle());
-    }
+    const Result<> shown = row >= 0 && row < mFileList->count()
+                               ? loadPreviewPane(mFileList->fullPath(row))
+                               : Result<>(Error::NoListItem);
+    if (!shown)
+        seams().showMessage(errorText(shown.error()), MsgStyle::Critical, Module1::programTitle());
     WebBrowser1->hide();
 }
 

@@ -40,7 +40,17 @@ void frmPreview::mnuDelete_Click()
                             MsgStyle::YesNo | MsgStyle::Critical, QStringLiteral("Delete File"));
     if (answer != MsgAnswer::Yes)
         return;
-    if (const Result<> discarded = Files::discard(path); !discarded) {
+    Result<> discarded = Files::moveToTrash(path);
+    if (!discarded && discarded.error() == Error::NoTrash) {
+        // Gone for good is not what the user said yes to: ask again, No the default.
+        if (seams().showMessage(QStringLiteral("Cannot move ") + path +
+                                    QStringLiteral(" to the trash. Delete it permanently?"),
+                                MsgStyle::YesNo | MsgStyle::Exclamation | MsgStyle::DefaultButton2,
+                                QStringLiteral("Delete File")) != MsgAnswer::Yes)
+            return;
+        discarded = Files::removeForGood(path);
+    }
+    if (!discarded) {
         seams().showMessage(QStringLiteral("Cannot delete ") + path + QStringLiteral(": ") +
                                 errorText(discarded.error()),
                             MsgStyle::Critical, Module1::programTitle());

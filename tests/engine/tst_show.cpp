@@ -322,6 +322,8 @@ private slots:
     void intervalBoxKeys()
     {
         Show s(fiveNames(), {1});
+        // Picked in the list, as a user picks: the pane then has an item to show.
+        s.c.File1->setCurrentRow(1);
         s.w.show();
         QVERIFY(QTest::qWaitForWindowActive(&s.w));
         s.c.Text1->setFocus();
@@ -365,6 +367,8 @@ private slots:
     {
         QFETCH(QString, button);
         Show s(fiveNames(), {1});
+        // Picked in the list, as a user picks: the pane then has an item to show.
+        s.c.File1->setCurrentRow(1);
         // The complaint, then Tools' question, answered so that nothing is written.
         s.fake.messageAnswers = {MsgAnswer::Ok, MsgAnswer::No};
         s.w.show();
@@ -405,6 +409,8 @@ private slots:
         QFETCH(bool, fullScreen);
         Show s({"p0.jpg", "bad.jpg", "gone.jpg", "p3.jpg"}, {0, 1, 2, 3});
         s.c.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        // Picked in the list, as a user picks: the pane then has an item to show.
+        s.c.File1->setCurrentRow(0);
         const auto onShow = [&] { return fullScreen ? s.viewerShows() : s.paneShows(); };
         s.w.cmdStart_Click();
         QCOMPARE(onShow(), 0);
@@ -438,6 +444,8 @@ private slots:
         }
         s.c.chkFullScreen->setValue(fullScreen ? 1 : 0);
         s.c.Text1->setText(QStringLiteral("30")); // the steps below are the only ones
+        // Picked in the list, as a user picks: the pane then has an item to show.
+        s.c.File1->setCurrentRow(0);
         if (!fullScreen) {
             s.w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&s.w));
@@ -537,8 +545,12 @@ private slots:
     {
         Show s({"p0.jpg", "p1.jpg", "bad.jpg", "p3.jpg"}, {0, 1, 2, 3});
         QVERIFY(!s.c.WebBrowser1->isHidden());
-        s.c.chkPreview->setValue(1); // no current item yet: nothing to load, no message
-        QVERIFY(s.fake.messages.isEmpty());
+        s.c.chkPreview->setValue(1); // no current item yet: the lookup fails, said once
+        QCOMPARE(s.fake.messages.size(), 1);
+        QCOMPARE(s.fake.messages[0].text, QStringLiteral("No list item chosen"));
+        QCOMPARE(s.fake.messages[0].style, 16);
+        QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
+        s.fake.messages.clear();
         QCOMPARE(s.paneShows(), -1);
         QVERIFY(s.c.WebBrowser1->isHidden());
 

@@ -201,21 +201,38 @@ private slots:
         QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
     }
 
-    void deleteWithoutATrashDeletes()
+    void deleteWithoutATrashAsksFirst_data()
     {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no: kept") << int(MsgAnswer::No);
+        QTest::newRow("yes: deleted for good") << int(MsgAnswer::Yes);
+    }
+
+    void deleteWithoutATrashAsksFirst()
+    {
+        QFETCH(int, answer);
         Show s;
         // The data folder is a file: there is no trash to be had.
         const QString blocked = gSandbox + QStringLiteral("/blocked");
         writeFile(gSandbox, QStringLiteral("blocked"));
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());
+        s.fake.messageAnswers = {MsgAnswer::Yes, answer};
         s.vc().mnuDelete->trigger();
         qputenv("XDG_DATA_HOME", saved);
-        QCOMPARE(s.fake.messages.size(), 1); // the question only
-        QVERIFY(!QFile::exists(s.path(0)));
+        QCOMPARE(s.fake.messages.size(), 2); // the question, then the second one
+        const FakeSeams::Message &again = s.fake.messages[1];
+        QCOMPARE(again.text, QStringLiteral("Cannot move ") + s.path(0) +
+                                 QStringLiteral(" to the trash. Delete it permanently?"));
+        QCOMPARE(again.title, QStringLiteral("Delete File"));
+        QCOMPARE(again.style, 4 + 48 + 256); // Yes/No, warning, No the default
+        QCOMPARE(QFile::exists(s.path(0)), answer != MsgAnswer::Yes);
         QVERIFY(!QFile::exists(trashFiles() + QStringLiteral("/p0.jpg")));
         QVERIFY(
             !QFileInfo::exists(QDir::currentPath() + QStringLiteral("/files"))); // not moved aside
+        // Either way the slide stays on screen and the show runs on.
+        QCOMPARE(s.shown(), 0);
+        QVERIFY(s.c.Timer1->isEnabled());
     }
 
     void deleteFailureIsReported_data()
