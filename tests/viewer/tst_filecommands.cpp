@@ -39,10 +39,13 @@ QString trashFiles()
     return gSandbox + QStringLiteral("/data/Trash/files");
 }
 
+constexpr QRgb kQuarters[] = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00};
+
 /** A running full-screen show of three pictures; picture i is 100 + 10 i wide. */
 struct Show
 {
-    Show()
+    /** With `firstBig`, p0 is a 2000 x 1500 picture in four quarters (kQuarters). */
+    explicit Show(bool firstBig = false)
     {
         Module1::mTempPath() = temp.path() + u'/';
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
@@ -52,6 +55,8 @@ struct Show
             names << QStringLiteral("p%1.jpg").arg(i);
             writePicture(path(i), 100 + 10 * i, 60, "jpg");
         }
+        if (firstBig)
+            writeAll(path(0), quarteredJpeg(QSize(2000, 1500), kQuarters));
         c.list->appendFolder(pictures.path() + u'/', names);
         c.File1->selectAllItems();
         c.chkFullScreen->setValue(1);
@@ -233,6 +238,30 @@ private slots:
         // Either way the slide stays on screen and the show runs on.
         QCOMPARE(s.shown(), 0);
         QVERIFY(s.c.Timer1->isEnabled());
+    }
+
+    void deletedSlideStillStretchesWhole()
+    {
+        // Larger than the screen: at natural size only the part on screen is decoded.
+        Show s(true);
+        PictureElement *element = s.vc().imgPreview;
+        QVERIFY(element->width() > s.v().width() - 1); // cut to the window
+        QVERIFY(!element->picture().isWhole());
+        s.vc().mnuDelete->trigger();
+        QVERIFY(!QFile::exists(s.path(0)));
+        // Stretched, the whole picture fills the window: its four quarters, not its corner.
+        s.vc().mnuStretch->trigger();
+        QCOMPARE(QSizeF(element->width(), element->height()),
+                 QSizeF(s.v().width(), s.v().height()));
+        const QImage grab = element->grab().toImage();
+        const QSize size = grab.size() / grab.devicePixelRatio();
+        for (int i = 0; i < 4; ++i) {
+            const QPoint at((i % 2 * 2 + 1) * size.width() / 4,
+                            (i / 2 * 2 + 1) * size.height() / 4);
+            const QRgb seen = grab.pixel(at * grab.devicePixelRatio());
+            QVERIFY2(nearColour(seen, kQuarters[i]), qPrintable(QString::number(seen, 16)));
+        }
+        QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
     }
 
     void deleteFailureIsReported_data()
