@@ -1,5 +1,6 @@
 #include "chrome/frmVivrel.h"
 #include "common/Module1.h"
+#include "common/Paths.h"
 #include "common/PictureLoader.h"
 #include "config/CommandLine.h"
 #include "engine/SlideCache.h"
@@ -19,10 +20,14 @@ int main(int argc, char *argv[])
 
     // Help and the version are answered before the GUI application exists, so that
     // they work where there is no display at all.
-    QStringList given;
-    for (int i = 0; i < argc; ++i)
-        given.append(QString::fromLocal8Bit(argv[i]));
-    if (CommandLine::answersWithoutDisplay(given)) {
+    // A path is bytes: taken as they are, so a name that is not valid UTF-8 is found.
+    const auto arguments = [&argc, &argv] {
+        QStringList given;
+        for (int i = 0; i < argc; ++i)
+            given.append(Paths::fromNative(argv[i]));
+        return given;
+    };
+    if (CommandLine::answersWithoutDisplay(arguments())) {
         QCoreApplication core(argc, argv);
         QCommandLineParser parser;
         CommandLine::setUp(parser);
@@ -36,10 +41,11 @@ int main(int argc, char *argv[])
     // not know ends the program here, before any window opens.
     QCommandLineParser parser;
     CommandLine::setUp(parser);
-    parser.process(app);
+    parser.process(arguments()); // what Qt left of them
     const QStringList paths =
         CommandLine::existingPaths(parser.positionalArguments(), [](const QString &path) {
-            std::fprintf(stderr, "Vivrel: %s does not exist; skipped.\n", qPrintable(path));
+            std::fprintf(stderr, "Vivrel: %s does not exist; skipped.\n",
+                         Paths::readable(path).toLocal8Bit().constData());
         });
     PictureLoader::setDecoderCeiling();
 

@@ -1,5 +1,7 @@
 #include "common/FileStamp.h"
 
+#include "common/Paths.h"
+
 #ifdef Q_OS_WIN
 #include <QDateTime>
 #include <QFileInfo>
@@ -22,7 +24,7 @@ FileStamp FileStamp::of(const QString &path)
     stamp.changedNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
 #else
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(Paths::toNative(path).constData(), &st) != 0)
         return stamp;
     stamp.exists = true;
     stamp.size = qint64(st.st_size);

@@ -1,5 +1,6 @@
 #include "common/Files.h"
 
+#include "common/Paths.h"
 #include "common/WriteGuard.h"
 
 #include <QBuffer>
@@ -49,7 +50,7 @@ Result<> checkName(const QString &path, Rules rules)
 
 QByteArray native(const QString &path)
 {
-    return QFile::encodeName(path);
+    return Paths::toNative(path);
 }
 
 /** How strictly a trash folder is checked before a file is moved into it. */
@@ -181,12 +182,12 @@ public:
     {
         struct stat old;
         const bool keepMode =
-            ::lstat(QFile::encodeName(target.absoluteFilePath()).constData(), &old) == 0 &&
+            ::lstat(Paths::toNative(target.absoluteFilePath()).constData(), &old) == 0 &&
             S_ISREG(old.st_mode);
         for (int attempt = 0; attempt < 16 && mFd < 0; ++attempt) {
             const QByteArray name =
-                QFile::encodeName(pendingPrefix(target) +
-                                  QString::number(QRandomGenerator::global()->generate(), 36));
+                Paths::toNative(pendingPrefix(target) +
+                                QString::number(QRandomGenerator::global()->generate(), 36));
             mFd =
                 ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
             if (mFd >= 0)
@@ -225,7 +226,7 @@ public:
         if (::fsync(mFd) != 0 || ::close(std::exchange(mFd, -1)) != 0)
             return fromSystemError(errno);
         // A rename replaces whatever entry has the name, a link included.
-        if (::rename(mName.constData(), QFile::encodeName(target).constData()) != 0) {
+        if (::rename(mName.constData(), Paths::toNative(target).constData()) != 0) {
             const Error error = fromSystemError(errno);
             return error == Error::PermissionDenied ? error : Error::PathFileAccess;
         }
@@ -284,13 +285,35 @@ private:
 
 } // namespace
 
+Kind kindOf(const QString &path, Rules rules)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return Kind::Missing;
+#ifndef Q_OS_WIN
+    struct stat st;
+    const QByteArray native = Paths::toNative(path);
+    const int looked = rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
+                                               : ::stat(native.constData(), &st);
+    if (looked != 0)
+        return Kind::Missing;
+    return S_ISDIR(st.st_mode) ? Kind::Folder : S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
+#else
+    const QFileInfo info(path);
+    if (rules.testFlag(NoLinks) && info.isSymLink())
+        return Kind::Other;
+    if (!info.exists())
+        return Kind::Missing;
+    return info.isDir() ? Kind::Folder : info.isFile() ? Kind::File : Kind::Other;
+#endif
+}
+
 Result<> check(const QString &path, Rules rules)
 {
     if (Result<> name = checkName(path, rules); !name)
         return name;
 #ifndef Q_OS_WIN
     struct stat st;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = Paths::toNative(path);
     const int looked = rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
                                                : ::stat(native.constData(), &st);
     if (looked != 0)
@@ -318,7 +341,7 @@ Result<> openForReading(const QString &path, QFile &file, Rules rules)
     // opened rather than what the name pointed at a moment before.
     const int flags =
         O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (rules.testFlag(NoLinks) ? O_NOFOLLOW : 0);
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    const int fd = ::open(Paths::toNative(path).constData(), flags);
     if (fd < 0)
         return errno == ELOOP && rules.testFlag(NoLinks) ? Error::NotAFile : fromSystemError(errno);
     struct stat st;
@@ -391,12 +414,13 @@ Result<> replace(const QString &path, QIODevice &source)
 Result<> moveToTrash(const QString &path)
 {
     WriteGuard::checkWrite(path, "a discarded file");
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return Error::FileNotFound;
     // A folder that took the file's name is left alone.
-    if (info.isDir() && !info.isSymLink())
+    const Kind kind = kindOf(path, NoLinks);
+    if (kind == Kind::Missing)
+        return Error::FileNotFound;
+    if (kind == Kind::Folder)
         return Error::NotAFile;
+    const QFileInfo info(path); // for its names only: the system is asked by bytes
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     const QString original = info.absoluteFilePath();
     const QString folder = info.absolutePath();
@@ -411,9 +435,9 @@ Result<> moveToTrash(const QString &path)
     const QByteArray content = trashInfo(original, place.base);
     const QString name = info.fileName();
     for (int n = 1; n < 1000; ++n) {
-        const QString taken = n == 1 ? name : name + u'.' + QString::number(n);
+        const QString as = n == 1 ? name : name + u'.' + QString::number(n);
         const QString infoFile =
-            place.trash + QStringLiteral("/info/") + taken + QStringLiteral(".trashinfo");
+            place.trash + QStringLiteral("/info/") + as + QStringLiteral(".trashinfo");
         const int fd = ::open(native(infoFile).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
@@ -424,15 +448,16 @@ Result<> moveToTrash(const QString &path)
         const bool written =
             ::write(fd, content.constData(), size_t(content.size())) == ssize_t(content.size());
         ::close(fd);
-        const QString target = place.trash + QStringLiteral("/files/") + taken;
-        if (written && !QFileInfo::exists(target) && !QFileInfo(target).isSymLink() &&
+        const QString target = place.trash + QStringLiteral("/files/") + as;
+        const bool taken = kindOf(target, NoLinks) != Kind::Missing;
+        if (written && !taken &&
             ::rename(native(original).constData(), native(target).constData()) == 0)
             return {};
         const int reason = errno;
         ::unlink(native(infoFile).constData());
         if (!written)
             return Error::NoTrash;
-        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        if (taken)
             continue;
         // The file's own folder refuses (read-only, gone): no trash would do better.
         return reason == EXDEV ? Error::NoTrash : fromSystemError(reason);
@@ -450,12 +475,11 @@ Result<> moveToTrash(const QString &path)
 Result<> removeForGood(const QString &path)
 {
     WriteGuard::checkWrite(path, "a discarded file");
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
+    if (kindOf(path, NoLinks) == Kind::Folder)
         return Error::NotAFile;
 #ifndef Q_OS_WIN
     // The entry goes, a link and not what it leads to.
-    if (::unlink(QFile::encodeName(path).constData()) != 0)
+    if (::unlink(Paths::toNative(path).constData()) != 0)
         return fromSystemError(errno);
 #else
     if (!QFile::remove(path))

@@ -25,6 +25,15 @@ enum Rule {
 };
 Q_DECLARE_FLAGS(Rules, Rule)
 
+/** What a path names. */
+enum class Kind { Missing, Folder, File, Other };
+
+/**
+ * What `path` names, asked by its bytes (Paths::toNative()): following links, unless
+ * `rules` hold NoLinks, when a link is Other (Windows) or what the link itself is.
+ */
+Kind kindOf(const QString &path, Rules rules = {});
+
 /**
  * Whether `path` names a file the program may read: a regular file (a link to one
  * counts unless `rules` say otherwise) whose name holds no NUL. Looks without opening,

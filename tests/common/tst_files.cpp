@@ -226,7 +226,7 @@ private slots:
         // Two files of one name, one after the other: both kept, under names of their own.
         const QString trash = TestSandbox::path() + QStringLiteral("/data/Trash");
         const QString name = QStringLiteral("tw\xc3\xadce.jpg");
-        for (const QByteArray content : {QByteArray("first"), QByteArray("second")}) {
+        for (const QByteArray &content : {QByteArray("first"), QByteArray("second")}) {
             writeAll(at(name), content);
             const Result<> moved = Files::moveToTrash(at(name));
             QVERIFY2(moved, qPrintable(describe(moved)));
