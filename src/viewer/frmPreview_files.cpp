@@ -7,6 +7,7 @@
 #include "common/Files.h"
 #include "common/Module1.h"
 #include "common/OpenWithAssociatedProgram.h"
+#include "common/Paths.h"
 #include "common/Seams.h"
 #include "config/SettingsStore.h"
 #include "viewer/OpenFileDlg.h"
@@ -36,14 +37,14 @@ void frmPreview::mnuDelete_Click()
     if (path.isEmpty())
         return; // no slide shown yet
     const int answer =
-        seams().showMessage(QStringLiteral("Delete ") + path + u'?',
+        seams().showMessage(QStringLiteral("Delete ") + Paths::readable(path) + u'?',
                             MsgStyle::YesNo | MsgStyle::Critical, QStringLiteral("Delete File"));
     if (answer != MsgAnswer::Yes)
         return;
     Result<> discarded = Files::moveToTrash(path);
     if (!discarded && discarded.error() == Error::NoTrash) {
         // Gone for good is not what the user said yes to: ask again, No the default.
-        if (seams().showMessage(QStringLiteral("Cannot move ") + path +
+        if (seams().showMessage(QStringLiteral("Cannot move ") + Paths::readable(path) +
                                     QStringLiteral(" to the trash. Delete it permanently?"),
                                 MsgStyle::YesNo | MsgStyle::Exclamation | MsgStyle::DefaultButton2,
                                 QStringLiteral("Delete File")) != MsgAnswer::Yes)
@@ -51,8 +52,8 @@ void frmPreview::mnuDelete_Click()
         discarded = Files::removeForGood(path);
     }
     if (!discarded) {
-        seams().showMessage(QStringLiteral("Cannot delete ") + path + QStringLiteral(": ") +
-                                errorText(discarded.error()),
+        seams().showMessage(QStringLiteral("Cannot delete ") + Paths::readable(path) +
+                                QStringLiteral(": ") + errorText(discarded.error()),
                             MsgStyle::Critical, Module1::programTitle());
     }
 }
