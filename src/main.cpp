@@ -1,5 +1,6 @@
 #include "chrome/frmVivrel.h"
 #include "common/Module1.h"
+#include "common/Paths.h"
 #include "common/PictureLoader.h"
 #include "common/Translations.h"
 #include "config/CommandLine.h"
@@ -87,10 +88,14 @@ int main(int argc, char *argv[])
 
     // Help, the version and every error of the command line are answered before the
     // GUI application exists, so that they work where there is no display at all.
-    QStringList given;
-    for (int i = 0; i < argc; ++i)
-        given.append(QString::fromLocal8Bit(argv[i]));
-    if (CommandLine::answersWithoutDisplay(given)) {
+    // A path is bytes: taken as they are, so a name that is not valid UTF-8 is found.
+    const auto arguments = [&argc, &argv] {
+        QStringList given;
+        for (int i = 0; i < argc; ++i)
+            given.append(Paths::fromNative(argv[i]));
+        return given;
+    };
+    if (CommandLine::answersWithoutDisplay(arguments())) {
         QCoreApplication core(argc, argv);
         Translations::install();
         QCommandLineParser parser;
@@ -108,13 +113,13 @@ int main(int argc, char *argv[])
     // not read (-display on Wayland): those are passed over, as they were above.
     QCommandLineParser parser;
     CommandLine::setUpBeforeGui(parser);
-    parser.process(app);
+    parser.process(arguments()); // what Qt left of them
     const QStringList paths =
         CommandLine::existingPaths(parser.positionalArguments(), [](const QString &path) {
             const QString line =
                 QCoreApplication::translate("main", "Vivrel: %1 does not exist; skipped.")
-                    .arg(path);
-            std::fprintf(stderr, "%s\n", qPrintable(line));
+                    .arg(Paths::readable(path));
+            std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
         });
     PictureLoader::setDecoderCeiling();
 

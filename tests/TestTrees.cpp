@@ -2,12 +2,16 @@
 
 #include "GifWriter.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
+
+#include <cstdlib>
 
 namespace TestTrees {
 
@@ -30,6 +34,28 @@ void writePicture(const QString &path, int width, int height, const char *format
         writeAll(path, GifWriter::write(image));
     else
         image.save(path, format);
+}
+
+QByteArray quarteredJpeg(QSize size, const QRgb (&colours)[4])
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const int w = size.width() / 2;
+    const int h = size.height() / 2;
+    for (int i = 0; i < 4; ++i)
+        painter.fillRect(i % 2 * w, i / 2 * h, w, h, QColor(colours[i]));
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 95);
+    return bytes;
+}
+
+bool nearColour(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) < 48 && std::abs(qGreen(a) - qGreen(b)) < 48 &&
+           std::abs(qBlue(a) - qBlue(b)) < 48;
 }
 
 QByteArray animatedGif(QSize size, const QList<QRgb> &colours, int delay, int loops)

@@ -19,6 +19,12 @@ void writeFile(const QString &root, const QString &relative, const QByteArray &c
 void writePicture(const QString &path, int width, int height, const char *format,
                   unsigned rgb = 0xff3366);
 
+/** A JPEG of `size` in four quarters of `colours`: top left, top right, bottom left, right. */
+QByteArray quarteredJpeg(QSize size, const QRgb (&colours)[4]);
+
+/** Whether two colours are the same, give or take what JPEG changes. */
+bool nearColour(QRgb a, QRgb b);
+
 /**
  * An animated GIF of `size` with a frame of each of `colours`, each staying `delay`
  * hundredths of a second; `loops` is its loop block's count (0 forever, -1 no block).

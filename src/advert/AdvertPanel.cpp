@@ -7,11 +7,15 @@
 #include "common/Seams.h"
 
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QImage>
 #include <QPalette>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <utility>
@@ -123,13 +127,51 @@ Result<QImage> PanelDocument::ownPicture(const QUrl &name) const
 
 namespace AdvertPanel {
 
+QFont fittedFont(const QFont &base, qreal textWidth)
+{
+    QTextDocument page;
+    page.setHtml(QString::fromLatin1(AdvertPage::composedPage()));
+    QTextBlock line;
+    qsizetype from = -1;
+    for (QTextBlock block = page.begin(); block.isValid() && from < 0; block = block.next()) {
+        from = block.text().indexOf(QLatin1String("Tremallo"));
+        line = block;
+    }
+    const qsizetype to = line.text().lastIndexOf(u'l');
+    QFont font = base;
+    // The page was made for a larger face than the window's captions: from half as large
+    // again, down to the largest size that keeps the name's line whole. (Smaller still,
+    // the thanks and the name would crowd onto one line.)
+    int pixels = QFontInfo(base).pixelSize() * 3 / 2;
+    for (; pixels > 6; --pixels) {
+        font.setPixelSize(pixels);
+        page.setDefaultFont(font);
+        page.setTextWidth(textWidth);
+        static_cast<void>(page.size()); // lays it out
+        const QTextLayout *layout = line.layout();
+        if (from < 0 || to < from || !layout)
+            break; // not the page it was made for: the window's font will do
+        if (layout->lineForTextPosition(int(from)).lineNumber() ==
+            layout->lineForTextPosition(int(to)).lineNumber())
+            break;
+    }
+    font.setPixelSize(std::max(pixels, 6));
+    return font;
+}
+
 void attach(QTextBrowser &browser)
 {
     if (panelDocument(browser))
         return;
+
     browser.setOpenLinks(false);
     browser.setOpenExternalLinks(false);
     browser.setDocument(new PanelDocument(&browser));
+    // The program's own page is the measure: its name on one line, never broken within.
+    // A document set on the browser keeps its own font until told.
+    const QFont font = fittedFont(browser.font(), browser.contentsRect().width());
+    browser.setFont(font);
+    browser.document()->setDefaultFont(font);
     QObject::connect(&browser, &QTextBrowser::anchorClicked, &browser, [](const QUrl &link) {
         if (isWebUrl(link))
             seams().openWithShell(link.toString(QUrl::FullyEncoded));

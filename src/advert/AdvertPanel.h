@@ -3,6 +3,7 @@
 #include "common/Result.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QString>
 #include <QTextDocument>
@@ -49,8 +50,18 @@ QString tamedPage(const QString &html);
 /** Showing the web panel's page in a text browser. */
 namespace AdvertPanel {
 
-/** Gives `browser` a PanelDocument and lets its links open web addresses only. */
+/**
+ * Gives `browser` a PanelDocument and lets its links open web addresses only, and the
+ * font of fittedFont() for its width.
+ */
 void attach(QTextBrowser &browser);
+
+/**
+ * `base`'s family at the largest pixel size, half as large again as `base`'s at most,
+ * at which the composed page sets the program's name line ("Tremallo ... V i v r e l")
+ * on one line of a panel `textWidth` wide; the page itself stays as it is.
+ */
+QFont fittedFont(const QFont &base, qreal textWidth);
 
 /** Shows `pageFile` as HTML in its colours; an unreadable page leaves the panel empty. */
 void showPage(QTextBrowser &browser, const QString &pageFile);

@@ -19,6 +19,7 @@
 #include <QDir>
 #else
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -77,6 +78,7 @@ void DirScanner::handOut(const QString &folder, const QStringList &names, qsizet
 
 Result<> DirScanner::scan(const QString &path)
 {
+    mLeftOut = 0;
     // The system would stop reading the name at a NUL and walk another folder.
     if (path.contains(QChar(0)))
         return Error::BadFileName;
@@ -127,14 +129,41 @@ Kind classify(int dirFd, const dirent *ent)
     return S_ISREG(st.st_mode) ? Kind::File : Kind::Skip;
 }
 
-bool survivesDecoding(const char *name, size_t len)
+/**
+ * Opens the folder `native` names even when the whole path is longer than the system
+ * takes in one call: step by step, each step a part of the path it does take.
+ */
+int openFolder(const QByteArray &native)
 {
-    const QByteArray raw = QByteArray::fromRawData(name, qsizetype(len));
-    for (const char c : raw) {
-        if (uchar(c) >= 0x80)
-            return QFile::encodeName(QFile::decodeName(raw)) == raw;
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    const int fd = ::open(native.constData(), flags);
+    if (fd >= 0 || errno != ENAMETOOLONG)
+        return fd;
+    int at = AT_FDCWD;
+    qsizetype done = 0;
+    while (done < native.size()) {
+        qsizetype end = native.size();
+        if (end - done > PATH_MAX - 1) {
+            end = native.lastIndexOf('/', done + PATH_MAX - 1);
+            if (end <= done) {
+                if (at != AT_FDCWD)
+                    ::close(at);
+                errno = ENAMETOOLONG; // one name alone too long: no way in
+                return -1;
+            }
+        }
+        const int next = ::openat(at, native.mid(done, end - done).constData(), flags);
+        const int reason = errno;
+        if (at != AT_FDCWD)
+            ::close(at);
+        if (next < 0) {
+            errno = reason;
+            return -1;
+        }
+        at = next;
+        done = end + 1; // past the separator: the next step is relative to this folder
     }
-    return true;
+    return at;
 }
 
 } // namespace
@@ -158,8 +187,8 @@ Result<> DirScanner::walk(const QString &path)
         const bool isRoot = root;
         root = false;
 
-        const QByteArray native = QFile::encodeName(folder);
-        const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const QByteArray native = Paths::toNative(folder);
+        const int fd = openFolder(native);
         if (fd < 0) {
             const int err = errno;
             if (isRoot && err != ENOENT && err != ENOTDIR) {
@@ -184,10 +213,6 @@ Result<> DirScanner::walk(const QString &path)
                 continue;
             const size_t len = std::strlen(ent->d_name);
             if (kind == Kind::File && !acceptsFileName(ent->d_name, len, mCode))
-                continue;
-            // A name whose bytes do not survive the trip through QString could never
-            // be opened by its path later; leave it out rather than list a dead item.
-            if (!survivesDecoding(ent->d_name, len))
                 continue;
             const std::string_view name(ent->d_name, len);
             Entry entry;
@@ -221,8 +246,15 @@ Result<> DirScanner::walk(const QString &path)
             return all.substr(a.name, a.nameLength) < all.substr(b.name, b.nameLength);
         });
         names.clear();
+        // A picture whose path is longer than the system takes cannot be opened by it:
+        // counted, to be told, not listed.
         for (const Entry &e : entries) {
-            QString name = QFile::decodeName(
+            if (!e.isFolder && native.size() + qsizetype(e.nameLength) > PATH_MAX - 1) {
+                ++mLeftOut;
+                continue;
+            }
+            // Whatever bytes the name holds: they come back the same to open it by.
+            QString name = Paths::fromNative(
                 QByteArray::fromRawData(arena.data() + e.name, qsizetype(e.nameLength)));
             if (e.isFolder)
                 queue.push_back(folder + name + u'/');

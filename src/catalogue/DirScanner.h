@@ -31,9 +31,8 @@ inline constexpr std::uint32_t ReparsePoint = 0x400;
  * What is entered and listed: hidden entries (a leading ".") never; a folder only
  * when it is a real folder (never through a link, which also stops link loops);
  * a picture only when it is, or links to, a regular file (no FIFO, socket or device
- * is ever listed, a dangling link is skipped). A name that cannot be told to the
- * file system again after decoding (bytes that are not valid in the file-name
- * encoding) is left out, file or folder.
+ * is ever listed, a dangling link is skipped). A name is listed whatever bytes it
+ * holds (see Paths::fromNative()).
  *
  * On Windows the entries' own attributes decide instead (see actionFor()), and a drive
  * root that cannot be read (no medium, not ready, no such drive) fails the walk.
@@ -76,6 +75,12 @@ public:
      */
     Result<> scan(const QString &path);
 
+    /**
+     * Pictures the last scan found but could not list: their path is longer than the
+     * system lets a file be opened by (Linux: PATH_MAX bytes).
+     */
+    qsizetype leftOut() const { return mLeftOut; }
+
 private:
     /** The walk itself, on this system's own calls, for a path the system can take. */
     Result<> walk(const QString &path);
@@ -87,4 +92,5 @@ private:
     FolderSink mSink;
     Progress mProgress;
     int mProgressInterval = 50;
+    qsizetype mLeftOut = 0;
 };

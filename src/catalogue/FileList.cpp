@@ -1,5 +1,7 @@
 #include "catalogue/FileList.h"
 
+#include "common/Paths.h"
+
 FileList::FileList(QObject *parent) : QAbstractListModel(parent) {}
 
 void FileList::clear()
@@ -62,9 +64,10 @@ QVariant FileList::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= int(mAnnounced))
         return QVariant();
+    // A name keeps the bytes it was found with; the user reads them as characters.
     if (role == Qt::DisplayRole)
-        return mNames[size_t(index.row())];
+        return Paths::readable(mNames[size_t(index.row())]);
     if (role == Qt::ToolTipRole)
-        return fullPath(index.row());
+        return Paths::readable(fullPath(index.row()));
     return QVariant();
 }

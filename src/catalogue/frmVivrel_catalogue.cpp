@@ -72,6 +72,13 @@ bool frmVivrel::scanFolder(const QString &path, bool additive)
         if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
             dispatcher->wakeUp();
     }
+    if (scanner.leftOut() > 0) {
+        // Once per scan, and not silently: the user would look for them in vain.
+        seams().showMessage(tr("%1 pictures were left out: their paths are longer than "
+                               "the system allows.")
+                                .arg(scanner.leftOut()),
+                            MsgStyle::Exclamation, Module1::programTitle());
+    }
     return done;
 }
 

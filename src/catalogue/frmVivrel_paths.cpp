@@ -4,6 +4,7 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileTypes.h"
 #include "chrome/frmVivrel.h"
+#include "common/Files.h"
 #include "common/Module1.h"
 #include "common/Paths.h"
 #include "common/Seams.h"
@@ -62,7 +63,9 @@ void frmVivrel::listPaths(const QStringList &paths, bool additive)
     for (const QString &given : paths) {
         const QFileInfo info(given);
         const QString path = QDir::toNativeSeparators(QDir::cleanPath(info.absoluteFilePath()));
-        if (info.isDir()) {
+        // Asked by the name's own bytes, which need not be valid UTF-8.
+        const Files::Kind kind = Files::kindOf(path);
+        if (kind == Files::Kind::Folder) {
             // As a chosen folder: remembered, and scanned again at the next start-up.
             mDirPath = path;
             folderFailed |= !scanFolder(path, additive);
@@ -73,7 +76,7 @@ void frmVivrel::listPaths(const QStringList &paths, bool additive)
             if (!additive)
                 mFileList->clear();
             const FileTypeCode code = fileTypeCodeForIndex(cmbFileType->currentIndex());
-            if (info.isFile() && acceptsFileName(info.fileName(), code))
+            if (kind == Files::Kind::File && acceptsFileName(info.fileName(), code))
                 mFileList->appendFolder(
                     Paths::withTrailingSeparator(QDir::toNativeSeparators(info.absolutePath())),
                     {info.fileName()});

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -239,8 +240,11 @@ private:
     bool mAdvertFetched = false;
     /** The viewer's slides decoded around the position, on worker threads of its own. */
     SlideCache *mSlides = nullptr;
-    /** The random draws of the current pass; empty, not missing, before the first start. */
-    PickHistory mPickHistory;
+    /**
+     * The random draws of the current pass. Missing until the first start, or the first
+     * wrap-around, of the run: a random step before then draws and shows nothing.
+     */
+    std::optional<PickHistory> mPickHistory;
     UniformRandom mRandom;
 
     frmPreview *mViewer = nullptr;

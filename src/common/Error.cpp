@@ -31,6 +31,10 @@ QString errorText(Error error)
         return QCoreApplication::translate("Error", "Picture too large");
     case Error::DownloadFailed:
         return QCoreApplication::translate("Error", "Download failed");
+    case Error::NoListItem:
+        return QCoreApplication::translate("Error", "No list item chosen");
+    case Error::NoTrash:
+        return QCoreApplication::translate("Error", "No trash can take the file");
     }
     Q_UNREACHABLE();
     return QString();

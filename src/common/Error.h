@@ -20,6 +20,10 @@ enum class Error {
     InvalidPicture,
     PictureTooLarge,
     DownloadFailed,
+    /** A list position that holds no item: none is current, or the list is empty. */
+    NoListItem,
+    /** No trash can take the file: none there, none can be made, or on another disk. */
+    NoTrash,
 };
 
 /** The text shown to the user for `error`, in the words the system uses for it. */

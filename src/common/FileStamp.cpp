@@ -1,5 +1,7 @@
 #include "common/FileStamp.h"
 
+#include "common/Paths.h"
+
 #ifdef Q_OS_WIN
 #include <QDateTime>
 #include <QFileInfo>
@@ -19,13 +21,16 @@ FileStamp FileStamp::of(const QString &path)
     stamp.exists = true;
     stamp.size = info.size();
     stamp.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
+    stamp.changedNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
 #else
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(Paths::toNative(path).constData(), &st) != 0)
         return stamp;
     stamp.exists = true;
     stamp.size = qint64(st.st_size);
     stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    stamp.device = quint64(st.st_dev);
     stamp.inode = quint64(st.st_ino);
 #endif
     return stamp;

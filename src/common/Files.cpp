@@ -1,8 +1,10 @@
 #include "common/Files.h"
 
+#include "common/Paths.h"
 #include "common/WriteGuard.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,29 +43,116 @@ Result<> checkName(const QString &path, Rules rules)
     return {};
 }
 
-/**
- * Whether the user has a trash to take the file. Where the desktop keeps it in the
- * data folder, make sure it is there: asked to trash with none to be found, Qt moves
- * the file into the current folder instead.
- */
-bool trashAvailable()
-{
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (data.isEmpty())
-        return false;
-    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    const QString trash = data + QStringLiteral("/Trash");
-    WriteGuard::checkWrite(trash, "the trash");
-    if (!QFileInfo(trash).isDir()) {
-        QDir().mkpath(data);
-        QDir().mkdir(trash, ownerOnly);
-    }
-    return QFileInfo(trash).isDir();
-#else
-    return true;
-#endif
+
+// The desktop's trash, as freedesktop.org describes it: a file goes to the trash of the
+// file system it is on, by a rename, so it is never copied and never half moved.
+
+QByteArray native(const QString &path)
+{
+    return Paths::toNative(path);
 }
+
+/** How strictly a trash folder is checked before a file is moved into it. */
+enum class Trust {
+    /** The user's own data folder: a folder of the user's, a link to one allowed. */
+    Home,
+    /** On a shared file system: a real folder of the user's, closed to everyone else. */
+    Shared,
+};
+
+bool isUsableFolder(const QString &path, Trust trust)
+{
+    struct stat st;
+    if (trust == Trust::Home)
+        return ::stat(native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+               st.st_uid == ::getuid();
+    return ::lstat(native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+/** A trash folder with its "files" and "info" folders, made where they are missing. */
+bool makeTrash(const QString &trash, Trust trust)
+{
+    for (const QString &folder :
+         {trash, trash + QStringLiteral("/files"), trash + QStringLiteral("/info")}) {
+        WriteGuard::checkWrite(folder, "the trash");
+        if (::mkdir(native(folder).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (!isUsableFolder(folder, trust))
+            return false;
+    }
+    return true;
+}
+
+/** The top folder of the file system `folder` is on: the highest one on its device. */
+QString topOf(const QString &folder, dev_t device)
+{
+    QString top = QDir::cleanPath(folder);
+    while (top != QStringLiteral("/")) {
+        const QString parent = QFileInfo(top).path();
+        struct stat st;
+        if (::stat(native(parent).constData(), &st) != 0 || st.st_dev != device)
+            break;
+        top = parent;
+    }
+    return top;
+}
+
+struct TrashPlace
+{
+    QString trash;
+    /** What the original path is told relative to, in the info file; empty: absolute. */
+    QString base;
+};
+
+/**
+ * The trash that takes a file of `device` in `folder`: the home trash for the home's file
+ * system; else the shared ".Trash/UID" at the file system's top when an administrator
+ * made ".Trash" a real, sticky folder, or the user's own ".Trash-UID" there. Empty when
+ * none can be had: then the file is not moved to another file system's trash, where it
+ * would be copied.
+ */
+TrashPlace trashFor(const QString &folder, dev_t device)
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    struct stat st;
+    if (!data.isEmpty()) {
+        WriteGuard::checkWrite(data + QStringLiteral("/Trash"), "the trash");
+        QDir().mkpath(data);
+        if (::stat(native(data).constData(), &st) == 0 && st.st_dev == device) {
+            const QString home = data + QStringLiteral("/Trash");
+            return makeTrash(home, Trust::Home) ? TrashPlace{home, QString()} : TrashPlace();
+        }
+    }
+    const QString top = topOf(folder, device);
+    const QString uid = QString::number(::getuid());
+    const QString shared = top + QStringLiteral("/.Trash");
+    if (::lstat(native(shared).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        (st.st_mode & S_ISVTX)) {
+        const QString mine = shared + u'/' + uid;
+        if (makeTrash(mine, Trust::Shared))
+            return {mine, top};
+    }
+    const QString own = top + QStringLiteral("/.Trash-") + uid;
+    if (makeTrash(own, Trust::Shared))
+        return {own, top};
+    return {};
+}
+
+/** The lines of the info file for `original`, trashed now. */
+QByteArray trashInfo(const QString &original, const QString &base)
+{
+    QString told = original;
+    if (!base.isEmpty())
+        told = QDir(base).relativeFilePath(original);
+    // The name's own bytes, escaped as a URL path escapes them.
+    return "[Trash Info]\nPath=" + native(told).toPercentEncoding("/") + "\nDeletionDate=" +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() +
+           '\n';
+}
+
+#endif
 
 // Where a new file's content waits until it takes its name, before a unique ending.
 // Hidden, and short enough to fit beside any name the target may have.
@@ -93,12 +182,12 @@ public:
     {
         struct stat old;
         const bool keepMode =
-            ::lstat(QFile::encodeName(target.absoluteFilePath()).constData(), &old) == 0 &&
+            ::lstat(Paths::toNative(target.absoluteFilePath()).constData(), &old) == 0 &&
             S_ISREG(old.st_mode);
         for (int attempt = 0; attempt < 16 && mFd < 0; ++attempt) {
             const QByteArray name =
-                QFile::encodeName(pendingPrefix(target) +
-                                  QString::number(QRandomGenerator::global()->generate(), 36));
+                Paths::toNative(pendingPrefix(target) +
+                                QString::number(QRandomGenerator::global()->generate(), 36));
             mFd =
                 ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
             if (mFd >= 0)
@@ -137,7 +226,7 @@ public:
         if (::fsync(mFd) != 0 || ::close(std::exchange(mFd, -1)) != 0)
             return fromSystemError(errno);
         // A rename replaces whatever entry has the name, a link included.
-        if (::rename(mName.constData(), QFile::encodeName(target).constData()) != 0) {
+        if (::rename(mName.constData(), Paths::toNative(target).constData()) != 0) {
             const Error error = fromSystemError(errno);
             return error == Error::PermissionDenied ? error : Error::PathFileAccess;
         }
@@ -196,13 +285,35 @@ private:
 
 } // namespace
 
+Kind kindOf(const QString &path, Rules rules)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return Kind::Missing;
+#ifndef Q_OS_WIN
+    struct stat st;
+    const QByteArray native = Paths::toNative(path);
+    const int looked = rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
+                                               : ::stat(native.constData(), &st);
+    if (looked != 0)
+        return Kind::Missing;
+    return S_ISDIR(st.st_mode) ? Kind::Folder : S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
+#else
+    const QFileInfo info(path);
+    if (rules.testFlag(NoLinks) && info.isSymLink())
+        return Kind::Other;
+    if (!info.exists())
+        return Kind::Missing;
+    return info.isDir() ? Kind::Folder : info.isFile() ? Kind::File : Kind::Other;
+#endif
+}
+
 Result<> check(const QString &path, Rules rules)
 {
     if (Result<> name = checkName(path, rules); !name)
         return name;
 #ifndef Q_OS_WIN
     struct stat st;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = Paths::toNative(path);
     const int looked = rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
                                                : ::stat(native.constData(), &st);
     if (looked != 0)
@@ -230,7 +341,7 @@ Result<> openForReading(const QString &path, QFile &file, Rules rules)
     // opened rather than what the name pointed at a moment before.
     const int flags =
         O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (rules.testFlag(NoLinks) ? O_NOFOLLOW : 0);
-    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    const int fd = ::open(Paths::toNative(path).constData(), flags);
     if (fd < 0)
         return errno == ELOOP && rules.testFlag(NoLinks) ? Error::NotAFile : fromSystemError(errno);
     struct stat st;
@@ -300,22 +411,75 @@ Result<> replace(const QString &path, QIODevice &source)
     return pending.commit(path);
 }
 
-Result<> discard(const QString &path)
+Result<> moveToTrash(const QString &path)
 {
     WriteGuard::checkWrite(path, "a discarded file");
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return Error::FileNotFound;
     // A folder that took the file's name is left alone.
-    if (info.isDir() && !info.isSymLink())
+    const Kind kind = kindOf(path, NoLinks);
+    if (kind == Kind::Missing)
+        return Error::FileNotFound;
+    if (kind == Kind::Folder)
         return Error::NotAFile;
+    const QFileInfo info(path); // for its names only: the system is asked by bytes
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    const QString original = info.absoluteFilePath();
+    const QString folder = info.absolutePath();
+    struct stat st;
+    if (::stat(native(folder).constData(), &st) != 0)
+        return fromSystemError(errno);
+    const TrashPlace place = trashFor(folder, st.st_dev);
+    if (place.trash.isEmpty())
+        return Error::NoTrash;
+    // The info file is made first, and only under a name no other has: it reserves
+    // the name in "files" too.
+    const QByteArray content = trashInfo(original, place.base);
+    const QString name = info.fileName();
+    for (int n = 1; n < 1000; ++n) {
+        const QString as = n == 1 ? name : name + u'.' + QString::number(n);
+        const QString infoFile =
+            place.trash + QStringLiteral("/info/") + as + QStringLiteral(".trashinfo");
+        const int fd = ::open(native(infoFile).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return Error::NoTrash;
+        }
+        const bool written =
+            ::write(fd, content.constData(), size_t(content.size())) == ssize_t(content.size());
+        ::close(fd);
+        const QString target = place.trash + QStringLiteral("/files/") + as;
+        const bool taken = kindOf(target, NoLinks) != Kind::Missing;
+        if (written && !taken &&
+            ::rename(native(original).constData(), native(target).constData()) == 0)
+            return {};
+        const int reason = errno;
+        ::unlink(native(infoFile).constData());
+        if (!written)
+            return Error::NoTrash;
+        if (taken)
+            continue;
+        // The file's own folder refuses (read-only, gone): no trash would do better.
+        return reason == EXDEV ? Error::NoTrash : fromSystemError(reason);
+    }
+    return Error::NoTrash;
+#else
     QFile file(path);
-    if (trashAvailable() && file.moveToTrash())
+    if (file.moveToTrash())
         return {};
+    return QFileInfo::exists(path) || QFileInfo(path).isSymLink() ? Error::NoTrash
+                                                                  : Error::FileNotFound;
+#endif
+}
+
+Result<> removeForGood(const QString &path)
+{
+    WriteGuard::checkWrite(path, "a discarded file");
+    if (kindOf(path, NoLinks) == Kind::Folder)
+        return Error::NotAFile;
 #ifndef Q_OS_WIN
-    // No trash here, or none that takes the file: delete it outright. A file that
-    // cannot be removed at all (read-only folder, in use, gone meanwhile) fails here.
-    if (::unlink(QFile::encodeName(path).constData()) != 0)
+    // The entry goes, a link and not what it leads to.
+    if (::unlink(Paths::toNative(path).constData()) != 0)
         return fromSystemError(errno);
 #else
     if (!QFile::remove(path))

@@ -25,6 +25,15 @@ enum Rule {
 };
 Q_DECLARE_FLAGS(Rules, Rule)
 
+/** What a path names. */
+enum class Kind { Missing, Folder, File, Other };
+
+/**
+ * What `path` names, asked by its bytes (Paths::toNative()): following links, unless
+ * `rules` hold NoLinks, when a link is Other (Windows) or what the link itself is.
+ */
+Kind kindOf(const QString &path, Rules rules = {});
+
 /**
  * Whether `path` names a file the program may read: a regular file (a link to one
  * counts unless `rules` say otherwise) whose name holds no NUL. Looks without opening,
@@ -49,8 +58,16 @@ Result<> replace(const QString &path, const QByteArray &content);
 /** The same with what is left to read of `source` as the content, copied in blocks. */
 Result<> replace(const QString &path, QIODevice &source);
 
-/** Moves `path` to the user's trash, or deletes it where no trash takes it. */
-Result<> discard(const QString &path);
+/**
+ * Moves `path` to the desktop's trash: on Linux the trash of the file system it is on
+ * (the home trash, or one at the top of that file system), by a rename, with the note
+ * that lets the desktop put it back. Error::NoTrash when no trash can take it; the
+ * file is then where it was.
+ */
+Result<> moveToTrash(const QString &path);
+
+/** Deletes `path` for good (a link, not what it leads to); never a folder. */
+Result<> removeForGood(const QString &path);
 
 /**
  * What the system's reason for a failed call (errno; on Windows, GetLastError()) means

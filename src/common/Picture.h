@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/FileStamp.h"
+
+#include <QByteArray>
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -22,6 +25,14 @@ struct Picture
     QRect part;
     /** Where it was loaded from, so more of it can be decoded when more is shown. */
     QString source;
+    /** The version of `source` it was decoded from: only that version is decoded again. */
+    FileStamp stamp;
+    /**
+     * For a picture decoded in part: the file's content as it was decoded, so the rest
+     * can be drawn later (stretched, or in a larger window) even when the file has
+     * changed or gone since. Empty for a whole picture, or a file too large to keep.
+     */
+    QByteArray encoded;
     /**
      * Set when the picture has frames after the one `image` holds: where they are read
      * from while it is on show. Shared and never changed, so a picture stays cheap to
@@ -32,6 +43,8 @@ struct Picture
     bool isNull() const { return image.isNull(); }
     bool isAnimated() const { return animation != nullptr; }
     bool isWhole() const { return part.isEmpty() || part == QRect(QPoint(0, 0), natural); }
+    /** Memory it holds: the decoded pixels and any content kept. */
+    qint64 heldBytes() const { return image.sizeInBytes() + encoded.size(); }
 };
 
 /** How much of a picture to decode, decided once its natural size is known. */

@@ -1,5 +1,6 @@
 #include "common/PictureElement.h"
 
+#include "common/FileStamp.h"
 #include "common/FrameReader.h"
 #include "common/PictureLoader.h"
 
@@ -163,6 +164,18 @@ void PictureElement::paintEvent(QPaintEvent *)
         if (device.isEmpty())
             return;
         ensureDetailFor(device);
+        if (!mPicture.isWhole()) {
+            // Only a part is to be had: it goes where it belongs in the whole picture,
+            // never stretched over all of it.
+            const QSizeF scale(qreal(width()) / mPicture.natural.width(),
+                               qreal(height()) / mPicture.natural.height());
+            const QRect &part = mPicture.part;
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(part.x() * scale.width(), part.y() * scale.height(),
+                                     part.width() * scale.width(), part.height() * scale.height()),
+                              mPicture.image);
+            return;
+        }
         prepareScaled(device);
         if (mScaled.isNull()) {
             // Decoded at the size it is drawn: nothing left to scale.
@@ -207,7 +220,7 @@ void PictureElement::ensureDetailFor(QSize device)
     const bool partial = !mPicture.isWhole();
     const bool coarse = (have.width() < device.width() && have.width() < natural.width()) ||
                         (have.height() < device.height() && have.height() < natural.height());
-    if ((!partial && !coarse) || mPicture.source.isEmpty())
+    if ((!partial && !coarse) || !canDecodeAgain())
         return;
     DecodeTarget target;
     target.scaled = device;
@@ -220,23 +233,43 @@ void PictureElement::ensurePartFor(QSize shown)
     // to a larger monitor): decode what it shows now, with the pixel the fitting spares.
     const QRect wanted =
         QRect(QPoint(0, 0), shown + QSize(1, 1)).intersected(QRect(QPoint(0, 0), mPicture.natural));
-    if (mPicture.isWhole() || mPicture.part.contains(wanted) || mPicture.source.isEmpty())
+    if (mPicture.isWhole() || mPicture.part.contains(wanted) || !canDecodeAgain())
         return;
     DecodeTarget target;
     target.clip = wanted;
     reloadAs(target);
 }
 
+bool PictureElement::canDecodeAgain() const
+{
+    return !mPicture.encoded.isEmpty() || !mPicture.source.isEmpty();
+}
+
 void PictureElement::reloadAs(const DecodeTarget &target)
 {
-    // Only slides are shown in an element, so it is loaded again as a slide.
-    Result<Picture> again = PictureLoader::load(mPicture.source, PictureLoader::kShowLimits,
-                                                [target](QSize) { return target; });
+    // What is on screen is what was loaded: decoded again from the content kept with it,
+    // else from its file only while that is the same version. Only slides are shown in
+    // an element, so it is decoded again as a slide.
+    const auto want = [target](QSize) { return target; };
+    Result<Picture> again = Error::FileNotFound;
+    if (!mPicture.encoded.isEmpty()) {
+        again = PictureLoader::loadBytes(mPicture.encoded, PictureLoader::kShowLimits, want);
+    } else if (FileStamp::of(mPicture.source) == mPicture.stamp) {
+        again = PictureLoader::load(mPicture.source, PictureLoader::kShowLimits, want);
+        if (again && again->stamp != mPicture.stamp)
+            again = Error::FileAccess; // changed while it was read
+    }
     if (again && again->natural == mPicture.natural) {
+        again->source = std::move(mPicture.source);
+        again->stamp = mPicture.stamp;
+        if (again->encoded.isEmpty())
+            again->encoded = std::move(mPicture.encoded); // for the next time more is shown
         mPicture = std::move(*again);
         mScaled = QImage();
     } else {
-        mPicture.source.clear(); // gone or changed: draw what there is, and stop trying
+        // Gone, changed, or no longer decodes: draw what there is, and stop trying.
+        mPicture.source.clear();
+        mPicture.encoded.clear();
     }
 }
 

@@ -80,7 +80,12 @@ private:
     void showNextFrame();
     /** At natural size: decodes more of the picture when the element shows beyond its part. */
     void ensurePartFor(QSize shown);
-    /** Decodes the picture again from its file as `target` says, when it is still the same. */
+    /** Whether more of the picture can be decoded: its content is kept, or its file known. */
+    bool canDecodeAgain() const;
+    /**
+     * Decodes the picture again as `target` says, from the content kept with it or else
+     * from its file while that is unchanged; otherwise it stays as it is.
+     */
     void reloadAs(const DecodeTarget &target);
 
     Picture mPicture;

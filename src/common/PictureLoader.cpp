@@ -178,21 +178,37 @@ Result<Picture> load(const QString &path, const Limits &limits, QSize shownSize)
 
 Result<Picture> load(const QString &path, const Limits &limits, const Want &want)
 {
+    // Taken before the file is opened: a version written meanwhile shows as a change.
+    const FileStamp stamp = FileStamp::of(path);
     QFile file;
     if (Result<> opened = Files::openForReading(path, file); !opened)
         return opened.error() == Error::NotAFile ? Error::InvalidPicture : opened.error();
     Result<Picture> loaded = decode(file, limits, want, path);
-    if (loaded)
-        loaded->source = path;
+    if (!loaded)
+        return loaded;
+    loaded->source = path;
+    loaded->stamp = stamp;
+    // A part is all that is on screen; keep what the rest is drawn from later, as long
+    // as it is the version just decoded.
+    if (!loaded->isWhole() && file.size() <= kMaxKeptBytes && file.seek(0)) {
+        QByteArray content = file.read(kMaxKeptBytes);
+        if (content.size() == file.size() && FileStamp::of(path) == stamp)
+            loaded->encoded = std::move(content);
+    }
     return loaded;
 }
 
 Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits)
 {
+    return loadBytes(bytes, limits, Want());
+}
+
+Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits, const Want &want)
+{
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return decode(buffer, limits, Want());
+    return decode(buffer, limits, want);
 }
 
 Result<> startFrames(QIODevice &device, const Limits &limits, QImageReader &reader)

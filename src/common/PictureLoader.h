@@ -68,6 +68,12 @@ Result<Picture> load(const QString &path, const Limits &limits, const Want &want
 /** Loads the picture held in `bytes` within `limits`, decoded whole. */
 Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits);
 
+/** Loads the picture held in `bytes` within `limits`, decoding only what `want` asks for. */
+Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits, const Want &want);
+
+/** A picture decoded in part keeps its file's content up to this size (see Picture). */
+inline constexpr qint64 kMaxKeptBytes = qint64(64) << 20;
+
 /**
  * Sets `reader` up to read the frames of the GIF in `device` one at a time, after the
  * checks load() makes before it decodes: every frame is decoded within `limits`.

@@ -1,5 +1,7 @@
 #include "config/CommandLine.h"
 
+#include "common/Files.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -74,7 +76,8 @@ QStringList existingPaths(const QStringList &paths,
     QSet<QString> reported;
     for (const QString &path : paths) {
         const QFileInfo info(path);
-        if (!path.isEmpty() && info.exists()) {
+        // Asked by the name's own bytes, which need not be valid UTF-8.
+        if (Files::kindOf(path) != Files::Kind::Missing) {
             // Absolute and without a trailing separator, as the folder chooser gives a
             // folder: it may become the stored folder, read again from elsewhere.
             kept.append(QDir::cleanPath(info.absoluteFilePath()));

@@ -3,6 +3,8 @@
 #include "common/Files.h"
 #include "common/Paths.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace IniFile {
@@ -77,6 +79,24 @@ QString iniFilePath()
 {
     return Paths::withTrailingSeparator(Paths::executableFolder()) + Paths::executableBaseName() +
            QStringLiteral(".INI");
+}
+
+QString folderNamedIn(const QString &value, const QString &file)
+{
+#ifdef Q_OS_WIN
+    // "D:pics" counts from the current folder of drive D:, which only that drive knows.
+    if (value.size() >= 2 && value[1] == u':')
+        return value;
+#endif
+    if (value.isEmpty() || !QDir::isRelativePath(value))
+        return value;
+    const QString joined =
+        QDir::cleanPath(QFileInfo(file).absolutePath() + u'/' + QDir::fromNativeSeparators(value));
+#ifdef Q_OS_WIN
+    return QDir::toNativeSeparators(joined);
+#else
+    return joined;
+#endif
 }
 
 QString autorunFilePath()

@@ -28,6 +28,13 @@ QString lookup(const QByteArray &content, const QString &section, const QString 
 /** Path of the configuration file: executable folder, base name, ".INI". */
 QString iniFilePath();
 
+/**
+ * The folder that `value`, read from the configuration file `file`, names. A medium
+ * names its folders from where it is, so a relative one counts from the file's own
+ * folder, whatever the current folder is; an absolute or empty one is taken as it is.
+ */
+QString folderNamedIn(const QString &value, const QString &file);
+
 /** Path of AUTORUN.INF in the executable folder. */
 QString autorunFilePath();
 

@@ -10,7 +10,13 @@ namespace SettingsStore {
 
 namespace {
 const QString kGroup = QStringLiteral("Settings");
+
+std::function<void(const QStringList &)> &flushWatcher()
+{
+    static std::function<void(const QStringList &)> watcher;
+    return watcher;
 }
+} // namespace
 
 std::unique_ptr<QSettings> open()
 {
@@ -31,13 +37,24 @@ QString GetSetting(const QString &key)
 
 Result<> SaveSetting(const QString &key, const QString &value)
 {
-    // A store of its own for each key: QSettings keeps the first error it meets, and
-    // one key that failed must not make the ones after it look failed too.
+    return SaveSettings({{key, value}});
+}
+
+Result<> SaveSettings(const QList<std::pair<QString, QString>> &values)
+{
+    // A store of its own for each save: QSettings keeps the first error it meets, and
+    // one save that failed must not make the ones after it look failed too.
     const std::unique_ptr<QSettings> store = open();
     WriteGuard::checkWrite(store->fileName(), "the settings store");
     store->beginGroup(kGroup);
-    store->setValue(key, value);
+    QStringList keys;
+    for (const auto &[key, value] : values) {
+        store->setValue(key, value);
+        keys << key;
+    }
     store->sync();
+    if (flushWatcher())
+        flushWatcher()(keys);
     switch (store->status()) {
     case QSettings::NoError:
         return {};
@@ -47,6 +64,11 @@ Result<> SaveSetting(const QString &key, const QString &value)
         break;
     }
     return Error::FileAccess;
+}
+
+void setFlushWatcher(std::function<void(const QStringList &keys)> watcher)
+{
+    flushWatcher() = std::move(watcher);
 }
 
 } // namespace SettingsStore

@@ -2,9 +2,13 @@
 
 #include "common/Result.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 class QSettings;
 
@@ -22,5 +26,17 @@ QString GetSetting(const QString &key);
 
 /** Writes `value` under `key` in the group "Settings" and flushes it at once. */
 Result<> SaveSetting(const QString &key, const QString &value);
+
+/**
+ * Writes each key and value in the group "Settings", in the order given, then flushes
+ * the store once: a large store is read and written once, not once per key.
+ */
+Result<> SaveSettings(const QList<std::pair<QString, QString>> &values);
+
+/**
+ * Has `watcher` told the keys of every flush of the store, in the order they were
+ * written (tests); an empty function stops it.
+ */
+void setFlushWatcher(std::function<void(const QStringList &keys)> watcher);
 
 } // namespace SettingsStore

@@ -16,7 +16,6 @@
 #include <vector>
 
 using SettingsStore::GetSetting;
-using SettingsStore::SaveSetting;
 
 using StoredControls::applyCheckBox;
 using StoredControls::applyCheckMark;
@@ -133,11 +132,13 @@ bool frmVivrel::LoadStoredSettings()
 void frmVivrel::SaveStoredSettings()
 {
     const bool current = chkSaveSettings->value() == 1;
-    // A key that cannot be written is left behind; the others are still worth keeping.
+    // All keys, then one write: each key flushed on its own read and wrote a large
+    // store once per key. A store that cannot be written keeps what it had.
+    QList<std::pair<QString, QString>> values;
     for (const StoredSetting &row : storedSettings())
-        static_cast<void>(
-            SaveSetting(QLatin1String(row.key),
-                        current ? row.write(*this) : QString::fromLatin1(row.resetValue)));
+        values.append({QLatin1String(row.key),
+                       current ? row.write(*this) : QString::fromLatin1(row.resetValue)});
+    static_cast<void>(SettingsStore::SaveSettings(values));
 }
 
 void frmVivrel::LoadViewerBackground()

@@ -34,7 +34,7 @@ void frmVivrel::LoadIniSettings()
         return ReadIniValue(section, QLatin1String(key), def, file);
     };
 
-    mDirPath = read("Path", folder);
+    mDirPath = IniFile::folderNamedIn(read("Path", folder), file);
     if (mDirPath.isEmpty())
         mDirPath = folder;
     applyCheckBox(chkFullScreen, read("FullScreen", QStringLiteral("0")));

@@ -50,7 +50,9 @@ void frmVivrel::cmdStart_Click()
     setWindowTitle(caption);
     unsetCursor();
 
-    mPickHistory.reset();
+    if (!mPickHistory)
+        mPickHistory.emplace();
+    mPickHistory->reset();
     LoadViewerBackground();
     RunShow();
 }
@@ -99,8 +101,22 @@ Stepping::Options frmVivrel::showOptions() const
 
 void frmVivrel::Timer1_Timer()
 {
+    const Stepping::List list = showList();
+    const Stepping::Options options = showOptions();
+    if (!mPickHistory) {
+        if (options.random && mFileNum >= 0 && mFileNum < list.count) {
+            // No start has made the history yet: the draw is made, then there is nowhere
+            // to record it, and the step ends showing nothing.
+            static_cast<void>(mRandom.nextIndex(list.count));
+            return;
+        }
+        // A sequential step needs none; wrapping round makes it.
+        if (mFileNum >= list.count && options.repeat)
+            mPickHistory.emplace();
+    }
+    PickHistory none;
     const Stepping::Forward step =
-        Stepping::forward(mFileNum, showList(), showOptions(), mPickHistory, mRandom);
+        Stepping::forward(mFileNum, list, options, mPickHistory ? *mPickHistory : none, mRandom);
     switch (step.outcome) {
     case Stepping::Outcome::Show:
         showSlide(step.index);
@@ -133,8 +149,13 @@ void frmVivrel::planSlides()
         std::erase_if(indices, [&](qint64 i) { return mFileList->fullPath(i) == shown; });
         return indices;
     };
+    // Before the first start a random step shows nothing: nothing lies ahead.
+    const Stepping::Options options = showOptions();
     const std::vector<qint64> ahead =
-        others(Stepping::peekForward(mFileNum, list, showOptions(), mPickHistory, mRandom, 3));
+        options.random && !mPickHistory
+            ? std::vector<qint64>()
+            : others(Stepping::peekForward(mFileNum, list, options,
+                                           mPickHistory.value_or(PickHistory()), mRandom, 3));
     const std::vector<qint64> behind = others(Stepping::peekBack(mFileNum, list, 3));
     // Nearest first: one step either way before the second one.
     for (std::size_t i = 0; i < 2; ++i) {
@@ -231,13 +252,14 @@ void frmVivrel::File1_Click()
 {
     if (chkPreview->value() == 0 || !mPreviewNow)
         return;
-    // No current item (nothing clicked yet, or an empty list): nothing to preview.
+    // No current item (nothing clicked yet, or an empty list) is a lookup that fails,
+    // told like a file that does not load; the web panel still makes way for the pane.
     const qsizetype row = File1->currentRow();
-    if (row >= 0 && row < mFileList->count()) {
-        if (const Result<> shown = loadPreviewPane(mFileList->fullPath(row)); !shown)
-            seams().showMessage(errorText(shown.error()), MsgStyle::Critical,
-                                Module1::programTitle());
-    }
+    const Result<> shown = row >= 0 && row < mFileList->count()
+                               ? loadPreviewPane(mFileList->fullPath(row))
+                               : Result<>(Error::NoListItem);
+    if (!shown)
+        seams().showMessage(errorText(shown.error()), MsgStyle::Critical, Module1::programTitle());
     WebBrowser1->hide();
 }
 

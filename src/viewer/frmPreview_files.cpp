@@ -7,6 +7,7 @@
 #include "common/Files.h"
 #include "common/Module1.h"
 #include "common/OpenWithAssociatedProgram.h"
+#include "common/Paths.h"
 #include "common/Seams.h"
 #include "config/SettingsStore.h"
 #include "viewer/OpenFileDlg.h"
@@ -35,13 +36,24 @@ void frmPreview::mnuDelete_Click()
     const QString path = caption();
     if (path.isEmpty())
         return; // no slide shown yet
-    const int answer = seams().showMessage(tr("Delete %1?").arg(path),
+    const int answer = seams().showMessage(tr("Delete %1?").arg(Paths::readable(path)),
                                            MsgStyle::YesNo | MsgStyle::Critical, tr("Delete File"));
     if (answer != MsgAnswer::Yes)
         return;
-    if (const Result<> discarded = Files::discard(path); !discarded) {
-        seams().showMessage(tr("Cannot delete %1: %2").arg(path, errorText(discarded.error())),
-                            MsgStyle::Critical, Module1::programTitle());
+    Result<> discarded = Files::moveToTrash(path);
+    if (!discarded && discarded.error() == Error::NoTrash) {
+        // Gone for good is not what the user said yes to: ask again, No the default.
+        if (seams().showMessage(tr("Cannot move %1 to the trash. Delete it permanently?")
+                                    .arg(Paths::readable(path)),
+                                MsgStyle::YesNo | MsgStyle::Exclamation | MsgStyle::DefaultButton2,
+                                tr("Delete File")) != MsgAnswer::Yes)
+            return;
+        discarded = Files::removeForGood(path);
+    }
+    if (!discarded) {
+        seams().showMessage(
+            tr("Cannot delete %1: %2").arg(Paths::readable(path), errorText(discarded.error())),
+            MsgStyle::Critical, Module1::programTitle());
     }
 }
 

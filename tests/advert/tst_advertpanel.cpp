@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
@@ -33,7 +34,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QUdpSocket>
 
@@ -239,6 +243,54 @@ private slots:
         QVERIFY(!tamed.contains(QLatin1String("<td"), Qt::CaseInsensitive));
         QCOMPARE(tamed.count(QLatin1String("cell")), 12);
         QCOMPARE(tamed.count(QLatin1String("<div border=1>")), 12);
+    }
+
+    void composedPageKeepsTheNameWhole_data()
+    {
+        QTest::addColumn<int>("width");  // of the panel
+        QTest::addColumn<int>("pixels"); // of the window's font
+        QTest::newRow("the main window's panel") << 161 << 11;
+        QTest::newRow("narrow") << 120 << 11;
+        QTest::newRow("large window font") << 161 << 20;
+        QTest::newRow("wide") << 400 << 11;
+    }
+
+    void composedPageKeepsTheNameWhole()
+    {
+        QFETCH(int, width);
+        QFETCH(int, pixels);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(AdvertPage::pageName());
+        writeAll(file, AdvertPage::composedPage());
+        QTextBrowser browser;
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(pixels);
+        browser.setFont(font);
+        browser.resize(width, 121);
+        AdvertPanel::showPage(browser, file);
+        QTextDocument *page = browser.document();
+        static_cast<void>(page->size());
+        QTextBlock line = page->begin();
+        while (line.isValid() && !line.text().contains(QLatin1String("Tremallo")))
+            line = line.next();
+        QVERIFY(line.isValid());
+        const QTextLayout *layout = line.layout();
+        const int from = int(line.text().indexOf(QLatin1String("Tremallo")));
+        const int to = int(line.text().lastIndexOf(u'l'));
+        QCOMPARE(layout->lineForTextPosition(from).lineNumber(),
+                 layout->lineForTextPosition(to).lineNumber());
+        // As large as that allows: one pixel more breaks it or passes the cap.
+        const int chosen = QFontInfo(page->defaultFont()).pixelSize();
+        QVERIFY(chosen <= pixels * 3 / 2);
+        if (chosen < pixels * 3 / 2) {
+            QFont larger = page->defaultFont();
+            larger.setPixelSize(chosen + 1);
+            page->setDefaultFont(larger);
+            static_cast<void>(page->size());
+            QVERIFY(line.layout()->lineForTextPosition(from).lineNumber() !=
+                    line.layout()->lineForTextPosition(to).lineNumber());
+        }
+        QCOMPARE(readAll(file), AdvertPage::composedPage()); // the page as it was
     }
 
     void initTestCase()

@@ -258,9 +258,10 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(c.cmdStart));
         // The click preview is open afterwards: a click on a missing file tries it.
         c.list->appendFolder(QStringLiteral("/pics/"), {QStringLiteral("gone.jpg")});
-        c.chkPreview->setValue(1);
         c.File1->setCurrentRow(0);
+        c.chkPreview->setValue(1);
         QCOMPARE(fake.messages.size(), 1);
+        QCOMPARE(fake.messages[0].text, QStringLiteral("File not found"));
     }
 
     void naturalOrder_data()

@@ -3,19 +3,67 @@
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
+#include "common/FileStamp.h"
 #include "common/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using TestTrees::readAll;
 using TestTrees::writeAll;
 
 namespace {
+
+/** What happens to a file between two looks at its stamp. */
+enum class Change { None, Read, RewrittenInPlace, ReplacedByRename, Removed };
+
+/** Puts the modification and access times of `path` back to `st`'s. */
+void putTimesBack(const QString &path, const struct stat &st)
+{
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+/** A memory file system of its own on a temporary folder, while the object lives. */
+class OtherFileSystem
+{
+public:
+    OtherFileSystem()
+    {
+        if (::mount("vivrel-trash", QFile::encodeName(mDir.path()).constData(), "tmpfs",
+                    MS_NOSUID | MS_NODEV, "size=1m,mode=0755") == 0)
+            mMounted = true;
+        else
+            mReason = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    ~OtherFileSystem()
+    {
+        if (mMounted)
+            ::umount2(QFile::encodeName(mDir.path()).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mMounted; }
+    QString reason() const { return mReason; }
+    QString top() const { return mDir.path(); }
+
+private:
+    QTemporaryDir mDir;
+    bool mMounted = false;
+    QString mReason;
+};
+
+/** What stands at the top of a file system in the place of the shared trash. */
+enum class SharedTrash { None, Sticky, NotSticky, Link };
 
 template <typename T> QString describe(const Result<T> &result)
 {
@@ -94,6 +142,169 @@ private slots:
         struct stat st;
         QCOMPARE(::stat(native.constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, mode_t(0604));
+    }
+
+    void trashOfTheFileSystem_data()
+    {
+        QTest::addColumn<int>("shared");
+        QTest::addColumn<bool>("ownBlocked"); // a file where the user's own trash would be
+        QTest::addColumn<QString>("trash");   // below the top; empty: refused
+        const QString uid = QString::number(::getuid());
+        const QString own = QStringLiteral(".Trash-") + uid;
+        const QString shared = QStringLiteral(".Trash/") + uid;
+        QTest::newRow("fresh file system") << int(SharedTrash::None) << false << own;
+        QTest::newRow("shared trash") << int(SharedTrash::Sticky) << false << shared;
+        QTest::newRow("shared trash, own blocked") << int(SharedTrash::Sticky) << true << shared;
+        // Anyone could have made these: they are passed over.
+        QTest::newRow("shared, not sticky") << int(SharedTrash::NotSticky) << false << own;
+        QTest::newRow("shared, a link") << int(SharedTrash::Link) << false << own;
+        QTest::newRow("no trash to be had") << int(SharedTrash::None) << true << QString();
+        QTest::newRow("shared a link, own blocked") << int(SharedTrash::Link) << true << QString();
+    }
+
+    void trashOfTheFileSystem()
+    {
+        QFETCH(int, shared);
+        QFETCH(bool, ownBlocked);
+        QFETCH(QString, trash);
+        OtherFileSystem disk;
+        if (!disk.mounted())
+            QSKIP(qPrintable(QStringLiteral("cannot mount a file system of the test's own: ") +
+                             disk.reason()));
+        const QString top = disk.top();
+        QVERIFY(QDir(top).mkpath(QStringLiteral("sub")));
+        const QString file = top + QStringLiteral("/sub/x y.jpg");
+        writeAll(file, "picture");
+        const QString sharedPath = top + QStringLiteral("/.Trash");
+        switch (SharedTrash(shared)) {
+        case SharedTrash::None:
+            break;
+        case SharedTrash::Sticky:
+        case SharedTrash::NotSticky:
+            QVERIFY(QDir(top).mkdir(QStringLiteral(".Trash")));
+            QCOMPARE(::chmod(QFile::encodeName(sharedPath).constData(),
+                             SharedTrash(shared) == SharedTrash::Sticky ? 01777 : 0777),
+                     0);
+            break;
+        case SharedTrash::Link:
+            QVERIFY(QDir(top).mkdir(QStringLiteral("elsewhere")));
+            QCOMPARE(
+                ::chmod(QFile::encodeName(top + QStringLiteral("/elsewhere")).constData(), 01777),
+                0);
+            QVERIFY(QFile::link(top + QStringLiteral("/elsewhere"), sharedPath));
+            break;
+        }
+        if (ownBlocked)
+            writeAll(top + QStringLiteral("/.Trash-") + QString::number(::getuid()), "");
+
+        const Result<> moved = Files::moveToTrash(file);
+        if (trash.isEmpty()) {
+            QVERIFY(!moved);
+            QCOMPARE(moved.error(), Error::NoTrash);
+            QCOMPARE(readAll(file), QByteArray("picture"));
+            // Never copied to the home's trash across file systems.
+            QVERIFY(
+                !QFile::exists(TestSandbox::path() + QStringLiteral("/data/Trash/files/x y.jpg")));
+            return;
+        }
+        QVERIFY2(moved, qPrintable(describe(moved)));
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(readAll(top + u'/' + trash + QStringLiteral("/files/x y.jpg")),
+                 QByteArray("picture"));
+        // Told relative to the top, so the note holds wherever the disk is mounted next.
+        const QByteArray info =
+            readAll(top + u'/' + trash + QStringLiteral("/info/x y.jpg.trashinfo"));
+        QVERIFY2(info.startsWith("[Trash Info]\nPath=sub/x%20y.jpg\nDeletionDate="),
+                 info.constData());
+        QFileInfo folder(top + u'/' + trash);
+        QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::WriteOther),
+                 QFile::Permissions());
+    }
+
+    void homeTrashKeepsEveryVersion()
+    {
+        // Two files of one name, one after the other: both kept, under names of their own.
+        const QString trash = TestSandbox::path() + QStringLiteral("/data/Trash");
+        const QString name = QStringLiteral("tw\xc3\xadce.jpg");
+        for (const QByteArray &content : {QByteArray("first"), QByteArray("second")}) {
+            writeAll(at(name), content);
+            const Result<> moved = Files::moveToTrash(at(name));
+            QVERIFY2(moved, qPrintable(describe(moved)));
+            QVERIFY(!QFile::exists(at(name)));
+        }
+        QCOMPARE(readAll(trash + QStringLiteral("/files/") + name), QByteArray("first"));
+        QCOMPARE(readAll(trash + QStringLiteral("/files/") + name + QStringLiteral(".2")),
+                 QByteArray("second"));
+        const QByteArray info =
+            readAll(trash + QStringLiteral("/info/") + name + QStringLiteral(".2.trashinfo"));
+        const QByteArray absolute = QFile::encodeName(at(name)).toPercentEncoding("/");
+        QVERIFY2(info.contains("\nPath=" + absolute + '\n'), info.constData());
+        QCOMPARE(Files::moveToTrash(at(name)).error(), Error::FileNotFound);
+    }
+
+    void removeForGoodTakesTheLinkNotTheFile()
+    {
+        writeAll(at("kept.jpg"), "kept");
+        QVERIFY(QFile::link(at("kept.jpg"), at("gone.jpg")));
+        QVERIFY(Files::removeForGood(at("gone.jpg")));
+        QVERIFY(!QFileInfo(at("gone.jpg")).isSymLink());
+        QCOMPARE(readAll(at("kept.jpg")), QByteArray("kept"));
+        QCOMPARE(Files::removeForGood(at("folder")).error(), Error::NotAFile);
+        QCOMPARE(Files::removeForGood(at("nothing.jpg")).error(), Error::FileNotFound);
+    }
+
+    void stampTellsVersionsApart_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("untouched") << int(Change::None) << true;
+        QTest::newRow("read") << int(Change::Read) << true;
+        // Same size, and the times put back as a careless tool or a hostile one might.
+        QTest::newRow("rewritten in place") << int(Change::RewrittenInPlace) << false;
+        QTest::newRow("replaced by rename") << int(Change::ReplacedByRename) << false;
+        QTest::newRow("removed") << int(Change::Removed) << false;
+    }
+
+    void stampTellsVersionsApart()
+    {
+        QFETCH(int, change);
+        QFETCH(bool, same);
+        const QString path = at(QStringLiteral("stamped.jpg"));
+        writeAll(path, "first version");
+        struct stat before;
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+        const FileStamp stamp = FileStamp::of(path);
+        QVERIFY(stamp.exists);
+        // The kernel's clock for file times moves in ticks of a few milliseconds.
+        QThread::msleep(20);
+        switch (Change(change)) {
+        case Change::None:
+            break;
+        case Change::Read:
+            QCOMPARE(readAll(path), QByteArray("first version"));
+            break;
+        case Change::RewrittenInPlace: {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite)); // no truncation: the same file
+            QCOMPARE(file.write("other version"), qint64(13));
+            file.close();
+            putTimesBack(path, before);
+            break;
+        }
+        case Change::ReplacedByRename:
+            writeAll(path + QStringLiteral(".new"), "other version");
+            putTimesBack(path + QStringLiteral(".new"), before);
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::rename(path + QStringLiteral(".new"), path));
+            break;
+        case Change::Removed:
+            QVERIFY(QFile::remove(path));
+            break;
+        }
+        const FileStamp now = FileStamp::of(path);
+        QCOMPARE(now == stamp, same);
+        QCOMPARE(now.exists, Change(change) != Change::Removed);
+        QFile::remove(path);
     }
 };
 

@@ -1,5 +1,6 @@
 // The picture element playing animated pictures: frames at their own delays, as often
-// as the file says, drawn in both of the element's modes, and only while it is seen.
+// as the file says, drawn in both of the element's modes, and only while it is seen;
+// and showing more of a picture loaded in part, from what was loaded.
 
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -7,9 +8,11 @@
 #include "common/PictureElement.h"
 #include "common/PictureLoader.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 using TestTrees::animatedGif;
@@ -47,6 +50,12 @@ struct Stage
     QWidget window;
     PictureElement *element = new PictureElement(&window);
 };
+
+constexpr QRgb kYellow = 0xffffff00;
+constexpr QRgb kQuarters[] = {kRed, kGreen, kBlue, kYellow}; // top left, top right, ...
+
+/** What happens to a picture's file once it is on show. */
+enum class Afterwards { Kept, Removed, Replaced, RewrittenInPlace };
 
 } // namespace
 
@@ -140,6 +149,97 @@ private slots:
         QVERIFY(!stage.element->isPlaying());
         stage.element->show();
         QVERIFY(stage.element->isPlaying());
+    }
+
+    void showsMoreOfWhatWasLoaded_data()
+    {
+        QTest::addColumn<bool>("stretch"); // else: at natural size in a larger window
+        QTest::addColumn<int>("afterwards");
+        QTest::addColumn<bool>("contentKept");
+        for (const bool stretch : {true, false}) {
+            const char *mode = stretch ? "stretched" : "larger window";
+            QTest::addRow("%s, file kept", mode) << stretch << int(Afterwards::Kept) << true;
+            QTest::addRow("%s, file deleted", mode) << stretch << int(Afterwards::Removed) << true;
+            QTest::addRow("%s, other picture in its place", mode)
+                << stretch << int(Afterwards::Replaced) << true;
+            QTest::addRow("%s, rewritten in place", mode)
+                << stretch << int(Afterwards::RewrittenInPlace) << true;
+            QTest::addRow("%s, content not kept, file kept", mode)
+                << stretch << int(Afterwards::Kept) << false;
+            QTest::addRow("%s, content not kept, other picture", mode)
+                << stretch << int(Afterwards::RewrittenInPlace) << false;
+        }
+    }
+
+    void showsMoreOfWhatWasLoaded()
+    {
+        QFETCH(bool, stretch);
+        QFETCH(int, afterwards);
+        QFETCH(bool, contentKept);
+        QWidget window;
+        window.resize(200, 150);
+        auto *element = new PictureElement(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("big.jpg"));
+        const QSize natural(400, 300);
+        TestTrees::writeAll(path, TestTrees::quarteredJpeg(natural, kQuarters));
+
+        // At natural size in the smaller window only its top-left quarter is decoded.
+        Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits, [](QSize) {
+            return DecodeTarget{QSize(), QRect(0, 0, 201, 151)};
+        });
+        QVERIFY(loaded);
+        QVERIFY(!loaded->isWhole());
+        QCOMPARE(loaded->encoded.isEmpty(), false);
+        if (!contentKept)
+            loaded->encoded.clear(); // as for a file too large to keep
+        element->setPicture(std::move(*loaded));
+
+        const QRgb others[] = {kBlue, kYellow, kRed, kGreen};
+        switch (Afterwards(afterwards)) {
+        case Afterwards::Kept:
+            break;
+        case Afterwards::Removed:
+            QVERIFY(QFile::remove(path));
+            break;
+        case Afterwards::Replaced:
+            QVERIFY(QFile::remove(path));
+            TestTrees::writeAll(path, TestTrees::quarteredJpeg(natural, others));
+            break;
+        case Afterwards::RewrittenInPlace: {
+            QThread::msleep(20); // past a tick of the file times' clock
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly)); // the same file, truncated
+            file.write(TestTrees::quarteredJpeg(natural, others));
+            break;
+        }
+        }
+
+        if (stretch) {
+            element->setStretch(true);
+            element->setWidth(200);
+            element->setHeight(150);
+        } else {
+            window.resize(400, 300);
+            element->setWidth(400);
+            element->setHeight(300);
+        }
+        const QImage grab = element->grab().toImage();
+        const QSize size = grab.size() / grab.devicePixelRatio();
+        const bool whole = contentKept || Afterwards(afterwards) == Afterwards::Kept;
+        for (int i = 0; i < 4; ++i) {
+            const QPoint at((i % 2 * 2 + 1) * size.width() / 4,
+                            (i / 2 * 2 + 1) * size.height() / 4);
+            const QRgb seen = grab.pixel(at * grab.devicePixelRatio());
+            // The other picture never shows; without the rest, only the part loaded does.
+            QVERIFY2(!TestTrees::nearColour(seen, others[i]),
+                     qPrintable(QString::number(seen, 16)));
+            if (whole || i == 0)
+                QVERIFY2(TestTrees::nearColour(seen, kQuarters[i]),
+                         qPrintable(QString::number(seen, 16)));
+        }
     }
 };
 

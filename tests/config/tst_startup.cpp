@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QSettings>
@@ -216,7 +217,15 @@ private slots:
         w.viewer().setStretchChecked(stretch);
         w.viewer().setRetainShapeChecked(!stretch);
         w.findChild<TriCheckBox *>(QStringLiteral("chkSaveSettings"))->setValue(saveOnExit);
+        QList<QStringList> flushes;
+        SettingsStore::setFlushWatcher([&flushes](const QStringList &k) { flushes << k; });
         w.Form_Unload();
+        SettingsStore::setFlushWatcher({});
+        // Every key in one write, in the order the store has always been given them.
+        const QStringList inOrder = {"mInterval", "mPath",         "mFullScreen",  "mPreview",
+                                     "mFileType", "mStretchImage", "mRetainShape", "mRepeat",
+                                     "mRandom",   "mSaveSettings"};
+        QCOMPARE(flushes, QList<QStringList>{inOrder});
         // The folder start-up took on this first run, or the one that scans nothing.
         QCOMPARE(GetSetting(QStringLiteral("mPath")),
                  saveOnExit == 1 ? exeDir() : QStringLiteral(" "));
@@ -381,6 +390,51 @@ private slots:
         QCOMPARE(c.cmbFileType->currentIndex(), fileType);
         QCOMPARE(c.chkFullScreen->value(), fullScreen);
         QCOMPARE(c.chkRepeat->value(), 1);
+    }
+
+    void iniRelativeFolderCountsFromTheMedium_data()
+    {
+        QTest::addColumn<QString>("exeIn");  // below the medium's folder
+        QTest::addColumn<QString>("value");  // of Path
+        QTest::addColumn<QString>("folder"); // below the medium's folder; "*": the other one
+        QTest::addColumn<int>("listed");
+        QTest::newRow("subfolder") << ""
+                                   << "sub"
+                                   << "/sub" << 2;
+        QTest::newRow("dot and deeper") << ""
+                                        << "./sub/deep"
+                                        << "/sub/deep" << 1;
+        QTest::newRow("down and up again") << ""
+                                           << "sub/deep/.."
+                                           << "/sub" << 2;
+        QTest::newRow("parent") << "/sub"
+                                << ".."
+                                << "" << 3;
+        QTest::newRow("absolute, elsewhere") << ""
+                                             << "*"
+                                             << "*" << 3;
+    }
+
+    void iniRelativeFolderCountsFromTheMedium()
+    {
+        QFETCH(QString, exeIn);
+        QFETCH(QString, value);
+        QFETCH(QString, folder);
+        QFETCH(int, listed);
+        // The sandbox's current folder is elsewhere; a decoy there must not be scanned.
+        writePictures(QDir::currentPath() + QStringLiteral("/sub"));
+        const QString medium = exeDir();
+        Paths::setExecutableForTesting(medium + exeIn, QStringLiteral("Vivrel"));
+        if (value == u'*')
+            value = mPictures->path();
+        writeAll(medium + exeIn + QStringLiteral("/Vivrel.INI"),
+                 "[Vivrel]\r\nPath=" + value.toUtf8() + "\r\n");
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        QCOMPARE(rememberedFolder(w), folder == u'*' ? mPictures->path() : medium + folder);
+        QCOMPARE(MainControls(w).list->count(), listed);
+        QVERIFY(fake.messages.isEmpty());
     }
 
     void iniUnderAnotherExecutableName()

@@ -516,6 +516,17 @@ private slots:
         }
         QVERIFY2(redText > 100, qPrintable(QString::number(redText)));
         QVERIFY2(peach > kPanel.width() * kPanel.height() / 2, qPrintable(QString::number(peach)));
+        // Two lines of it: the thanks, then the program's name whole, never broken within.
+        int textLines = 0;
+        bool inText = false;
+        for (int y = kPanel.top(); y <= kPanel.bottom(); ++y) {
+            bool red = false;
+            for (int x = kPanel.left(); x <= kPanel.right() && !red; ++x)
+                red = distance(shot.pixelColor(x, y), kPanelText) <= 90;
+            textLines += red && !inText;
+            inText = red;
+        }
+        QCOMPARE(textLines, 2);
 
         // The rounded outline: outside it the screen shows through, just inside it the window.
         for (QPoint outside : {QPoint(0, 0), QPoint(6, 5), QPoint(363, 5), QPoint(6, 292),

@@ -177,15 +177,35 @@ private slots:
         QVERIFY(!running);
     }
 
-    void resumeBeforeAnyStartWithRandom()
+    void resumeBeforeAnyStart_data()
     {
+        QTest::addColumn<bool>("random");
+        QTest::addColumn<int>("shown"); // -1: nothing
+        QTest::addColumn<int>("position");
+        QTest::newRow("in order") << false << 0 << 1;
+        // No start has made the history of draws yet: the step ends showing nothing.
+        QTest::newRow("random") << true << -1 << 0;
+    }
+
+    void resumeBeforeAnyStart()
+    {
+        QFETCH(bool, random);
+        QFETCH(int, shown);
+        QFETCH(int, position);
         Show s(fiveNames(), {0, 1, 2, 3, 4});
-        s.c.chkRandom->setValue(1);
+        s.c.chkRandom->setValue(random ? 1 : 0);
         s.w.cmdResume_Click();
-        QVERIFY(!s.c.lblFileName->text().isEmpty());
-        QCOMPARE(s.w.showPosition(), 1);
+        QCOMPARE(s.c.lblFileName->text(), shown < 0 ? QString() : s.path(shown));
+        QCOMPARE(s.w.showPosition(), position);
+        // The show runs all the same, and its ticks find no history either.
         QVERIFY(s.c.Timer1->isEnabled());
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
+        s.w.Timer1_Timer();
+        QCOMPARE(s.w.showPosition(), position + (random ? 0 : 1));
+        // A start makes the history: from then on the random show plays.
+        s.w.cmdStart_Click();
+        QVERIFY(!s.c.lblFileName->text().isEmpty());
+        QCOMPARE(s.w.showPosition(), 1);
     }
 
     void noneSelected_data()
@@ -302,6 +322,8 @@ private slots:
     void intervalBoxKeys()
     {
         Show s(fiveNames(), {1});
+        // Picked in the list, as a user picks: the pane then has an item to show.
+        s.c.File1->setCurrentRow(1);
         s.w.show();
         QVERIFY(QTest::qWaitForWindowActive(&s.w));
         s.c.Text1->setFocus();
@@ -345,6 +367,8 @@ private slots:
     {
         QFETCH(QString, button);
         Show s(fiveNames(), {1});
+        // Picked in the list, as a user picks: the pane then has an item to show.
+        s.c.File1->setCurrentRow(1);
         // The complaint, then Tools' question, answered so that nothing is written.
         s.fake.messageAnswers = {MsgAnswer::Ok, MsgAnswer::No};
         s.w.show();
@@ -385,6 +409,8 @@ private slots:
         QFETCH(bool, fullScreen);
         Show s({"p0.jpg", "bad.jpg", "gone.jpg", "p3.jpg"}, {0, 1, 2, 3});
         s.c.chkFullScreen->setValue(fullScreen ? 1 : 0);
+        // Picked in the list, as a user picks: the pane then has an item to show.
+        s.c.File1->setCurrentRow(0);
         const auto onShow = [&] { return fullScreen ? s.viewerShows() : s.paneShows(); };
         s.w.cmdStart_Click();
         QCOMPARE(onShow(), 0);
@@ -418,6 +444,8 @@ private slots:
         }
         s.c.chkFullScreen->setValue(fullScreen ? 1 : 0);
         s.c.Text1->setText(QStringLiteral("30")); // the steps below are the only ones
+        // Picked in the list, as a user picks: the pane then has an item to show.
+        s.c.File1->setCurrentRow(0);
         if (!fullScreen) {
             s.w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&s.w));
@@ -517,8 +545,12 @@ private slots:
     {
         Show s({"p0.jpg", "p1.jpg", "bad.jpg", "p3.jpg"}, {0, 1, 2, 3});
         QVERIFY(!s.c.WebBrowser1->isHidden());
-        s.c.chkPreview->setValue(1); // no current item yet: nothing to load, no message
-        QVERIFY(s.fake.messages.isEmpty());
+        s.c.chkPreview->setValue(1); // no current item yet: the lookup fails, said once
+        QCOMPARE(s.fake.messages.size(), 1);
+        QCOMPARE(s.fake.messages[0].text, QStringLiteral("No list item chosen"));
+        QCOMPARE(s.fake.messages[0].style, 16);
+        QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
+        s.fake.messages.clear();
         QCOMPARE(s.paneShows(), -1);
         QVERIFY(s.c.WebBrowser1->isHidden());
 
@@ -599,7 +631,9 @@ private slots:
         QCOMPARE(s.w.showPosition(), 1);
         QVERIFY(!stoppedMeanwhile);
         QVERIFY(s.c.Timer1->isEnabled());
-        // Then it goes on.
+        // Then it goes on. The timer is due at every turn of the event loop, so it is held
+        // after its next tick (this runs after the step's own handler) to see that one.
+        connect(s.c.Timer1, &IntervalTimer::timeout, this, [&s] { s.c.Timer1->setEnabled(false); });
         QTRY_COMPARE(s.paneShows(), 1);
     }
 

@@ -10,16 +10,25 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/Files.h"
+#include "common/Paths.h"
+#include "common/PictureLoader.h"
+#include "config/CommandLine.h"
 
+#include <QAbstractItemModel>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <climits>
 #include <cstdio>
 
 #include <fcntl.h>
@@ -115,31 +124,131 @@ private slots:
         QDir(dir.path()).removeRecursively();
     }
 
-    void namesThatDoNotDecode()
+    void namesOfAnyBytes()
     {
-        // A name that is not valid in the file-name encoding comes back from decoding
-        // as a different name, which then opens nothing; the scan leaves such names
-        // out, and the folders under them.
+        // On Linux a name is bytes: every one is listed, found again by the same bytes,
+        // and shown in a readable form.
         QTemporaryDir dir;
         const QByteArray r = native(dir.path());
         const QByteArray badFile = r + "/bad\xff\xfe.jpg";
-        const QByteArray badFolder = r + "/f\xc3(";
-        QVERIFY(QFile::encodeName(QFile::decodeName(badFile)) != badFile);
-        QVERIFY(::close(::open(badFile.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
-        QVERIFY(::mkdir(badFolder.constData(), 0700) == 0);
-        QVERIFY(::close(::open((badFolder + "/inside.jpg").constData(), O_WRONLY | O_CREAT,
-                               0600)) == 0);
-        TestTrees::writeFile(dir.path(), QStringLiteral("good.jpg"));
-        TestTrees::writeFile(dir.path(), QStringLiteral("ünïcödé.jpg"));
-        const QStringList found = scan(dir.path());
-        QCOMPARE(found, QStringList({dir.path() + QStringLiteral("/good.jpg"),
-                                     dir.path() + QStringLiteral("/ünïcödé.jpg")}));
-        for (const QString &path : found)
-            QVERIFY(QFileInfo::exists(path));
-        // Qt cannot name these either, so they go the way they came.
-        ::unlink((badFolder + "/inside.jpg").constData());
-        ::rmdir(badFolder.constData());
-        ::unlink(badFile.constData());
+        const QByteArray latinFolder = r + "/M\xfcnchen";
+        QVERIFY(QFile::encodeName(QFile::decodeName(badFile)) != badFile); // Qt's own loses it
+        QImage picture(7, 5, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "JPG");
+        const auto write = [&jpeg](const QByteArray &path) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+            return fd >= 0 && ::write(fd, jpeg.constData(), size_t(jpeg.size())) == jpeg.size() &&
+                   ::close(fd) == 0;
+        };
+        QVERIFY(write(badFile));
+        QVERIFY(::mkdir(latinFolder.constData(), 0700) == 0);
+        QVERIFY(write(latinFolder + "/inside.jpg"));
+        QVERIFY(write(r + "/good.jpg"));
+
+        FakeSeams fake;
+        frmVivrel w;
+        const MainControls c(w);
+        TestTrees::fillFileTypes(c.cmbFileType);
+        QVERIFY(w.DirSearch(dir.path()));
+        QCOMPARE(c.list->count(), 3);
+        const QList<QByteArray> expected = {badFile, r + "/good.jpg", latinFolder + "/inside.jpg"};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(Paths::toNative(c.list->fullPath(i)), expected[i]);
+            QVERIFY(Files::check(c.list->fullPath(i)));
+            QVERIFY(PictureLoader::load(c.list->fullPath(i), PictureLoader::kShowLimits));
+        }
+        const QAbstractItemModel *model = c.File1->model();
+        QCOMPARE(model->data(model->index(0, 0)).toString(), QStringLiteral("bad\u00ff\u00fe.jpg"));
+        QCOMPARE(model->data(model->index(2, 0), Qt::ToolTipRole).toString(),
+                 dir.path() + QStringLiteral("/M\u00fcnchen/inside.jpg"));
+        QVERIFY(fake.messages.isEmpty());
+
+        // Named on the command line, or dropped, such a path is there as well.
+        bool reported = false;
+        const QStringList named =
+            CommandLine::existingPaths({Paths::fromNative(badFile), Paths::fromNative(latinFolder)},
+                                       [&reported](const QString &) { reported = true; });
+        QVERIFY(!reported);
+        QCOMPARE(named.size(), 2);
+        w.openPaths(named);
+        QCOMPARE(c.list->count(), 2);
+        QCOMPARE(Paths::toNative(c.list->fullPath(1)), latinFolder + "/inside.jpg");
+    }
+
+    void bytesOfNamesRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ascii") << QByteArray("a/b.jpg") << QStringLiteral("a/b.jpg");
+        QTest::newRow("utf-8") << QByteArray("\xc3\xa9t\xc3\xa9")
+                               << QStringLiteral("\u00e9t\u00e9");
+        QTest::newRow("latin-1") << QByteArray("M\xfcnchen") << QStringLiteral("M\u00fcnchen");
+        QTest::newRow("c1 control byte") << QByteArray("x\x85y") << QStringLiteral("x\ufffdy");
+        QTest::newRow("cut sequence") << QByteArray("x\xe2\x82") << QStringLiteral("x\u00e2\ufffd");
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QStringLiteral("\u00c0\u00af");
+        QTest::newRow("encoded surrogate")
+            << QByteArray("\xed\xb2\x80") << QStringLiteral("\u00ed\u00b2\ufffd");
+        QTest::newRow("four bytes")
+            << QByteArray("\xf0\x9f\x98\x80!") << QStringLiteral("\U0001F600!");
+        QTest::newRow("beyond unicode")
+            << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\u00f4\ufffd\ufffd\ufffd");
+    }
+
+    void bytesOfNamesRoundTrip()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        const QString text = Paths::fromNative(bytes);
+        QCOMPARE(Paths::toNative(text), bytes);
+        QCOMPARE(Paths::readable(text), shown);
+    }
+
+    void pathsLongerThanTheSystemTakes()
+    {
+        // Folders of 200-byte names, nested until the path is far beyond PATH_MAX, made
+        // relative to each other; a picture at each level.
+        QTemporaryDir dir(quickTemplate());
+        const QByteArray name(200, 'n');
+        int fd = ::open(native(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(fd >= 0);
+        qsizetype length = dir.path().size();
+        int listable = 0;
+        int tooLong = 0;
+        for (int level = 0; level < 30; ++level) {
+            const int file = ::openat(fd, "p.jpg", O_WRONLY | O_CREAT, 0600);
+            QVERIFY(file >= 0);
+            ::close(file);
+            (length + 6 > PATH_MAX - 1 ? tooLong : listable) += 1;
+            QVERIFY(::mkdirat(fd, name.constData(), 0700) == 0);
+            const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            QVERIFY(next >= 0);
+            fd = next;
+            length += 1 + name.size();
+        }
+        ::close(fd);
+        QVERIFY(tooLong > 5);
+
+        FakeSeams fake;
+        frmVivrel w;
+        const MainControls c(w);
+        TestTrees::fillFileTypes(c.cmbFileType);
+        QVERIFY(w.DirSearch(dir.path()));
+        QCOMPARE(c.list->count(), listable);
+        for (qsizetype i = 0; i < c.list->count(); ++i)
+            QVERIFY(Files::check(c.list->fullPath(i)));
+        // Told once, with how many and why.
+        QCOMPARE(fake.messages.size(), 1);
+        QCOMPARE(fake.messages[0].text,
+                 QStringLiteral("%1 pictures were left out: their paths are longer than the "
+                                "system allows.")
+                     .arg(tooLong));
+        QCOMPARE(fake.messages[0].style, 48);
+        QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), dir.path()});
     }
 
     void hundredThousandFilesInOneFolder()

@@ -39,10 +39,13 @@ QString trashFiles()
     return gSandbox + QStringLiteral("/data/Trash/files");
 }
 
+constexpr QRgb kQuarters[] = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00};
+
 /** A running full-screen show of three pictures; picture i is 100 + 10 i wide. */
 struct Show
 {
-    Show()
+    /** With `firstBig`, p0 is a 2000 x 1500 picture in four quarters (kQuarters). */
+    explicit Show(bool firstBig = false)
     {
         Module1::mTempPath() = temp.path() + u'/';
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
@@ -52,6 +55,8 @@ struct Show
             names << QStringLiteral("p%1.jpg").arg(i);
             writePicture(path(i), 100 + 10 * i, 60, "jpg");
         }
+        if (firstBig)
+            writeAll(path(0), quarteredJpeg(QSize(2000, 1500), kQuarters));
         c.list->appendFolder(pictures.path() + u'/', names);
         c.File1->selectAllItems();
         c.chkFullScreen->setValue(1);
@@ -201,21 +206,62 @@ private slots:
         QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
     }
 
-    void deleteWithoutATrashDeletes()
+    void deleteWithoutATrashAsksFirst_data()
     {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("no: kept") << int(MsgAnswer::No);
+        QTest::newRow("yes: deleted for good") << int(MsgAnswer::Yes);
+    }
+
+    void deleteWithoutATrashAsksFirst()
+    {
+        QFETCH(int, answer);
         Show s;
         // The data folder is a file: there is no trash to be had.
         const QString blocked = gSandbox + QStringLiteral("/blocked");
         writeFile(gSandbox, QStringLiteral("blocked"));
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());
+        s.fake.messageAnswers = {MsgAnswer::Yes, answer};
         s.vc().mnuDelete->trigger();
         qputenv("XDG_DATA_HOME", saved);
-        QCOMPARE(s.fake.messages.size(), 1); // the question only
-        QVERIFY(!QFile::exists(s.path(0)));
+        QCOMPARE(s.fake.messages.size(), 2); // the question, then the second one
+        const FakeSeams::Message &again = s.fake.messages[1];
+        QCOMPARE(again.text, QStringLiteral("Cannot move ") + s.path(0) +
+                                 QStringLiteral(" to the trash. Delete it permanently?"));
+        QCOMPARE(again.title, QStringLiteral("Delete File"));
+        QCOMPARE(again.style, 4 + 48 + 256); // Yes/No, warning, No the default
+        QCOMPARE(QFile::exists(s.path(0)), answer != MsgAnswer::Yes);
         QVERIFY(!QFile::exists(trashFiles() + QStringLiteral("/p0.jpg")));
         QVERIFY(
             !QFileInfo::exists(QDir::currentPath() + QStringLiteral("/files"))); // not moved aside
+        // Either way the slide stays on screen and the show runs on.
+        QCOMPARE(s.shown(), 0);
+        QVERIFY(s.c.Timer1->isEnabled());
+    }
+
+    void deletedSlideStillStretchesWhole()
+    {
+        // Larger than the screen: at natural size only the part on screen is decoded.
+        Show s(true);
+        PictureElement *element = s.vc().imgPreview;
+        QVERIFY(element->width() > s.v().width() - 1); // cut to the window
+        QVERIFY(!element->picture().isWhole());
+        s.vc().mnuDelete->trigger();
+        QVERIFY(!QFile::exists(s.path(0)));
+        // Stretched, the whole picture fills the window: its four quarters, not its corner.
+        s.vc().mnuStretch->trigger();
+        QCOMPARE(QSizeF(element->width(), element->height()),
+                 QSizeF(s.v().width(), s.v().height()));
+        const QImage grab = element->grab().toImage();
+        const QSize size = grab.size() / grab.devicePixelRatio();
+        for (int i = 0; i < 4; ++i) {
+            const QPoint at((i % 2 * 2 + 1) * size.width() / 4,
+                            (i / 2 * 2 + 1) * size.height() / 4);
+            const QRgb seen = grab.pixel(at * grab.devicePixelRatio());
+            QVERIFY2(nearColour(seen, kQuarters[i]), qPrintable(QString::number(seen, 16)));
+        }
+        QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
     }
 
     void deleteFailureIsReported_data()
