@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 
@@ -52,4 +53,9 @@ QString rememberedFolder(frmVivrel &w)
     MainControls(w).chkSaveSettings->setValue(1);
     w.Form_Unload();
     return SettingsStore::GetSetting(QStringLiteral("mPath"));
+}
+
+bool slideSettled(const frmVivrel &w)
+{
+    return QTest::qWaitFor([&w] { return !w.slidePending(); }, 20000);
 }
