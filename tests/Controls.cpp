@@ -59,3 +59,9 @@ bool slideSettled(const frmVivrel &w)
 {
     return QTest::qWaitFor([&w] { return !w.slidePending(); }, 20000);
 }
+
+void waitForSlide(const frmVivrel &w)
+{
+    if (!slideSettled(w))
+        QTest::qFail("the slide asked for never came", __FILE__, __LINE__);
+}

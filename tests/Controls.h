@@ -93,3 +93,6 @@ QString rememberedFolder(frmVivrel &w);
  * than any decode of a test picture should.
  */
 [[nodiscard]] bool slideSettled(const frmVivrel &w);
+
+/** slideSettled() for helpers that return a value: a slide that never comes fails the test. */
+void waitForSlide(const frmVivrel &w);

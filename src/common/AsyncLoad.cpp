@@ -4,29 +4,28 @@
 
 #include "common/Workers.h"
 
-#include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
+
+namespace {
+// Loads under way at once; beyond this the oldest is given up (a disk that stopped
+// answering would otherwise gather a thread for every step of a show).
+constexpr std::size_t kMaxLoads = 4;
+} // namespace
 
 /** One load, shared with its thread, which may outlive the object that started it. */
 struct AsyncLoad::Job
 {
     std::atomic<bool> cancel = false;
     std::mutex mutex;
-    AsyncLoad *owner = nullptr; // cleared when the job is abandoned or the object goes
+    AsyncLoad *owner = nullptr; // cleared when the job is given up or the object goes
+    Done done;
 };
 
-AsyncLoad::AsyncLoad(QObject *parent) : QObject(parent), mDeadline(new QTimer(this))
-{
-    mDeadline->setSingleShot(true);
-    connect(mDeadline, &QTimer::timeout, this, [this] {
-        const std::shared_ptr<Job> late = mJob;
-        if (late)
-            finish(late, Error::FileAccess);
-    });
-}
+AsyncLoad::AsyncLoad(QObject *parent) : QObject(parent) {}
 
 AsyncLoad::~AsyncLoad()
 {
@@ -36,12 +35,16 @@ AsyncLoad::~AsyncLoad()
 void AsyncLoad::start(const QString &path, const PictureLoader::Limits &limits, QSize shown,
                       Done done)
 {
-    cancel();
+    if (mJobs.size() >= kMaxLoads)
+        dropOldest();
     auto job = std::make_shared<Job>();
     job->owner = this;
-    mJob = job;
-    mDone = std::move(done);
-    mDeadline->start(Workers::deadline());
+    job->done = std::move(done);
+    mJobs.push_back(job);
+    QTimer::singleShot(Workers::deadline(), this, [this, weak = std::weak_ptr<Job>(job)] {
+        if (const std::shared_ptr<Job> late = weak.lock())
+            finish(late, Error::FileAccess);
+    });
     Workers::start([job, path, limits, shown] {
         PictureLoader::Control control;
         control.cancel = &job->cancel;
@@ -57,24 +60,29 @@ void AsyncLoad::start(const QString &path, const PictureLoader::Limits &limits, 
 
 void AsyncLoad::cancel()
 {
-    if (!mJob)
-        return;
-    mJob->cancel.store(true);
-    {
-        std::lock_guard lock(mJob->mutex);
-        mJob->owner = nullptr;
-    }
-    mJob.reset();
-    mDone = nullptr;
-    mDeadline->stop();
+    while (!mJobs.empty())
+        dropOldest();
+}
+
+void AsyncLoad::dropOldest()
+{
+    const std::shared_ptr<Job> job = mJobs.front();
+    mJobs.pop_front();
+    job->cancel.store(true);
+    std::lock_guard lock(job->mutex);
+    job->owner = nullptr;
 }
 
 void AsyncLoad::finish(const std::shared_ptr<Job> &job, Result<Picture> loaded)
 {
-    if (job != mJob)
-        return; // abandoned since
-    const Done done = std::move(mDone);
-    cancel();
+    const auto at = std::find(mJobs.begin(), mJobs.end(), job);
+    if (at == mJobs.end())
+        return; // given up since
+    // Older loads would only replace what this one brings.
+    while (mJobs.front() != job)
+        dropOldest();
+    const Done done = std::move(job->done);
+    dropOldest();
     if (done)
         done(std::move(loaded));
 }

@@ -8,17 +8,17 @@
 #include <QSize>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <memory>
 
-class QTimer;
-
 /**
- * Loads one picture at a time off the window thread, for a place that shows one picture
- * (the preview pane). A new load abandons the one before it, which is stopped where the
- * decoder lets it and never handed out; a load that takes longer than
- * Workers::deadline() ends as a file that cannot be read (Error::FileAccess), and its
- * thread, perhaps hanging in a read, is left to end by itself.
+ * Loads pictures off the window thread for a place that shows one picture at a time (the
+ * preview pane). Outcomes are handed over in the order the loads started: one that comes
+ * after a later load's outcome is thrown away, and with it the load is stopped where the
+ * decoder lets it. A load that takes longer than Workers::deadline() ends as a file that
+ * cannot be read (Error::FileAccess), and its thread, perhaps hanging in a read, is left
+ * to end by itself.
  */
 class AsyncLoad : public QObject
 {
@@ -34,16 +34,16 @@ public:
      * (device pixels), and calls `done` with the outcome on this object's thread.
      */
     void start(const QString &path, const PictureLoader::Limits &limits, QSize shown, Done done);
-    /** Abandons the load under way, if any: its `done` is never called. */
+    /** Abandons every load under way: their `done` is never called. */
     void cancel();
     /** Whether a load is under way. */
-    bool isLoading() const { return mJob != nullptr; }
+    bool isLoading() const { return !mJobs.empty(); }
 
 private:
     struct Job;
     void finish(const std::shared_ptr<Job> &job, Result<Picture> loaded);
+    /** Stops the oldest load and forgets it. */
+    void dropOldest();
 
-    std::shared_ptr<Job> mJob;
-    Done mDone;
-    QTimer *mDeadline;
+    std::deque<std::shared_ptr<Job>> mJobs; // oldest first
 };

@@ -18,8 +18,7 @@ class ByteSource
 public:
     ByteSource(QIODevice &device, const std::atomic<bool> *cancel)
         : mDevice(device), mCancel(cancel), mBlock(64 * 1024)
-    {
-    }
+    {}
 
     /** The next byte, or -1 at the end (or once cancelled). */
     int next()
@@ -119,8 +118,7 @@ qint64 coefficientBytes(QSize size, const std::vector<Component> &components)
 bool isFrameHeader(int marker)
 {
     // SOF0 to SOF15, without DHT (c4), JPG (c8) and DAC (cc).
-    return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 &&
-           marker != 0xcc;
+    return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
 }
 
 } // namespace

@@ -253,9 +253,10 @@ std::optional<Result<Picture>> SlideCache::take(const QString &path, const Fitti
         d->plan.insert(d->plan.begin(), path);
 
         for (;;) {
-            const auto kept = std::find_if(d->entries.begin(), d->entries.end(), [&](const auto &slot) {
-                return slot.result && d->serves(slot, path, view);
-            });
+            const auto kept =
+                std::find_if(d->entries.begin(), d->entries.end(), [&](const auto &slot) {
+                    return slot.result && d->serves(slot, path, view);
+                });
             if (kept == d->entries.end())
                 break;
             if (kept->anyStamp || kept->stamp == now) {
@@ -316,9 +317,9 @@ bool SlideCache::isWaiting() const
 bool SlideCache::isBusy() const
 {
     std::lock_guard lock(d->mutex);
-    return d->nextJob() || std::any_of(d->entries.begin(), d->entries.end(), [](const auto &slot) {
-               return !slot.result && !slot.abandoned;
-           });
+    return d->wanted || d->nextJob() ||
+           std::any_of(d->entries.begin(), d->entries.end(),
+                       [](const auto &slot) { return !slot.result && !slot.abandoned; });
 }
 
 bool SlideCache::holds(const QString &path) const
@@ -379,9 +380,8 @@ void SlideCache::check()
                 d->wanted.reset();
             }
         }
-        watching = d->wanted || std::any_of(d->entries.begin(), d->entries.end(), [](const auto &s) {
-                       return !s.result && !s.dropped;
-                   });
+        watching = d->wanted || std::any_of(d->entries.begin(), d->entries.end(),
+                                            [](const auto &s) { return !s.result && !s.dropped; });
     }
     if (watching)
         watch();
@@ -594,8 +594,8 @@ void SlideCache::State::makeRoom(qint64 room, int nearerThan)
             if (!slot->result)
                 continue;
             const int rank = rankOf(*slot);
-            if (rank > furthestRank ||
-                (rank == furthestRank && furthest != entries.end() && slot->used < furthest->used)) {
+            if (rank > furthestRank || (rank == furthestRank && furthest != entries.end() &&
+                                        slot->used < furthest->used)) {
                 furthest = slot;
                 furthestRank = rank;
             }

@@ -78,7 +78,10 @@ public:
 
     /** Whether take() asked for a slide that is not there yet. */
     bool isWaiting() const;
-    /** Whether a decode is under way or a worker is about to start one. */
+    /**
+     * Whether a decode is under way, a worker is about to start one, or the slide take()
+     * asked for is not handed out yet.
+     */
     bool isBusy() const;
     /** Whether a decoded picture of `path` is kept, for any view (for tests). */
     bool holds(const QString &path) const;

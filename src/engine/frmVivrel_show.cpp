@@ -2,9 +2,9 @@
 // the interval box, and where a slide goes (the viewer or the preview pane).
 
 #include "catalogue/FileList.h"
-#include "common/AsyncLoad.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/AsyncLoad.h"
 #include "common/ControlEvents.h"
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
@@ -213,16 +213,17 @@ void frmVivrel::loadPreviewPane(const QString &path, bool report)
     const QSize shown =
         (QSizeF(imgPreview->width(), imgPreview->height()) * imgPreview->devicePixelRatioF())
             .toSize();
-    mPaneLoad->start(path, PictureLoader::kShowLimits, shown, [this, report](Result<Picture> loaded) {
-        if (!loaded) {
-            imgPreview->stopAnimation(); // the previous picture stays, but it is not the slide
-            if (report)
-                seams().showMessage(errorText(loaded.error()), MsgStyle::Critical,
-                                    Module1::programTitle());
-            return;
-        }
-        imgPreview->setPicture(std::move(*loaded));
-    });
+    mPaneLoad->start(
+        path, PictureLoader::kShowLimits, shown, [this, report](Result<Picture> loaded) {
+            if (!loaded) {
+                imgPreview->stopAnimation(); // the previous picture stays, but it is not the slide
+                if (report)
+                    seams().showMessage(errorText(loaded.error()), MsgStyle::Critical,
+                                        Module1::programTitle());
+                return;
+            }
+            imgPreview->setPicture(std::move(*loaded));
+        });
 }
 
 void frmVivrel::Text1_KeyDown(int keyCode, Qt::KeyboardModifiers)

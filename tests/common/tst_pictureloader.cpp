@@ -258,13 +258,13 @@ private slots:
         const qint64 grey256 = 32 * 32 * 128;
         QTest::newRow("progressive") << flat << "" << grey256;
         QTest::newRow("100 scans") << BadPictures::manyScans(256, 100 - own) << "" << grey256;
-        QTest::newRow("101 scans") << BadPictures::manyScans(256, 101 - own) << "Invalid picture"
-                                   << grey256;
-        QTest::newRow("6000 scans") << BadPictures::manyScans(1024, 6000) << "Invalid picture"
-                                    << qint64(128 * 128 * 128);
+        QTest::newRow("101 scans")
+            << BadPictures::manyScans(256, 101 - own) << "Invalid picture" << grey256;
+        QTest::newRow("6000 scans")
+            << BadPictures::manyScans(1024, 6000) << "Invalid picture" << qint64(128 * 128 * 128);
         // 4:2:0: a luma block each 8 x 8 pixels, two chroma blocks each 16 x 16.
-        QTest::newRow("progressive 320 x 240")
-            << BadPictures::jpeg(QSize(320, 240), true) << "" << qint64((40 * 30 + 2 * 20 * 15) * 128);
+        QTest::newRow("progressive 320 x 240") << BadPictures::jpeg(QSize(320, 240), true) << ""
+                                               << qint64((40 * 30 + 2 * 20 * 15) * 128);
         QTest::newRow("baseline keeps no coefficients")
             << BadPictures::jpeg(QSize(320, 240), false) << "" << qint64(0);
         QTest::newRow("progressive 19999 x 20000")

@@ -255,8 +255,7 @@ inline QList<Item> make(const QString &dir, bool withHuge = true)
     if (withHuge)
         add(QStringLiteral("huge-12000.jpg"), solidJpeg(12000), Expect::Shows, {12000, 12000});
     // Thousands of scans, each decoded over the whole picture: refused from the header.
-    add(QStringLiteral("scans-6000.jpg"), manyScans(withHuge ? 8000 : 1024, 6000),
-        Expect::Invalid);
+    add(QStringLiteral("scans-6000.jpg"), manyScans(withHuge ? 8000 : 1024, 6000), Expect::Invalid);
     // Coefficients of gigabytes for a progressive file, whatever size it is shown at.
     add(QStringLiteral("progressive-19999x20000.jpg"), hugeProgressiveHeader(19999, 20000, false),
         Expect::Invalid);
