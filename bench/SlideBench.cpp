@@ -116,8 +116,10 @@ struct ShowRig
     /** Waits until nothing is being decoded ahead. */
     void settle()
     {
-        while (w.slideCache().isBusy())
+        while (w.slideCache().isBusy()) {
+            QCoreApplication::processEvents(); // a slide asked for is handed over here
             QThread::msleep(1);
+        }
     }
 
     /**

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <optional>
 
 namespace {
 // Loads under way at once; beyond this the oldest is given up (a disk that stopped
@@ -23,6 +24,7 @@ struct AsyncLoad::Job
     std::mutex mutex;
     AsyncLoad *owner = nullptr; // cleared when the job is given up or the object goes
     Done done;
+    std::optional<Result<Picture>> failed; // waits for the loads before it
 };
 
 AsyncLoad::AsyncLoad(QObject *parent) : QObject(parent) {}
@@ -76,13 +78,23 @@ void AsyncLoad::dropOldest()
 void AsyncLoad::finish(const std::shared_ptr<Job> &job, Result<Picture> loaded)
 {
     const auto at = std::find(mJobs.begin(), mJobs.end(), job);
-    if (at == mJobs.end())
-        return; // given up since
-    // Older loads would only replace what this one brings.
-    while (mJobs.front() != job)
+    if (at == mJobs.end() || job->failed)
+        return; // given up since, or over already
+    if (loaded) {
+        // Older loads would only replace what this one brings.
+        while (mJobs.front() != job)
+            dropOldest();
+    } else {
+        // A failure leaves the picture before it: the loads before it come first.
+        job->failed = std::move(loaded);
+    }
+    // This one, and the failures after it that waited for it.
+    while (!mJobs.empty() && (mJobs.front() == job || mJobs.front()->failed)) {
+        const std::shared_ptr<Job> next = mJobs.front();
+        const Done done = std::move(next->done);
+        Result<Picture> outcome = next->failed ? std::move(*next->failed) : std::move(loaded);
         dropOldest();
-    const Done done = std::move(job->done);
-    dropOldest();
-    if (done)
-        done(std::move(loaded));
+        if (done)
+            done(std::move(outcome));
+    }
 }

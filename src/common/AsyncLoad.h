@@ -14,9 +14,10 @@
 
 /**
  * Loads pictures off the window thread for a place that shows one picture at a time (the
- * preview pane). Outcomes are handed over in the order the loads started: one that comes
- * after a later load's outcome is thrown away, and with it the load is stopped where the
- * decoder lets it. A load that takes longer than Workers::deadline() ends as a file that
+ * preview pane). Outcomes are handed over in the order the loads started: a picture
+ * makes every load before it pointless (they are stopped where the decoder lets them and
+ * never handed over), while a failure, which leaves the picture before it, waits for the
+ * loads before it. A load that takes longer than Workers::deadline() ends as a file that
  * cannot be read (Error::FileAccess), and its thread, perhaps hanging in a read, is left
  * to end by itself.
  */
