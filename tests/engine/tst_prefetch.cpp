@@ -2,10 +2,12 @@
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
+#include "hostile/BadPictures.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/JpegLayout.h"
 #include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "engine/PickHistory.h"
@@ -15,6 +17,7 @@
 #include "viewer/frmPreview.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -304,6 +307,37 @@ private slots:
         QTRY_VERIFY(!cache.isBusy());
         QCOMPARE(cache.heldBytes(), 3 * kDecoded);
         QCOMPARE(cache.coldLoads(), 1);
+    }
+
+    void progressiveDecodeCountsItsCoefficients()
+    {
+        // A progressive file's decoder keeps the coefficients of the whole picture for
+        // the whole decode, whatever size it decodes to.
+        QTemporaryDir dir;
+        const QByteArray progressive = BadPictures::jpeg(QSize(200, 100), true);
+        QBuffer header;
+        header.setData(progressive);
+        header.open(QIODevice::ReadOnly);
+        const qint64 coefficients = JpegLayout::walk(header).bufferBytes;
+        QVERIFY(coefficients > kDecoding);
+        QStringList paths;
+        for (char name : {'a', 'b', 'c'}) {
+            paths << dir.path() + u'/' + QLatin1Char(name) + QStringLiteral(".jpg");
+            QVERIFY(BadPictures::writeBytes(paths.last(), progressive));
+        }
+        SlideCache cache;
+        cache.setBudget(2 * kDecoded + kDecoding + coefficients - 1);
+        QVERIFY(takeNow(cache, paths[0], someView()).ok());
+        cache.plan(someView(), paths[0], {paths[1], paths[2]});
+        QTRY_VERIFY(!cache.isBusy());
+        QVERIFY(cache.holds(paths[1]));
+        QVERIFY(!cache.holds(paths[2]));
+        QCOMPARE(cache.heldBytes(), 2 * kDecoded);
+
+        cache.setBudget(2 * kDecoded + kDecoding + coefficients);
+        QTRY_VERIFY(cache.holds(paths[2]));
+        QTRY_VERIFY(!cache.isBusy());
+        QCOMPARE(cache.heldBytes(), 3 * kDecoded);
     }
 
     void requestsOvertakenByTheShowAreNotDecoded()
