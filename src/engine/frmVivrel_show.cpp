@@ -4,6 +4,7 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/AsyncLoad.h"
 #include "common/ControlEvents.h"
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
@@ -182,7 +183,7 @@ void frmVivrel::showSlide(qsizetype index)
         // Only the viewer decodes ahead: the pane's small pictures are decoded scaled
         // down by the JPEG decoder itself, which is quick, and the pane has no step back.
         mSlides->clear();
-        static_cast<void>(loadPreviewPane(lblFileName->text()));
+        loadPreviewPane(lblFileName->text(), false);
     }
     viewer().setCaption(lblFileName->text());
 }
@@ -203,23 +204,46 @@ void frmVivrel::DoLoadFullScreen()
 {
     const QString path = lblFileName->text();
     frmPreview &shown = viewer();
-    shown.placePicture(path, mSlides->take(path, shown.view()));
+    std::optional<Result<Picture>> ready = mSlides->take(path, shown.view());
+    if (!ready) {
+        // Not decoded yet: the previous picture stays until the cache has it (or gives
+        // up on it), and this runs again then.
+        shown.awaitPicture();
+        return;
+    }
+    shown.placePicture(path, std::move(*ready));
     // Decoding ahead starts once the slide is placed, so it never slows a cold one.
     planSlides();
 }
 
-Result<> frmVivrel::loadPreviewPane(const QString &path)
+void frmVivrel::slideReady(const QString &path)
+{
+    // Only the slide still on show; one the show stepped past since is not wanted.
+    if (path == lblFileName->text())
+        DoLoadFullScreen();
+}
+
+bool frmVivrel::slidePending() const
+{
+    return mSlides->isWaiting() || mPaneLoad->isLoading();
+}
+
+void frmVivrel::loadPreviewPane(const QString &path, bool report)
 {
     const QSize shown =
         (QSizeF(imgPreview->width(), imgPreview->height()) * imgPreview->devicePixelRatioF())
             .toSize();
-    Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits, shown);
-    if (!loaded) {
-        imgPreview->stopAnimation(); // the previous picture stays, but it is not the slide
-        return loaded.error();
-    }
-    imgPreview->setPicture(std::move(*loaded));
-    return {};
+    mPaneLoad->start(
+        path, PictureLoader::kShowLimits, shown, [this, report](Result<Picture> loaded) {
+            if (!loaded) {
+                imgPreview->stopAnimation(); // the previous picture stays, but it is not the slide
+                if (report)
+                    seams().showMessage(errorText(loaded.error()), MsgStyle::Critical,
+                                        Module1::programTitle());
+                return;
+            }
+            imgPreview->setPicture(std::move(*loaded));
+        });
 }
 
 void frmVivrel::Text1_KeyDown(int keyCode, Qt::KeyboardModifiers)
@@ -242,6 +266,7 @@ void frmVivrel::chkPreview_Click()
     if (chkPreview->value() != 0) {
         File1_Click();
     } else {
+        mPaneLoad->cancel();
         imgPreview->clearPicture();
         WebBrowser1->show();
     }
@@ -255,11 +280,11 @@ void frmVivrel::File1_Click()
     // No current item (nothing clicked yet, or an empty list) is a lookup that fails,
     // told like a file that does not load; the web panel still makes way for the pane.
     const qsizetype row = File1->currentRow();
-    const Result<> shown = row >= 0 && row < mFileList->count()
-                               ? loadPreviewPane(mFileList->fullPath(row))
-                               : Result<>(Error::NoListItem);
-    if (!shown)
-        seams().showMessage(errorText(shown.error()), MsgStyle::Critical, Module1::programTitle());
+    if (row >= 0 && row < mFileList->count())
+        loadPreviewPane(mFileList->fullPath(row), true);
+    else
+        seams().showMessage(errorText(Error::NoListItem), MsgStyle::Critical,
+                            Module1::programTitle());
     WebBrowser1->hide();
 }
 
@@ -284,6 +309,8 @@ void frmVivrel::connectShow()
     ScreenAwake::follow(Timer1);
     mSlides = new SlideCache(this);
     mSlides->setObjectName(QStringLiteral("slideCache"));
+    connect(mSlides, &SlideCache::slideReady, this, &frmVivrel::slideReady);
+    mPaneLoad = new AsyncLoad(this);
     // Pictures decoded around a place in the old list mean nothing in the new one.
     connect(mFileList, &QAbstractItemModel::modelReset, mSlides, &SlideCache::clear);
     connect(mFileList, &QAbstractItemModel::rowsInserted, mSlides, &SlideCache::clear);
