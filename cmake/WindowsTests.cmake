@@ -1,0 +1,26 @@
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+#
+# Tests of a Windows build. Cross-compiled, they run through CMAKE_CROSSCOMPILING_EMULATOR
+# (Wine); the label `windows` gathers the ones that run there.
+
+# Wine makes its prefix on first use, which takes a while and must not happen in several
+# tests at once: one set-up test makes it before the others start.
+if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} cmd.exe /c ver)
+  set_tests_properties(wine_prefix PROPERTIES
+    FIXTURES_SETUP wine_prefix LABELS windows TIMEOUT 300)
+endif()
+
+# Puts the test `name` in the label `windows`, after the Wine prefix is made.
+function(vivrel_windows_test name)
+  get_test_property(${name} LABELS labels)
+  if(NOT labels)
+    set(labels "")
+  endif()
+  list(APPEND labels windows)
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}")
+  if(TEST wine_prefix)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
+  endif()
+endfunction()
