@@ -15,8 +15,8 @@
 #include "common/WindowsApi.h"
 #include <QTemporaryFile>
 
-#include <filesystem>
-#include <system_error>
+#include <io.h>
+#include <string>
 #else
 #include <cerrno>
 #include <fcntl.h>
@@ -177,13 +177,20 @@ public:
 
     Result<> commit(const QString &target)
     {
+        // On the disk before it takes the name: a crash leaves the old file or the new.
+        const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(mFile.handle()));
+        if (handle == INVALID_HANDLE_VALUE || !::FlushFileBuffers(handle))
+            return Error::FileAccess;
         mFile.close();
-        std::error_code code;
-        std::filesystem::rename(std::filesystem::path(mFile.fileName().toStdWString()),
-                                std::filesystem::path(target.toStdWString()), code);
-        if (code)
-            return code == std::errc::permission_denied ? Error::PermissionDenied
-                                                        : Error::PathFileAccess;
+        // Replaces whatever entry has the name, a link included (a plain rename refuses
+        // a name that is taken).
+        const std::wstring from = QDir::toNativeSeparators(mFile.fileName()).toStdWString();
+        const std::wstring to = QDir::toNativeSeparators(target).toStdWString();
+        if (!::MoveFileExW(from.c_str(), to.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            const Error error = fromSystemError(::GetLastError());
+            return error == Error::PermissionDenied ? error : Error::PathFileAccess;
+        }
         mFile.setAutoRemove(false);
         return {};
     }

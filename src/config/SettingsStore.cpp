@@ -10,12 +10,28 @@ namespace SettingsStore {
 
 namespace {
 const QString kGroup = QStringLiteral("Settings");
+
+QString &nameInUse()
+{
+    static QString name = QStringLiteral("Vivrel");
+    return name;
 }
+} // namespace
 
 std::unique_ptr<QSettings> open()
 {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Tremallo"), QStringLiteral("Vivrel"));
+                                       QStringLiteral("Tremallo"), nameInUse());
+}
+
+QString storeName()
+{
+    return nameInUse();
+}
+
+void setStoreName(const QString &application)
+{
+    nameInUse() = application;
 }
 
 QString GetSetting(const QString &key)

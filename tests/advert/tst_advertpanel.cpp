@@ -138,7 +138,7 @@ class TestAdvertPanel : public QObject
 
     void pointStoreAt(const ScriptedHttpServer &server)
     {
-        QSettings().setValue(QStringLiteral("Advert/BaseUrl"), server.url("/tremallo"));
+        SettingsStore::open()->setValue(QStringLiteral("Advert/BaseUrl"), server.url("/tremallo"));
     }
 
     void serveAdvert(ScriptedHttpServer &server)
@@ -254,7 +254,7 @@ private slots:
     {
         mTemp = std::make_unique<QTemporaryDir>();
         Module1::mTempPath() = mTemp->path() + u'/';
-        QSettings().remove(QStringLiteral("Advert"));
+        SettingsStore::open()->remove(QStringLiteral("Advert"));
         SettingsStore::open()->remove(QStringLiteral("Settings"));
     }
 

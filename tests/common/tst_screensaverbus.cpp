@@ -144,7 +144,7 @@ private slots:
 
     void init()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
+        TestSandbox::useSettingsStore(mStore.path());
     }
 
     void cleanup()

@@ -45,7 +45,7 @@ struct Show
     Show()
     {
         Module1::mTempPath() = temp.path() + u'/';
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
+        TestSandbox::useSettingsStore(store.path());
         OpenFileDlg::resetForTesting();
         QStringList names;
         for (int i = 0; i < 3; ++i) {
