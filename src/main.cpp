@@ -58,8 +58,8 @@ int answerCommandLine(const QCommandLineParser &parser, bool parsed)
     int code = 0;
     FILE *stream = stdout;
     if (!parsed) {
-        answer = QCoreApplication::applicationName() + QStringLiteral(": ") + parser.errorText() +
-                 u'\n';
+        answer =
+            QCoreApplication::applicationName() + QStringLiteral(": ") + parser.errorText() + u'\n';
         code = 1;
         stream = stderr;
     } else if (parser.isSet(QStringLiteral("version"))) {

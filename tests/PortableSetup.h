@@ -17,7 +17,8 @@ inline constexpr bool kHasFifos = false;
 inline constexpr bool kHasFifos = true;
 #endif
 
-/** Makes a named pipe (FIFO) at `path`; only where kHasFifos (Windows has none in its file system). */
+/** Makes a named pipe (FIFO) at `path`; only where kHasFifos (Windows has none in its file system).
+ */
 bool makeFifo(const QString &path);
 
 /** True where this process reads past every permission (root on POSIX systems). */

@@ -2,10 +2,10 @@
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
-#include "config/SettingsStore.h"
 #include "advert/AdvertPage.h"
 #include "advert/AdvertPanel.h"
 #include "advert/BoundedDownloader.h"
+#include "config/SettingsStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -132,7 +132,8 @@ private slots:
         const std::unique_ptr<QSettings> settings = SettingsStore::open();
         settings->remove(QStringLiteral("Advert"));
         QCOMPARE(AdvertPage::baseUrl(), QStringLiteral("http://ads.tremallo.example/tremallo"));
-        settings->setValue(QStringLiteral("Advert/BaseUrl"), QStringLiteral("http://127.0.0.1:9/x"));
+        settings->setValue(QStringLiteral("Advert/BaseUrl"),
+                           QStringLiteral("http://127.0.0.1:9/x"));
         QCOMPARE(AdvertPage::baseUrl(), QStringLiteral("http://127.0.0.1:9/x"));
         settings->remove(QStringLiteral("Advert"));
     }

@@ -1,9 +1,9 @@
 // Folders and pictures handed to the main window by path: named on the command line,
 // or dropped on the window.
 
-#include "PortableSetup.h"
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "PortableSetup.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -24,7 +24,6 @@
 
 #include <optional>
 #include <utility>
-
 
 using namespace TestTrees;
 

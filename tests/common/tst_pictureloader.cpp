@@ -1,6 +1,6 @@
-#include "PortableSetup.h"
 #include "FakeSeams.h"
 #include "GifWriter.h"
+#include "PortableSetup.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -18,7 +18,6 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 using namespace TestTrees;
 using PictureLoader::kShowLimits;

@@ -142,10 +142,7 @@ private slots:
         }
     }
 
-    void init()
-    {
-        TestSandbox::useSettingsStore(mStore.path());
-    }
+    void init() { TestSandbox::useSettingsStore(mStore.path()); }
 
     void cleanup()
     {

@@ -171,10 +171,10 @@ private slots:
 #endif
         QVERIFY(vivrel.waitForFinished(60000));
         // Text written on Windows ends its lines with CR LF.
-        const QString stdOut =
-            QString::fromLocal8Bit(vivrel.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        const QString stdErr =
-            QString::fromLocal8Bit(vivrel.readAllStandardError()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const QString stdOut = QString::fromLocal8Bit(vivrel.readAllStandardOutput())
+                                   .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const QString stdErr = QString::fromLocal8Bit(vivrel.readAllStandardError())
+                                   .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         QCOMPARE(vivrel.exitStatus(), QProcess::NormalExit);
         QCOMPARE(vivrel.exitCode(), exitCode);
         if (exitCode == 0) {

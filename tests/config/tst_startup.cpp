@@ -1,9 +1,9 @@
 // The main window's start-up from the configuration file or the per-user store, the
 // Tools command, and shut-down.
 
-#include "PortableSetup.h"
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "PortableSetup.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -29,7 +29,6 @@
 #include <QToolButton>
 
 #include <memory>
-
 
 using SettingsStore::GetSetting;
 using SettingsStore::SaveSetting;

@@ -1,9 +1,9 @@
 // The folder changes under a running show: files deleted, locked, turned into folders
 // or pipes, the whole folder gone. The show must step on, at its own pace.
 
-#include "PortableSetup.h"
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "PortableSetup.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
