@@ -7,7 +7,12 @@
 # Wine makes its prefix on first use, which takes a while and must not happen in several
 # tests at once: one set-up test makes it before the others start.
 if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
-  add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} cmd.exe /c ver)
+  if(VIVREL_WINE_HOME)
+    file(MAKE_DIRECTORY ${VIVREL_WINE_HOME})
+  endif()
+  # Wine marks Unix names with a leading dot hidden, which Windows does not do.
+  add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg.exe add
+           "HKCU\\Software\\Wine" /v ShowDotFiles /d Y /f)
   set_tests_properties(wine_prefix PROPERTIES
     FIXTURES_SETUP wine_prefix LABELS windows TIMEOUT 300)
 endif()

@@ -55,8 +55,13 @@ set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
 include("${VIVREL_MINGW_TOOLCHAINS}/mingw-w64.cmake")
 
 # Test programs run under Wine in a prefix of the build's own, with Qt's DLLs and plug-ins
-# found in the Qt prefix (wine-run.sh).
+# found in the Qt prefix (wine-run.sh). Wine's own Unix side (its menus, the trash the
+# recycle bin leads to) keeps to a home in the build tree too, never the user's.
 if(CMAKE_CROSSCOMPILING_EMULATOR MATCHES "wine-run\\.sh$")
+  set(VIVREL_WINE_HOME "${CMAKE_BINARY_DIR}/wine-home")
   set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env "QT_MINGW_PREFIX=${VIVREL_QT_MINGW_PREFIX}"
-      "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "${CMAKE_CROSSCOMPILING_EMULATOR}")
+      "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "HOME=${VIVREL_WINE_HOME}"
+      "XDG_DATA_HOME=${VIVREL_WINE_HOME}/.local/share"
+      "XDG_CONFIG_HOME=${VIVREL_WINE_HOME}/.config" "WINEDLLOVERRIDES=winemenubuilder.exe=d"
+      "${CMAKE_CROSSCOMPILING_EMULATOR}")
 endif()

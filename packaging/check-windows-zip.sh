@@ -11,6 +11,10 @@
 set -eu
 build=$1 work=$2 version=$3
 export WINEPREFIX=$4 WINEDEBUG=-all
+# Wine's Unix side keeps to a home beside the prefix, as the tests' runs do.
+export HOME=${4%/*}/wine-home XDG_DATA_HOME=${4%/*}/wine-home/.local/share \
+       XDG_CONFIG_HOME=${4%/*}/wine-home/.config WINEDLLOVERRIDES=winemenubuilder.exe=d
+mkdir -p "$HOME"
 # Wine hands a Windows program the WINEQT_* variables as QT_*.
 export WINEQT_QPA_PLATFORM=offscreen
 unset WINEPATH

@@ -13,9 +13,8 @@
 
 #ifdef Q_OS_WIN
 #include "common/WindowsApi.h"
-#include <QTemporaryFile>
-
-#include <io.h>
+#include <algorithm>
+#include <shellapi.h>
 #include <string>
 #else
 #include <cerrno>
@@ -64,6 +63,21 @@ bool trashAvailable()
     return true;
 #endif
 }
+
+#ifdef Q_OS_WIN
+/** Moves `path` into the recycle bin with SHFileOperationW, asking nothing. */
+bool moveToRecycleBin(const QString &path)
+{
+    std::wstring from = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdWString();
+    from.push_back(L'\0'); // a list of names, ended by an empty one
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted &&
+           !QFileInfo::exists(path);
+}
+#endif
 
 // Where a new file's content waits until it takes its name, before a unique ending.
 // Hidden, and short enough to fit beside any name the target may have.
@@ -152,51 +166,103 @@ private:
 
 #else
 
-/** A new file written beside its target; removed unless it took the target's name. */
+/**
+ * A new file written beside its target; removed unless it took the target's name. Its
+ * own handle, closed before the rename: a QTemporaryFile keeps its file open when closed,
+ * which the rename cannot get past.
+ */
 class PendingFile
 {
 public:
+    PendingFile() = default;
+    PendingFile(const PendingFile &) = delete;
+    PendingFile &operator=(const PendingFile &) = delete;
+    ~PendingFile()
+    {
+        if (mHandle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(mHandle);
+        if (!mName.empty())
+            ::DeleteFileW(mName.c_str());
+    }
+
     Result<> create(const QFileInfo &target)
     {
-        mFile.setFileTemplate(pendingPrefix(target) + QStringLiteral("XXXXXX"));
-        if (!mFile.open())
-            return mFile.error() == QFileDevice::PermissionsError ? Error::PermissionDenied
-                                                                  : Error::PathFileAccess;
-        if (target.isFile() && !target.isSymLink())
-            mFile.setPermissions(target.permissions());
+        // An existing file's read-only mark goes to its replacement (the permissions
+        // Windows keeps in the attributes); a link's is not the file's.
+        const DWORD keep = target.isFile() && !target.isSymLink() && !target.isWritable()
+                               ? FILE_ATTRIBUTE_READONLY
+                               : 0;
+        for (int attempt = 0; attempt < 16 && mHandle == INVALID_HANDLE_VALUE; ++attempt) {
+            const std::wstring name =
+                QDir::toNativeSeparators(
+                    pendingPrefix(target) +
+                    QString::number(QRandomGenerator::global()->generate(), 36))
+                    .toStdWString();
+            mHandle = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (mHandle != INVALID_HANDLE_VALUE) {
+                mName = name;
+                break;
+            }
+            const DWORD code = ::GetLastError();
+            if (code == ERROR_PATH_NOT_FOUND)
+                return Error::PathNotFound; // the folder is not there
+            if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
+                return fromSystemError(code);
+        }
+        if (mHandle == INVALID_HANDLE_VALUE)
+            return Error::PathFileAccess;
+        mAttributes = keep;
         return {};
     }
 
-    // Flushed at once, so a full disk shows in this write and not later.
+    // Straight to the file, so a full disk shows in the write itself.
     Result<> write(const char *data, qint64 size)
     {
-        if (mFile.write(data, size) == size && mFile.flush())
-            return {};
-        return mFile.error() == QFileDevice::ResourceError ? Error::DiskFull : Error::FileAccess;
+        while (size > 0) {
+            const DWORD chunk = DWORD(std::min<qint64>(size, 1 << 30));
+            DWORD done = 0;
+            if (!::WriteFile(mHandle, data, chunk, &done, nullptr)) {
+                const DWORD code = ::GetLastError();
+                return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL
+                           ? Error::DiskFull
+                           : fromSystemError(code);
+            }
+            if (done == 0)
+                return Error::DiskFull;
+            data += done;
+            size -= done;
+        }
+        return {};
     }
 
     Result<> commit(const QString &target)
     {
         // On the disk before it takes the name: a crash leaves the old file or the new.
-        const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(mFile.handle()));
-        if (handle == INVALID_HANDLE_VALUE || !::FlushFileBuffers(handle))
-            return Error::FileAccess;
-        mFile.close();
+        const bool flushed = ::FlushFileBuffers(mHandle);
+        const bool closed = ::CloseHandle(std::exchange(mHandle, INVALID_HANDLE_VALUE));
+        if (!flushed || !closed)
+            return fromSystemError(::GetLastError());
+        if (mAttributes)
+            ::SetFileAttributesW(mName.c_str(), mAttributes);
         // Replaces whatever entry has the name, a link included (a plain rename refuses
         // a name that is taken).
-        const std::wstring from = QDir::toNativeSeparators(mFile.fileName()).toStdWString();
         const std::wstring to = QDir::toNativeSeparators(target).toStdWString();
-        if (!::MoveFileExW(from.c_str(), to.c_str(),
+        if (!::MoveFileExW(mName.c_str(), to.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             const Error error = fromSystemError(::GetLastError());
+            if (mAttributes)
+                ::SetFileAttributesW(mName.c_str(), FILE_ATTRIBUTE_NORMAL);
             return error == Error::PermissionDenied ? error : Error::PathFileAccess;
         }
-        mFile.setAutoRemove(false);
+        mName.clear();
         return {};
     }
 
 private:
-    QTemporaryFile mFile;
+    HANDLE mHandle = INVALID_HANDLE_VALUE;
+    std::wstring mName;
+    DWORD mAttributes = 0;
 };
 
 #endif
@@ -325,6 +391,10 @@ Result<> discard(const QString &path)
     if (::unlink(QFile::encodeName(path).constData()) != 0)
         return fromSystemError(errno);
 #else
+    // Where the shell's newer file operation is not offered (Wine has none), its older
+    // one still recycles.
+    if (moveToRecycleBin(path))
+        return {};
     if (!QFile::remove(path))
         return QFileInfo::exists(path) ? Error::PermissionDenied : Error::FileNotFound;
 #endif
