@@ -139,5 +139,11 @@ void TestSandbox::useOffscreenScreens(const char *json)
     if (!out.open(QIODevice::WriteOnly) || out.write(json) != qint64(qstrlen(json)))
         qFatal("Cannot write the monitors' list %s", qPrintable(file));
     out.close();
+#ifdef Q_OS_WIN
+    // Qt splits the platform's options at every colon, a drive letter's too: the name
+    // relative to the current folder, which is the sandbox.
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=screens.json");
+#else
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(file));
+#endif
 }
