@@ -71,7 +71,7 @@ class TestCatalogue : public QObject
         const FileList *list = MainControls(w).list;
         QStringList out;
         for (qsizetype i = 0; i < list->count(); ++i)
-            out << list->fullPath(i);
+            out << QDir::fromNativeSeparators(list->fullPath(i)); // "\\" on Windows
         return out;
     }
 
@@ -101,7 +101,7 @@ private slots:
         QStringList names;
         for (qsizetype i = 0; i < c.list->count(); ++i) {
             names << c.list->text(i);
-            QCOMPARE(c.list->folder(i), dir.path() + u'/');
+            QCOMPARE(c.list->folder(i), QDir::toNativeSeparators(dir.path() + u'/'));
         }
         QCOMPARE(names, expected);
     }

@@ -40,7 +40,7 @@ class TestListPaths : public QObject
         QStringList out;
         const FileList *list = MainControls(w).list;
         for (qsizetype i = 0; i < list->count(); ++i)
-            out << list->fullPath(i).mid(mDir.path().size() + 1);
+            out << QDir::fromNativeSeparators(list->fullPath(i)).mid(mDir.path().size() + 1);
         return out;
     }
 
