@@ -27,5 +27,10 @@ function(vivrel_windows_test name)
   set_tests_properties(${name} PROPERTIES LABELS "${labels}")
   if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix)
+    if(VIVREL_WINE_HOME)
+      # Where the recycle bin lands under Wine, for the tests that look into it.
+      set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+        "VIVREL_WINE_TRASH=Z:${VIVREL_WINE_HOME}/.local/share/Trash")
+    endif()
   endif()
 endfunction()

@@ -36,7 +36,13 @@ QString gSandbox;
 
 QString trashFiles()
 {
+#ifdef Q_OS_WIN
+    // The recycle bin; under Wine the Unix desktop's trash, which CTest names.
+    const QString wine = qEnvironmentVariable("VIVREL_WINE_TRASH");
+    return wine.isEmpty() ? QString() : wine + QStringLiteral("/files");
+#else
     return gSandbox + QStringLiteral("/data/Trash/files");
+#endif
 }
 
 /** A running full-screen show of three pictures; picture i is 100 + 10 i wide. */
@@ -44,7 +50,8 @@ struct Show
 {
     Show()
     {
-        Module1::mTempPath() = temp.path() + u'/';
+        // Spelt as the program's own start spells it.
+        Module1::mTempPath() = QDir::toNativeSeparators(temp.path() + u'/');
         TestSandbox::useSettingsStore(store.path());
         OpenFileDlg::resetForTesting();
         QStringList names;
@@ -175,6 +182,8 @@ private slots:
         s.vc().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QVERIFY(!QFile::exists(s.path(0)));
+        if (trashFiles().isEmpty())
+            QSKIP("the recycle bin is not a folder a test can look into");
         QCOMPARE(readAll(trashFiles() + QStringLiteral("/p0.jpg")), before);
         // The slide stays, and so does the show.
         QVERIFY(s.v().isVisible());
@@ -203,6 +212,9 @@ private slots:
 
     void deleteWithoutATrashDeletes()
     {
+#ifdef Q_OS_WIN
+        QSKIP("every Windows drive has its recycle bin: no data folder decides it");
+#endif
         Show s;
         // The data folder is a file: there is no trash to be had.
         const QString blocked = gSandbox + QStringLiteral("/blocked");
