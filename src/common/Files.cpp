@@ -65,6 +65,24 @@ bool trashAvailable()
 }
 
 #ifdef Q_OS_WIN
+/**
+ * Why `path` cannot be opened for reading, as the system says it (a file that another
+ * program holds without sharing it, a folder on the way that is a file); `otherwise` when
+ * it opens after all.
+ */
+Error systemErrorOpening(const QString &path, Error otherwise)
+{
+    const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+    const HANDLE handle = ::CreateFileW(native.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(handle);
+        return otherwise;
+    }
+    return fromSystemError(::GetLastError());
+}
+
 /** Moves `path` into the recycle bin with SHFileOperationW, asking nothing. */
 bool moveToRecycleBin(const QString &path)
 {
@@ -287,7 +305,7 @@ Result<> check(const QString &path, Rules rules)
     if (rules.testFlag(NoLinks) && info.isSymLink())
         return Error::NotAFile;
     if (!info.exists())
-        return Error::FileNotFound;
+        return systemErrorOpening(path, Error::FileNotFound);
     if (!info.isFile())
         return Error::NotAFile;
 #endif
@@ -323,8 +341,9 @@ Result<> openForReading(const QString &path, QFile &file, Rules rules)
         return usable;
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
-        return file.error() == QFileDevice::PermissionsError ? Error::PermissionDenied
-                                                             : Error::FileAccess;
+        return file.error() == QFileDevice::PermissionsError
+                   ? Error::PermissionDenied
+                   : systemErrorOpening(path, Error::FileAccess);
 #endif
     return {};
 }
@@ -411,6 +430,9 @@ Error fromSystemError(unsigned long code)
         {ERROR_NOT_READY, Error::PathNotFound},
         {ERROR_INVALID_DRIVE, Error::PathNotFound},
         {ERROR_ACCESS_DENIED, Error::PermissionDenied},
+        // In use by another program, which shares it with no one.
+        {ERROR_SHARING_VIOLATION, Error::PermissionDenied},
+        {ERROR_LOCK_VIOLATION, Error::PermissionDenied},
         {ERROR_WRITE_PROTECT, Error::PermissionDenied},
         {ERROR_INVALID_NAME, Error::BadFileName},
         {ERROR_FILENAME_EXCED_RANGE, Error::BadFileName},
