@@ -10,9 +10,13 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
   if(VIVREL_WINE_HOME)
     file(MAKE_DIRECTORY ${VIVREL_WINE_HOME})
   endif()
-  # Wine marks Unix names with a leading dot hidden, which Windows does not do.
-  add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg.exe add
-           "HKCU\\Software\\Wine" /v ShowDotFiles /d Y /f)
+  # Wine marks Unix names with a leading dot hidden, which Windows does not do. And a
+  # test finds its data by the source tree's Unix path ("/work/..."), which Windows reads
+  # as a folder of drive C: there the prefix's C: gets a link to that top folder.
+  string(REGEX MATCH "^/[^/]+" vivrel_source_top "${PROJECT_SOURCE_DIR}")
+  add_test(NAME wine_prefix
+    COMMAND sh ${PROJECT_SOURCE_DIR}/cmake/wine-prefix.sh ${PROJECT_BINARY_DIR}/wineprefix
+            ${VIVREL_WINE_HOME} ${vivrel_source_top} ${CMAKE_CROSSCOMPILING_EMULATOR})
   set_tests_properties(wine_prefix PROPERTIES
     FIXTURES_SETUP wine_prefix LABELS windows TIMEOUT 300)
 endif()

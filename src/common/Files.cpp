@@ -14,6 +14,8 @@
 #ifdef Q_OS_WIN
 #include "common/WindowsApi.h"
 #include <algorithm>
+#include <fcntl.h>
+#include <io.h>
 #include <shellapi.h>
 #include <string>
 #else
@@ -339,11 +341,23 @@ Result<> openForReading(const QString &path, QFile &file, Rules rules)
 #else
     if (Result<> usable = check(path, rules); !usable)
         return usable;
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.error() == QFileDevice::PermissionsError
-                   ? Error::PermissionDenied
-                   : systemErrorOpening(path, Error::FileAccess);
+    // Shared for deleting and renaming too, as a POSIX system lets others do: the user
+    // may delete or move a picture while the show reads it.
+    const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+    const HANDLE handle = ::CreateFileW(
+        native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return fromSystemError(::GetLastError());
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+        return Error::FileAccess;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::_close(fd);
+        return Error::FileAccess;
+    }
 #endif
     return {};
 }
