@@ -32,6 +32,7 @@ bool isKeptByte(const QString &text, qsizetype i)
            (i == 0 || !QChar::isHighSurrogate(text[i - 1].unicode()));
 }
 
+#ifndef Q_OS_WIN
 /** Length of the valid UTF-8 sequence at `at`, or 0 when the byte there starts none. */
 qsizetype validSequence(const QByteArray &bytes, qsizetype at)
 {
@@ -57,6 +58,7 @@ qsizetype validSequence(const QByteArray &bytes, qsizetype at)
     }
     return 0;
 }
+#endif
 
 } // namespace
 

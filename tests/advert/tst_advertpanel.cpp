@@ -270,6 +270,10 @@ private slots:
 
     void composedPageKeepsTheNameWhole()
     {
+#ifdef Q_OS_WIN
+        QSKIP("fitted to the fonts Debian installs for the tests; Wine's stand-ins measure "
+              "otherwise");
+#endif
         QFETCH(int, width);
         QFETCH(int, pixels);
         QTemporaryDir dir;
@@ -313,7 +317,10 @@ private slots:
         BoundedDownloader::setDefaultLimits(kTestLimits);
     }
 
-    void cleanup() { BoundedDownloader::setDefaultLimits(kTestLimits); }
+    void cleanup()
+    {
+        BoundedDownloader::setDefaultLimits(kTestLimits);
+    }
 
     void init()
     {

@@ -171,6 +171,10 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, out);
         QFETCH(QString, err);
+#ifdef Q_OS_WIN
+        if (err.startsWith(QStringLiteral("Vivrel: cannot open a display")))
+            QSKIP("Windows always has its desktop, and the platform plug-in is beside the program");
+#endif
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
