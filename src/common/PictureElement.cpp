@@ -82,6 +82,11 @@ void PictureElement::afterFirstPicture(QObject *context, std::function<void()> t
     state.waiting.emplace_back(context, std::move(then));
 }
 
+void PictureElement::forgetFirstPicture()
+{
+    firstPicture() = {};
+}
+
 PictureElement::PictureElement(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent, false);

@@ -48,6 +48,8 @@ public:
      * that moment is also written to standard error as one line, "first-paint".
      */
     static void afterFirstPicture(QObject *context, std::function<void()> then);
+    /** As at a new start: no picture painted yet, nothing waiting (a start-up run again). */
+    static void forgetFirstPicture();
 
     bool stretch() const { return mStretch; }
     void setStretch(bool stretch);

@@ -409,6 +409,37 @@ private slots:
         QVERIFY(panel->toPlainText().contains(QStringLiteral("From the server")));
     }
 
+    void selfStartedShowFetchesAfterItsFirstPicture()
+    {
+        FakeSeams fake;
+        fake.online = true;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        serveAdvert(server);
+        pointStoreAt(server);
+        PictureElement::forgetFirstPicture(); // as in a program just started
+
+        ShowWindow s;
+        s.w.openPaths({s.pictures.path()});
+        // The first slide is placed; nothing of the advert has started, and the caption
+        // is the window's own.
+        QCOMPARE(s.named(), s.picture(0));
+        QVERIFY(!s.downloading());
+        QVERIFY(!s.w.windowTitle().contains(QStringLiteral("Initializing")));
+        QCOMPARE(server.connections, 0);
+
+        // Once the slide is on screen, the download starts, and runs to its end.
+        QTRY_VERIFY(PictureElement::firstPicturePainted());
+        QTRY_VERIFY(server.paths.size() == 3);
+        QTRY_VERIFY(!s.downloading());
+        QCOMPARE(readAll(page()), kServerPage);
+
+        // Still once per run: the user's Start Show fetches nothing more.
+        s.clickStart();
+        QVERIFY(!s.downloading());
+        QCOMPARE(server.paths.size(), 3);
+    }
+
     void showGoesOnWhileTheDownloadRuns()
     {
         FakeSeams fake;
