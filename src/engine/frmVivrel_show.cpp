@@ -227,7 +227,16 @@ void frmVivrel::DoLoadFullScreen()
     const QString path = lblFileName->text();
     frmPreview &shown = viewer();
     shown.placePicture(path, mSlides->take(path, shown.view()));
-    // Decoding ahead starts once the slide is placed, so it never slows a cold one.
+    // Decoding ahead starts once the slide is placed, so it never slows a cold one; in a
+    // show that started by itself, once the first picture is on screen.
+    if (mSelfStarting && !PictureElement::firstPicturePainted()) {
+        PictureElement::afterFirstPicture(this, [this, path] {
+            // Unless a step has planned from another slide meanwhile.
+            if (lblFileName->text() == path && viewer().isVisible())
+                planSlides();
+        });
+        return;
+    }
     planSlides();
 }
 
