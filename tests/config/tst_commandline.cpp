@@ -11,8 +11,10 @@
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Paths.h"
+#include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "config/CommandLine.h"
+#include "engine/SlideCache.h"
 
 #include <QDir>
 #include <QLabel>
@@ -129,6 +131,32 @@ private slots:
         QCOMPARE(c.cmdResume->text(), QStringLiteral("Pause"));
         QCOMPARE(c.lblFileName->text(), listed.constFirst());
         QCOMPARE(rememberedFolder(w), named.path());
+    }
+
+    void namedPicturesAreOnScreenBeforeAnythingIsDecodedAhead()
+    {
+        QTemporaryDir named;
+        for (const char *name : {"/n1.jpg", "/n2.jpg", "/n3.jpg"})
+            writePicture(named.path() + name, 40, 30, "JPG");
+        FakeSeams fake;
+        PictureElement::forgetFirstPicture(); // as in a program just started
+        frmVivrel w;
+        const MainControls c(w);
+        c.chkFullScreen->setValue(1);
+        c.chkRandom->setValue(0);
+        w.setIniAutoStart(false);
+        w.Form_Load();
+        w.show();
+
+        w.openPaths({named.path()});
+        QCOMPARE(c.lblFileName->text(), named.path() + "/n1.jpg");
+        // Only the slide itself so far: nothing decoded, or being decoded, ahead of it.
+        QVERIFY(!w.slideCache().isBusy());
+        QVERIFY(!w.slideCache().holds(named.path() + "/n2.jpg"));
+
+        // Once it is on screen, the slides around it are decoded ahead as in any show.
+        QTRY_VERIFY(PictureElement::firstPicturePainted());
+        QTRY_VERIFY(w.slideCache().holds(named.path() + "/n2.jpg"));
     }
 
     void program_data()
