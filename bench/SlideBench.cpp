@@ -2,9 +2,12 @@
 
 #include "BenchTools.h"
 
+#include "hostile/BadPictures.h"
+
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/Files.h"
 #include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "engine/PickHistory.h"
@@ -25,9 +28,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <malloc.h>
 #include <unistd.h>
@@ -111,8 +116,10 @@ struct ShowRig
     /** Waits until nothing is being decoded ahead. */
     void settle()
     {
-        while (w.slideCache().isBusy())
+        while (w.slideCache().isBusy()) {
+            QCoreApplication::processEvents(); // a slide asked for is handed over here
             QThread::msleep(1);
+        }
     }
 
     /**
@@ -138,10 +145,18 @@ struct ShowRig
         settle();
     }
 
+    /** Until the slide asked for is placed: the workers tell the window thread. */
+    void untilPlaced()
+    {
+        while (w.slidePending())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+
     /** One forward step, until it is drawn. */
     void step()
     {
         w.Timer1_Timer();
+        untilPlaced();
         w.viewer().repaint();
     }
 
@@ -150,6 +165,7 @@ struct ShowRig
     {
         QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
         QCoreApplication::sendEvent(&w.viewer(), &event);
+        untilPlaced();
         w.viewer().repaint();
     }
 
@@ -462,6 +478,88 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
                     "memory-show", shown / 1e6, held / 1e6, 6 * frame / 1e6);
         report({QStringLiteral("memory-show"), used / (6 * frame), 1.0});
     }
+}
+
+namespace {
+
+std::atomic<bool> gStallOver = false;
+
+/** A disk that stops answering for the file named "stalled.jpg", until the run is over. */
+void stallOnName(const QString &path)
+{
+    if (!path.endsWith(QLatin1String("/stalled.jpg")))
+        return;
+    while (!gStallOver.load())
+        QThread::msleep(5);
+}
+
+} // namespace
+
+void benchHostile(const QStringList &photos, QSize screen, const Report &report)
+{
+    QTemporaryDir dir;
+    const auto at = [&dir](const QString &name) { return dir.path() + u'/' + name; };
+    // Photos between the bombs, so that every bomb comes after a picture to leave on show.
+    QStringList names;
+    const auto photo = [&](int i) {
+        const QString name = QStringLiteral("photo-%1.jpg").arg(i);
+        QFile::copy(photos[i % photos.size()], at(name));
+        names << name;
+    };
+    const auto bomb = [&](const QString &name, const QByteArray &bytes) {
+        QFile file(at(name));
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+            names << name;
+    };
+    photo(0);
+    bomb(QStringLiteral("scans-6000.jpg"), BadPictures::manyScans(8000, 6000));
+    photo(1);
+    bomb(QStringLiteral("progressive-19999x20000.jpg"),
+         BadPictures::hugeProgressiveHeader(19999, 20000, false));
+    photo(2);
+    bomb(QStringLiteral("progressive-19999x20000-444.jpg"),
+         BadPictures::hugeProgressiveHeader(19999, 20000, true));
+    photo(3);
+    QFile::copy(photos[0], at(QStringLiteral("stalled.jpg")));
+    names << QStringLiteral("stalled.jpg");
+    photo(4);
+    Files::setStallForTests(stallOnName);
+
+    double longest = 0;
+    {
+        QStringList paths;
+        for (const QString &name : names)
+            paths << at(name);
+        ShowRig rig(paths, screen);
+        rig.setFit(true);
+        rig.option("chkRepeat")->setValue(1);
+        // The event loop's turns, seen by a timer that asks to run every 5 ms.
+        QElapsedTimer sinceTurn;
+        QTimer turns;
+        turns.setInterval(5);
+        QObject::connect(&turns, &QTimer::timeout, [&] {
+            longest = std::max(longest, double(sinceTurn.nsecsElapsed()) / 1e9);
+            sinceTurn.restart();
+        });
+        // Two passes across the folder, a step every 250 ms as a quick show would.
+        QTimer steps;
+        steps.setInterval(250);
+        int left = 2 * int(names.size());
+        QObject::connect(&steps, &QTimer::timeout, [&] {
+            rig.w.Timer1_Timer();
+            --left;
+        });
+        rig.w.Timer1_Timer();
+        sinceTurn.start();
+        turns.start();
+        steps.start();
+        while (left > 0)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    gStallOver = true;
+    Files::setStallForTests(nullptr);
+    std::printf("hostile-pause: longest %.1f ms between event-loop turns\n", longest * 1000);
+    report({QStringLiteral("hostile-pause"), longest / 0.100, 1.0});
 }
 
 } // namespace SlideBench

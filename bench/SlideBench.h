@@ -30,6 +30,13 @@ QStringList makePhotos(const QString &dir, QSize size, int count);
  */
 void benchSlides(const QStringList &photos, QSize screen, int rounds, const Report &report);
 
+/**
+ * The longest time the event loop does not turn while a show steps across the hostile
+ * pictures (a JPEG of thousands of scans, progressive headers of gigabytes) and a file
+ * whose read hangs, between `photos`, against 100 ms.
+ */
+void benchHostile(const QStringList &photos, QSize screen, const Report &report);
+
 /** Most resident bytes above idle in a show of `photos`, stretched and at natural size. */
 long long showMemory(const QStringList &photos, QSize screen);
 

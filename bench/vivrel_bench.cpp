@@ -232,6 +232,7 @@ int main(int argc, char *argv[])
     QTemporaryDir photoDir;
     const QStringList photos = SlideBench::makePhotos(photoDir.path(), QSize(6000, 4000), 20);
     SlideBench::benchSlides(photos, QSize(1920, 1080), 7, add);
+    SlideBench::benchHostile(photos, QSize(1920, 1080), add);
 
     benchSmall();
     return printRatios();

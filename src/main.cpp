@@ -3,6 +3,7 @@
 #include "common/Paths.h"
 #include "common/PictureLoader.h"
 #include "common/Translations.h"
+#include "common/Workers.h"
 #include "config/CommandLine.h"
 #include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -150,7 +152,8 @@ int main(int argc, char *argv[])
 
     if (fontconfig.joinable())
         fontconfig.join();
-    frmVivrel window;
+    auto owned = std::make_unique<frmVivrel>();
+    frmVivrel &window = *owned;
     // Named pictures start a show of their own; the configuration file's start would
     // run another one first.
     window.setIniAutoStart(paths.isEmpty());
@@ -164,5 +167,18 @@ int main(int argc, char *argv[])
         window.viewer().raise();
         window.viewer().activateWindow();
     }
-    return app.exec();
+    const int code = app.exec();
+    // The settings are saved by now. Workers with nothing to do leave as the window goes;
+    // one that hangs in a read of a disk that stopped answering, or is still stopping a
+    // decode, is not waited for: the process ends around it.
+    owned.reset();
+    using namespace std::chrono_literals;
+    const auto giveUp = std::chrono::steady_clock::now() + 100ms;
+    while (Workers::running() > 0 && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(2ms);
+    if (Workers::running() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

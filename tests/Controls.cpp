@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 
@@ -52,4 +53,15 @@ QString rememberedFolder(frmVivrel &w)
     MainControls(w).chkSaveSettings->setValue(1);
     w.Form_Unload();
     return SettingsStore::GetSetting(QStringLiteral("mPath"));
+}
+
+bool slideSettled(const frmVivrel &w)
+{
+    return QTest::qWaitFor([&w] { return !w.slidePending(); }, 20000);
+}
+
+void waitForSlide(const frmVivrel &w)
+{
+    if (!slideSettled(w))
+        QTest::qFail("the slide asked for never came", __FILE__, __LINE__);
 }

@@ -86,3 +86,13 @@ struct ViewerControls
  * Exit" is ticked for it). Shut-down ends the program: FakeSeams must be in force.
  */
 QString rememberedFolder(frmVivrel &w);
+
+/**
+ * Waits until the slide or preview the window asked for is on screen, or given up on
+ * (pictures are read and decoded off the window thread). False when it takes longer
+ * than any decode of a test picture should.
+ */
+[[nodiscard]] bool slideSettled(const frmVivrel &w);
+
+/** slideSettled() for helpers that return a value: a slide that never comes fails the test. */
+void waitForSlide(const frmVivrel &w);

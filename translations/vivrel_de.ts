@@ -89,6 +89,14 @@
         <source>Download failed</source>
         <translation>Herunterladen fehlgeschlagen</translation>
     </message>
+    <message>
+        <source>No list item chosen</source>
+        <translation>Kein Listeneintrag gewählt</translation>
+    </message>
+    <message>
+        <source>No trash can take the file</source>
+        <translation>Kein Papierkorb kann die Datei aufnehmen</translation>
+    </message>
 </context>
 <context>
     <name>ScreenSaverInhibitor</name>
@@ -162,6 +170,10 @@
     <message>
         <source>All Files</source>
         <translation>Alle Dateien</translation>
+    </message>
+    <message>
+        <source>Cannot move %1 to the trash. Delete it permanently?</source>
+        <translation>%1 kann nicht in den Papierkorb verschoben werden. Endgültig löschen?</translation>
     </message>
 </context>
 <context>
@@ -333,6 +345,10 @@
     <message>
         <source>Max interval is 30 only</source>
         <translation>Die Dauer beträgt höchstens 30 Sekunden</translation>
+    </message>
+    <message>
+        <source>%1 pictures were left out: their paths are longer than the system allows.</source>
+        <translation>%1 Bilder wurden ausgelassen: Ihre Pfade sind länger, als das System erlaubt.</translation>
     </message>
 </context>
 <context>

@@ -26,6 +26,7 @@ class FileListView;
 class IntervalTimer;
 class LinkLabel;
 class PictureElement;
+class AsyncLoad;
 class SlideCache;
 class TriCheckBox;
 class frmPreview;
@@ -51,6 +52,8 @@ public:
     qint64 showPosition() const { return mFileNum; }
     /** The slides decoded around the position. */
     const SlideCache &slideCache() const { return *mSlides; }
+    /** Whether a slide or a preview is being read or decoded and is not on screen yet. */
+    bool slidePending() const;
 
     // The window's procedures and the handlers of its buttons, for the program and
     // for tests that drive it as a user would.
@@ -91,6 +94,8 @@ public:
     void DoPrevious();
     /** Loads the picture named by lblFileName into the viewer and fits it there. */
     void DoLoadFullScreen();
+    /** The slide cache has the slide it had not: shown if it is still the one on show. */
+    void slideReady(const QString &path);
     /** Leaving the interval box: more than 30 seconds is refused with a message. */
     void Text1_LostFocus();
 
@@ -162,8 +167,11 @@ private:
     void RunShow();
     /** Shows item `index` as the current slide, in the viewer or the preview pane. */
     void showSlide(qsizetype index);
-    /** Loads `path` into the preview pane; a picture that does not load leaves the one before. */
-    Result<> loadPreviewPane(const QString &path);
+    /**
+     * Loads `path` into the preview pane off the window thread; a picture that does not
+     * load leaves the one before, and with `report` its error is shown.
+     */
+    void loadPreviewPane(const QString &path, bool report);
     Stepping::List showList() const;
     /** Random and Repeat as the show's next step reads them. */
     Stepping::Options showOptions() const;
@@ -245,10 +253,14 @@ private:
     bool mAdvertDeferred = false;
     /** The longest it waits for that picture. */
     static constexpr std::chrono::milliseconds kAdvertWaitForFirstPicture{2000};
-    /** Set while start-up starts a show by itself (the configuration file, named paths). */
-    bool mSelfStarting = false;
+    /**
+     * Set when start-up started the run's show by itself (the configuration file, named
+     * paths): until its first picture is on screen, nothing else is started.
+     */
+    bool mSelfStarted = false;
     /** The viewer's slides decoded around the position, on worker threads of its own. */
     SlideCache *mSlides = nullptr;
+    AsyncLoad *mPaneLoad = nullptr;
     /**
      * The random draws of the current pass. Missing until the first start, or the first
      * wrap-around, of the run: a random step before then draws and shows nothing.

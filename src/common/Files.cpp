@@ -11,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
+#include <atomic>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -332,6 +333,15 @@ Result<> check(const QString &path, Rules rules)
     return {};
 }
 
+namespace {
+std::atomic<Stall> gStall = nullptr;
+} // namespace
+
+void setStallForTests(Stall stall)
+{
+    gStall.store(stall);
+}
+
 Result<> openForReading(const QString &path, QFile &file, Rules rules)
 {
 #ifndef Q_OS_WIN
@@ -364,6 +374,8 @@ Result<> openForReading(const QString &path, QFile &file, Rules rules)
         return file.error() == QFileDevice::PermissionsError ? Error::PermissionDenied
                                                              : Error::FileAccess;
 #endif
+    if (const Stall stall = gStall.load())
+        stall(path);
     return {};
 }
 

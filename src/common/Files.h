@@ -44,6 +44,14 @@ Result<> check(const QString &path, Rules rules = {});
 /** Opens `path` for reading by the rules of check(), judging what was opened. */
 Result<> openForReading(const QString &path, QFile &file, Rules rules = {});
 
+/**
+ * For tests: `stall`, when set, is called with the path by every openForReading() once the
+ * file is open, on the thread that reads it, before anything is read: it stands for a disk
+ * or a network share that stops answering (by blocking until the test lets it go).
+ */
+using Stall = void (*)(const QString &path);
+void setStallForTests(Stall stall);
+
 /** At most `maxBytes` from the start of `path`, opened as openForReading() does. */
 Result<QByteArray> read(const QString &path, qint64 maxBytes, Rules rules = {});
 

@@ -2,6 +2,7 @@
 
 #include "common/Files.h"
 #include "common/FrameReader.h"
+#include "common/JpegLayout.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -44,6 +45,41 @@ qint64 decodedBytes(QSize size, QImage::Format format)
     return (qint64(size.width()) * depth + 31) / 32 * 4 * size.height();
 }
 
+/**
+ * A file read through a flag: once the flag is set, every read fails, which makes the
+ * decoder end its input there, so that a decode under way comes back soon.
+ */
+class CancellableDevice : public QIODevice
+{
+public:
+    CancellableDevice(QIODevice &source, const std::atomic<bool> &cancel)
+        : mSource(source), mCancel(cancel)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return mSource.isSequential(); }
+    qint64 size() const override { return mSource.size(); }
+    bool seek(qint64 pos) override { return QIODevice::seek(pos) && mSource.seek(pos); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (mCancel.load(std::memory_order_relaxed))
+            return -1;
+        return mSource.read(data, maxSize);
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QIODevice &mSource;
+    const std::atomic<bool> &mCancel;
+};
+
+bool cancelled(const Control &control)
+{
+    return control.cancel && control.cancel->load(std::memory_order_relaxed);
+}
+
 // What start() found in a picture's header.
 struct Header
 {
@@ -52,11 +88,14 @@ struct Header
     QSize stored;
     /** A GIF's logical screen, which its decoder clears whole; else empty. */
     QSize screen;
+    /** What the decoder keeps besides the picture for the whole decode. */
+    qint64 bufferBytes = 0;
 };
 
 // The checks every read starts with, from the header alone: the format, the sides and
 // the pixels. Sets `reader` up to read `device` when they pass.
-Result<Header> start(QIODevice &device, const Limits &limits, QImageReader &reader)
+Result<Header> start(QIODevice &device, const Limits &limits, QImageReader &reader,
+                     const Control &control = {})
 {
     Header header;
     const QByteArray head = device.peek(10);
@@ -70,6 +109,18 @@ Result<Header> start(QIODevice &device, const Limits &limits, QImageReader &read
         header.screen = QSize(word(6), word(8));
         if (qint64(header.screen.width()) * header.screen.height() > limits.maxWholePixels)
             return Error::PictureTooLarge;
+    }
+    // A JPEG's scans are counted before anything is decoded: each one is a pass of the
+    // decoder over the whole picture, and a small file can hold thousands.
+    if (header.format == "jpeg") {
+        const JpegLayout layout = JpegLayout::walk(device, control.cancel);
+        if (cancelled(control))
+            return Error::InvalidPicture;
+        if (layout.tooManyScans())
+            return Error::InvalidPicture;
+        if (layout.bufferBytes > limits.maxBufferBytes)
+            return Error::PictureTooLarge;
+        header.bufferBytes = layout.bufferBytes;
     }
 
     reader.setDevice(&device);
@@ -92,13 +143,15 @@ Result<Header> start(QIODevice &device, const Limits &limits, QImageReader &read
 // Both loads end here: the file opened, or the bytes in a buffer. `path` is where the
 // bytes came from, for pictures whose later frames are read as they are shown.
 Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want,
-                       const QString &path = QString())
+                       const QString &path = QString(), const Control &control = {})
 {
     QImageReader reader;
-    const Result<Header> started = start(device, limits, reader);
+    const Result<Header> started = start(device, limits, reader, control);
     if (!started)
         return started.error();
     const Header &header = *started;
+    if (control.buffers)
+        control.buffers(header.bufferBytes);
     const QByteArray &format = header.format;
     const QSize stored = header.stored;
 
@@ -133,7 +186,7 @@ Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want
         return Error::PictureTooLarge;
 
     Picture picture;
-    if (!reader.read(&picture.image) || picture.image.isNull())
+    if (!reader.read(&picture.image) || picture.image.isNull() || cancelled(control))
         return Error::InvalidPicture;
     picture.natural = natural;
     picture.part = part;
@@ -167,23 +220,36 @@ QByteArray sniffFormat(const QByteArray &head)
     return QByteArray();
 }
 
-Result<Picture> load(const QString &path, const Limits &limits, QSize shownSize)
+Result<Picture> load(const QString &path, const Limits &limits, QSize shownSize,
+                     const Control &control)
 {
-    return load(path, limits, [shownSize](QSize natural) {
-        DecodeTarget target;
-        target.scaled = decodeSizeFor(natural, shownSize);
-        return target;
-    });
+    return load(
+        path, limits,
+        [shownSize](QSize natural) {
+            DecodeTarget target;
+            target.scaled = decodeSizeFor(natural, shownSize);
+            return target;
+        },
+        control);
 }
 
-Result<Picture> load(const QString &path, const Limits &limits, const Want &want)
+Result<Picture> load(const QString &path, const Limits &limits, const Want &want,
+                     const Control &control)
 {
     // Taken before the file is opened: a version written meanwhile shows as a change.
     const FileStamp stamp = FileStamp::of(path);
     QFile file;
     if (Result<> opened = Files::openForReading(path, file); !opened)
         return opened.error() == Error::NotAFile ? Error::InvalidPicture : opened.error();
-    Result<Picture> loaded = decode(file, limits, want, path);
+    if (cancelled(control))
+        return Error::InvalidPicture;
+    Result<Picture> loaded = Error::InvalidPicture;
+    if (control.cancel) {
+        CancellableDevice device(file, *control.cancel);
+        loaded = decode(device, limits, want, path, control);
+    } else {
+        loaded = decode(file, limits, want, path, control);
+    }
     if (!loaded)
         return loaded;
     loaded->source = path;

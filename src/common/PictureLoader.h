@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 class QImageReader;
@@ -43,6 +44,11 @@ struct Limits
     qint64 maxWholePixels = 64'000'000;
     /** Memory the decoded picture may take, in bytes. */
     qint64 maxDecodedBytes = qint64(1024) << 20;
+    /**
+     * Memory the decoder may keep for the whole decode besides the picture: the
+     * coefficients of a JPEG of several scans (progressive), whatever size it is decoded at.
+     */
+    qint64 maxBufferBytes = qint64(512) << 20;
 };
 
 /** The limits of slides and of the viewer's background. */
@@ -51,19 +57,36 @@ inline constexpr Limits kShowLimits{};
 /** Decides, from a picture's natural (upright) size, how much of it to decode. */
 using Want = std::function<DecodeTarget(QSize natural)>;
 
+/** How a caller follows one load and stops it. */
+struct Control
+{
+    /**
+     * Once set (from any thread), the load stops reading and decoding as soon as it can
+     * and fails; nothing it decoded is handed out.
+     */
+    const std::atomic<bool> *cancel = nullptr;
+    /**
+     * Told, after the header's checks and before `want` is asked, the bytes the decoder
+     * will keep for the whole decode besides the picture (0 for most files).
+     */
+    std::function<void(qint64 bytes)> buffers;
+};
+
 /**
  * Loads `path` within `limits`. When `shownSize` (device pixels) is given and smaller
  * than the picture, a JPEG may be decoded at a smaller size that still covers it in
  * both directions; `Picture::natural` stays the full upright size either way.
  */
-Result<Picture> load(const QString &path, const Limits &limits, QSize shownSize = QSize());
+Result<Picture> load(const QString &path, const Limits &limits, QSize shownSize = QSize(),
+                     const Control &control = {});
 
 /**
  * Loads `path` within `limits`, decoding only what `want` asks for: a JPEG scaled down
  * while it is decoded, or only the part that will be seen. Other formats, and turned
  * pictures asked for a part, are decoded whole. Safe to call from any thread.
  */
-Result<Picture> load(const QString &path, const Limits &limits, const Want &want);
+Result<Picture> load(const QString &path, const Limits &limits, const Want &want,
+                     const Control &control = {});
 
 /** Loads the picture held in `bytes` within `limits`, decoded whole. */
 Result<Picture> loadBytes(const QByteArray &bytes, const Limits &limits);

@@ -9,7 +9,6 @@ void frmVivrel::openPaths(const QStringList &paths)
     // that start-up filled, as a folder chosen with the button would.
     listPaths(paths, false);
     cmdSelectAll_Click();
-    mSelfStarting = true;
+    mSelfStarted = true;
     cmdStart_Click();
-    mSelfStarting = false;
 }

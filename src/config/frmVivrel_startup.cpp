@@ -124,9 +124,8 @@ void frmVivrel::Form_Load()
     seams().processEvents();
     cmdSelectAll_Click();
     seams().processEvents();
-    mSelfStarting = true;
+    mSelfStarted = true;
     cmdStart_Click();
-    mSelfStarting = false;
 }
 
 void frmVivrel::Form_Unload()

@@ -4,6 +4,7 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/AsyncLoad.h"
 #include "common/ControlEvents.h"
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
@@ -42,7 +43,7 @@ void frmVivrel::cmdStart_Click()
     mFileNum = 0;
     WebBrowser1->hide();
 
-    if (mSelfStarting && !mAdvertFetched && !PictureElement::firstPicturePainted()) {
+    if (mSelfStarted && !mAdvertFetched && !PictureElement::firstPicturePainted()) {
         // A show that started by itself puts its first picture up before anything else:
         // the advert download, and the network status and libraries it loads, begin
         // right after that picture is on screen (or after a moment, should none come).
@@ -205,7 +206,7 @@ void frmVivrel::showSlide(qsizetype index)
         // Only the viewer decodes ahead: the pane's small pictures are decoded scaled
         // down by the JPEG decoder itself, which is quick, and the pane has no step back.
         mSlides->clear();
-        static_cast<void>(loadPreviewPane(lblFileName->text()));
+        loadPreviewPane(lblFileName->text(), false);
     }
     viewer().setCaption(lblFileName->text());
 }
@@ -226,10 +227,17 @@ void frmVivrel::DoLoadFullScreen()
 {
     const QString path = lblFileName->text();
     frmPreview &shown = viewer();
-    shown.placePicture(path, mSlides->take(path, shown.view()));
+    std::optional<Result<Picture>> ready = mSlides->take(path, shown.view());
+    if (!ready) {
+        // Not decoded yet: the previous picture stays until the cache has it (or gives
+        // up on it), and this runs again then.
+        shown.awaitPicture();
+        return;
+    }
+    shown.placePicture(path, std::move(*ready));
     // Decoding ahead starts once the slide is placed, so it never slows a cold one; in a
     // show that started by itself, once the first picture is on screen.
-    if (mSelfStarting && !PictureElement::firstPicturePainted()) {
+    if (mSelfStarted && !PictureElement::firstPicturePainted()) {
         PictureElement::afterFirstPicture(this, [this, path] {
             // Unless a step has planned from another slide meanwhile.
             if (lblFileName->text() == path && viewer().isVisible())
@@ -240,18 +248,34 @@ void frmVivrel::DoLoadFullScreen()
     planSlides();
 }
 
-Result<> frmVivrel::loadPreviewPane(const QString &path)
+void frmVivrel::slideReady(const QString &path)
+{
+    // Only the slide still on show; one the show stepped past since is not wanted.
+    if (path == lblFileName->text())
+        DoLoadFullScreen();
+}
+
+bool frmVivrel::slidePending() const
+{
+    return mSlides->isWaiting() || mPaneLoad->isLoading();
+}
+
+void frmVivrel::loadPreviewPane(const QString &path, bool report)
 {
     const QSize shown =
         (QSizeF(imgPreview->width(), imgPreview->height()) * imgPreview->devicePixelRatioF())
             .toSize();
-    Result<Picture> loaded = PictureLoader::load(path, PictureLoader::kShowLimits, shown);
-    if (!loaded) {
-        imgPreview->stopAnimation(); // the previous picture stays, but it is not the slide
-        return loaded.error();
-    }
-    imgPreview->setPicture(std::move(*loaded));
-    return {};
+    mPaneLoad->start(
+        path, PictureLoader::kShowLimits, shown, [this, report](Result<Picture> loaded) {
+            if (!loaded) {
+                imgPreview->stopAnimation(); // the previous picture stays, but it is not the slide
+                if (report)
+                    seams().showMessage(errorText(loaded.error()), MsgStyle::Critical,
+                                        Module1::programTitle());
+                return;
+            }
+            imgPreview->setPicture(std::move(*loaded));
+        });
 }
 
 void frmVivrel::Text1_KeyDown(int keyCode, Qt::KeyboardModifiers)
@@ -274,6 +298,7 @@ void frmVivrel::chkPreview_Click()
     if (chkPreview->value() != 0) {
         File1_Click();
     } else {
+        mPaneLoad->cancel();
         imgPreview->clearPicture();
         WebBrowser1->show();
     }
@@ -287,11 +312,11 @@ void frmVivrel::File1_Click()
     // No current item (nothing clicked yet, or an empty list) is a lookup that fails,
     // told like a file that does not load; the web panel still makes way for the pane.
     const qsizetype row = File1->currentRow();
-    const Result<> shown = row >= 0 && row < mFileList->count()
-                               ? loadPreviewPane(mFileList->fullPath(row))
-                               : Result<>(Error::NoListItem);
-    if (!shown)
-        seams().showMessage(errorText(shown.error()), MsgStyle::Critical, Module1::programTitle());
+    if (row >= 0 && row < mFileList->count())
+        loadPreviewPane(mFileList->fullPath(row), true);
+    else
+        seams().showMessage(errorText(Error::NoListItem), MsgStyle::Critical,
+                            Module1::programTitle());
     WebBrowser1->hide();
 }
 
@@ -316,6 +341,8 @@ void frmVivrel::connectShow()
     ScreenAwake::follow(Timer1);
     mSlides = new SlideCache(this);
     mSlides->setObjectName(QStringLiteral("slideCache"));
+    connect(mSlides, &SlideCache::slideReady, this, &frmVivrel::slideReady);
+    mPaneLoad = new AsyncLoad(this);
     // Pictures decoded around a place in the old list mean nothing in the new one.
     connect(mFileList, &QAbstractItemModel::modelReset, mSlides, &SlideCache::clear);
     connect(mFileList, &QAbstractItemModel::rowsInserted, mSlides, &SlideCache::clear);

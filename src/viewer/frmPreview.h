@@ -56,10 +56,12 @@ public:
     /** Shows the window in front, over the whole monitor that holds most of the main window. */
     void showViewer();
     /**
-     * Loads `path` into the picture element and places it as the menu's options say;
-     * `ready` is that file already loaded for the current view (decoded ahead).
+     * Puts `loaded`, the picture of `path` decoded for the current view, into the picture
+     * element and places it as the menu's options say; a failure leaves the picture before.
      */
-    void placePicture(const QString &path, std::optional<Result<Picture>> ready = {});
+    void placePicture(const QString &path, Result<Picture> loaded);
+    /** The slide is not decoded yet: the picture on screen stays, but it no longer plays. */
+    void awaitPicture();
     /** The window and the element as they stand, for working out what a slide needs. */
     Fitting::View view() const;
     void mnuPause_Click();

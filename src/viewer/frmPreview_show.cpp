@@ -68,20 +68,17 @@ Fitting::View frmPreview::view() const
     return v;
 }
 
-void frmPreview::placePicture(const QString &path, std::optional<Result<Picture>> ready)
+void frmPreview::awaitPicture()
+{
+    imgPreview->stopAnimation();
+}
+
+void frmPreview::placePicture(const QString &path, Result<Picture> loaded)
 {
     imgPreview->setVisible(false);
     const bool stretch = mnuStretch->isChecked();
     imgPreview->setStretch(stretch);
 
-    // Decode no more than will be seen, worked out from the picture's natural size the
-    // same way it is placed below.
-    const Fitting::View before = view();
-    Result<Picture> loaded =
-        ready ? std::move(*ready)
-              : PictureLoader::load(path, PictureLoader::kShowLimits, [before](QSize natural) {
-                    return Fitting::decodeTarget(before, natural);
-                });
     if (loaded) {
         imgPreview->setPicture(std::move(*loaded));
         imgPreview->setAccessibleName(QFileInfo(path).fileName());

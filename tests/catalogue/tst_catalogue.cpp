@@ -231,6 +231,7 @@ private slots:
         c.chkPreview->setValue(1);
         w.cmdSelectAll_Click(); // opens the click preview at its end, as start-up does
         c.File1->setCurrentRow(0);
+        QVERIFY(slideSettled(w));
         QCOMPARE(fake.messages.size(), 1); // the click preview is open
 
         int currentChanges = 0;
@@ -238,12 +239,14 @@ private slots:
                 [&](qsizetype) { ++currentChanges; });
         w.cmdSelectAll_Click();
         QVERIFY(currentChanges > 0);
+        QVERIFY(!w.slidePending());
         QCOMPARE(fake.messages.size(), 1); // nothing previewed while selecting
         QVERIFY(c.File1->isSelected(0));
         QVERIFY(c.File1->isSelected(39999));
         QCOMPARE(c.File1->currentRow(), qsizetype(39999));
         QCOMPARE(c.list->fullPath(32768), QStringLiteral("/pics/p32768.jpg"));
         c.File1->setCurrentRow(1);
+        QVERIFY(slideSettled(w));
         QCOMPARE(fake.messages.size(), 2); // and open again afterwards
     }
 
@@ -260,6 +263,7 @@ private slots:
         c.list->appendFolder(QStringLiteral("/pics/"), {QStringLiteral("gone.jpg")});
         c.File1->setCurrentRow(0);
         c.chkPreview->setValue(1);
+        QVERIFY(slideSettled(w));
         QCOMPARE(fake.messages.size(), 1);
         QCOMPARE(fake.messages[0].text, QStringLiteral("File not found"));
     }

@@ -261,9 +261,11 @@ private slots:
         QCOMPARE(accessible(&v)->role(), QAccessible::Window);
         QCOMPARE(nameOf(&v), s.dir.path() + QStringLiteral("/a.jpg"));
         QCOMPARE(accessible(vc.imgPreview)->role(), QAccessible::Graphic);
+        QVERIFY(slideSettled(s.w)); // the slide is decoded off the window thread
         QCOMPARE(nameOf(vc.imgPreview), QStringLiteral("a.jpg"));
         QTest::keyClick(&v, Qt::Key_Right);
         QCOMPARE(nameOf(&v), s.dir.path() + QStringLiteral("/b.jpg"));
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(nameOf(vc.imgPreview), QStringLiteral("b.jpg"));
 
         // Its menu's entries are items named by their captions.

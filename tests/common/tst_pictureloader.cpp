@@ -2,15 +2,18 @@
 #include "GifWriter.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
+#include "hostile/BadPictures.h"
 
 #include "advert/AdvertPage.h"
 #include "common/FrameReader.h"
+#include "common/JpegLayout.h"
 #include "common/Module1.h"
 #include "common/OpenWithAssociatedProgram.h"
 #include "common/PictureLoader.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -238,6 +241,83 @@ private slots:
             QCOMPARE(fromBytes->natural, fromFile->natural);
         // A load keeps its limits to itself: the process-wide one stays as it was.
         QCOMPARE(QImageReader::allocationLimit(), processLimit);
+    }
+
+    void scansAndBuffersFromTheHeader_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<qint64>("buffers"); // what the header walk counts
+        // The picture's own scans, then empty ones up to the count.
+        const QByteArray flat = BadPictures::flatProgressiveGrey(256);
+        QBuffer buffer;
+        buffer.setData(flat);
+        buffer.open(QIODevice::ReadOnly);
+        const int own = JpegLayout::walk(buffer).scans;
+        QVERIFY(own > 1 && own < 20);
+        const qint64 grey256 = 32 * 32 * 128;
+        QTest::newRow("progressive") << flat << "" << grey256;
+        QTest::newRow("100 scans") << BadPictures::manyScans(256, 100 - own) << "" << grey256;
+        QTest::newRow("101 scans")
+            << BadPictures::manyScans(256, 101 - own) << "Invalid picture" << grey256;
+        QTest::newRow("6000 scans")
+            << BadPictures::manyScans(1024, 6000) << "Invalid picture" << qint64(128 * 128 * 128);
+        // 4:2:0: a luma block each 8 x 8 pixels, two chroma blocks each 16 x 16.
+        QTest::newRow("progressive 320 x 240") << BadPictures::jpeg(QSize(320, 240), true) << ""
+                                               << qint64((40 * 30 + 2 * 20 * 15) * 128);
+        QTest::newRow("baseline keeps no coefficients")
+            << BadPictures::jpeg(QSize(320, 240), false) << "" << qint64(0);
+        QTest::newRow("progressive 19999 x 20000")
+            << BadPictures::hugeProgressiveHeader(19999, 20000, false) << "Picture too large"
+            << qint64(1'200'000'000);
+        QTest::newRow("progressive 19999 x 20000, 4:4:4")
+            << BadPictures::hugeProgressiveHeader(19999, 20000, true) << "Picture too large"
+            << qint64(2'400'000'000);
+    }
+
+    void scansAndBuffersFromTheHeader()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        QFETCH(qint64, buffers);
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const JpegLayout layout = JpegLayout::walk(buffer);
+        QCOMPARE(layout.bufferBytes, buffers);
+        QCOMPARE(buffer.pos(), qint64(0));
+
+        const QString path = at(QStringLiteral("walked.jpg"));
+        writeBytes(path, bytes);
+        qint64 told = -1;
+        PictureLoader::Control control;
+        control.buffers = [&told](qint64 held) { told = held; };
+        QElapsedTimer took;
+        took.start();
+        const Result<Picture> loaded =
+            PictureLoader::load(path, kShowLimits, PictureLoader::Want(), control);
+        QCOMPARE(describe(loaded), error);
+        // Refused from the header: before anything is decoded, so at once.
+        if (!error.isEmpty())
+            QVERIFY2(took.elapsed() < 2000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(told, error.isEmpty() ? buffers : -1);
+    }
+
+    void cancelledLoadFails()
+    {
+        std::atomic<bool> cancel = true;
+        PictureLoader::Control control;
+        control.cancel = &cancel;
+        QCOMPARE(describe(PictureLoader::load(at("big.jpg"), kShowLimits, QSize(), control)),
+                 QStringLiteral("Invalid picture"));
+        // Stopped once the header is read: nothing decoded is handed out.
+        cancel = false;
+        control.buffers = [&cancel](qint64) { cancel = true; };
+        QCOMPARE(describe(PictureLoader::load(at("big.jpg"), kShowLimits, QSize(), control)),
+                 QStringLiteral("Invalid picture"));
+        control.buffers = nullptr;
+        cancel = false;
+        QVERIFY(PictureLoader::load(at("big.jpg"), kShowLimits, QSize(), control).ok());
     }
 
     void unreadableFile()

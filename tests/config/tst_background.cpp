@@ -62,6 +62,7 @@ private slots:
         c.chkFullScreen->setValue(1);
         w.cmdStart_Click();
         QCOMPARE(w.viewer().background().size(), QSize(6000, 6000));
+        QVERIFY(slideSettled(w));
         QCOMPARE(ViewerControls(w.viewer()).imgPreview->picture().natural, QSize(40, 30));
     }
 };

@@ -79,7 +79,7 @@ bool listPreviews(frmVivrel &w)
         const QString path = c.list->fullPath(row);
         if (row != c.File1->currentRow() && c.imgPreview->picture().source != path) {
             c.File1->setCurrentRow(row);
-            return c.imgPreview->picture().source == path;
+            return slideSettled(w) && c.imgPreview->picture().source == path;
         }
     }
     return false;
@@ -621,6 +621,7 @@ private slots:
         frmPreview &v = w.viewer();
         QVERIFY(v.isVisible());
         QCOMPARE(v.caption(), exeDir() + QStringLiteral("/a.jpg"));
+        QVERIFY(slideSettled(w));
         QCOMPARE(ViewerControls(v).imgPreview->geometry(), v.rect());
         // What a user sees in the middle of the screen is the picture, not the black window.
         const QColor middle = v.grab().toImage().pixelColor(v.rect().center());

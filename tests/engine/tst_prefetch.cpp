@@ -2,10 +2,12 @@
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
+#include "hostile/BadPictures.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/JpegLayout.h"
 #include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "engine/PickHistory.h"
@@ -15,9 +17,11 @@
 #include "viewer/frmPreview.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -37,6 +41,18 @@ Fitting::View someView()
     view.stretchChecked = true;
     view.retainShapeChecked = true;
     return view;
+}
+
+/** take(), and when the slide is not there yet, take() again once the cache says it is. */
+Result<Picture> takeNow(SlideCache &cache, const QString &path, const Fitting::View &view)
+{
+    if (std::optional<Result<Picture>> ready = cache.take(path, view))
+        return *ready;
+    QSignalSpy ready(&cache, &SlideCache::slideReady);
+    if (!ready.wait(20000))
+        return Error::InvalidPicture;
+    std::optional<Result<Picture>> now = cache.take(path, view);
+    return now ? *now : Result<Picture>(Error::InvalidPicture);
 }
 
 /** What a 200x100 picture takes once decoded for someView(): 64x32 pixels. */
@@ -67,6 +83,8 @@ struct Show
         // No period: the show moves only when a key says so.
         c.Text1->setText(QStringLiteral("0"));
         QTest::mouseClick(c.cmdStart, Qt::LeftButton);
+        // The first slide is decoded cold, off the window thread.
+        settled = slideSettled(w);
     }
 
     QString path(int i) const { return dir.path() + QStringLiteral("/p%1.jpg").arg(i); }
@@ -84,6 +102,7 @@ struct Show
     FakeSeams fake;
     frmVivrel w;
     const MainControls c{w};
+    bool settled = false;
 };
 
 /** a.jpg to d.jpg in `folder`, 200x100 each. */
@@ -172,7 +191,7 @@ private slots:
         QTRY_VERIFY(cache.holds(b));
         QVERIFY(!cache.holds(a)); // the one on screen is the caller's to load
 
-        Result<Picture> taken = cache.take(b, someView());
+        Result<Picture> taken = takeNow(cache, b, someView());
         QVERIFY(taken.ok());
         QCOMPARE(taken->natural, QSize(200, 100));
         QCOMPARE(taken->image.size(), QSize(64, 32));
@@ -180,7 +199,7 @@ private slots:
         Fitting::View moved = someView();
         moved.left = 7;
         moved.width = 13;
-        QVERIFY(cache.take(b, moved).ok());
+        QVERIFY(takeNow(cache, b, moved).ok());
         QCOMPARE(cache.coldLoads(), 0);
 
         // Stretched without the shape kept: other pixels, decoded afresh.
@@ -188,11 +207,11 @@ private slots:
         other.retainShapeChecked = false;
         other.width = 64;
         other.height = 48;
-        Result<Picture> again = cache.take(b, other);
+        Result<Picture> again = takeNow(cache, b, other);
         QCOMPARE(cache.coldLoads(), 1);
         QCOMPARE(again->image.size(), QSize(64, 48));
         // Both are kept, so going back to the first view costs nothing.
-        QVERIFY(cache.take(b, someView()).ok());
+        QVERIFY(takeNow(cache, b, someView()).ok());
         QCOMPARE(cache.coldLoads(), 1);
     }
 
@@ -212,7 +231,7 @@ private slots:
         writePicture(path, 200, 100, "jpg");
         SlideCache cache;
         cache.setBudget(SlideCache::budgetFor(someView()));
-        QVERIFY(cache.take(path, someView()).ok());
+        QVERIFY(takeNow(cache, path, someView()).ok());
         if (change == 0) {
             writePicture(path, 120, 100, "jpg");
         } else if (change == 1) {
@@ -223,7 +242,7 @@ private slots:
         } else {
             QVERIFY(QFile::remove(path));
         }
-        const Result<Picture> now = cache.take(path, someView());
+        const Result<Picture> now = takeNow(cache, path, someView());
         QCOMPARE(cache.coldLoads(), 2);
         QCOMPARE(now.ok(), change != 2);
         if (change == 0)
@@ -239,7 +258,7 @@ private slots:
         // is counted against the first two alone; not for a fourth.
         const qint64 budget = 2 * kDecoded + kDecoding;
         cache.setBudget(budget);
-        QVERIFY(cache.take(paths[0], someView()).ok());
+        QVERIFY(takeNow(cache, paths[0], someView()).ok());
         cache.plan(someView(), paths[0], {paths[1], paths[2], paths[3]});
         QTRY_VERIFY(!cache.isBusy());
         QVERIFY(cache.holds(paths[1]) && cache.holds(paths[2]));
@@ -276,7 +295,7 @@ private slots:
         SlideCache cache;
         // The third picture would fit once decoded, but not while it is.
         cache.setBudget(2 * kDecoded + kDecoding - 1);
-        QVERIFY(cache.take(paths[0], someView()).ok());
+        QVERIFY(takeNow(cache, paths[0], someView()).ok());
         cache.plan(someView(), paths[0], {paths[1], paths[2]});
         QTRY_VERIFY(!cache.isBusy());
         QVERIFY(cache.holds(paths[1]));
@@ -288,6 +307,37 @@ private slots:
         QTRY_VERIFY(!cache.isBusy());
         QCOMPARE(cache.heldBytes(), 3 * kDecoded);
         QCOMPARE(cache.coldLoads(), 1);
+    }
+
+    void progressiveDecodeCountsItsCoefficients()
+    {
+        // A progressive file's decoder keeps the coefficients of the whole picture for
+        // the whole decode, whatever size it decodes to.
+        QTemporaryDir dir;
+        const QByteArray progressive = BadPictures::jpeg(QSize(200, 100), true);
+        QBuffer header;
+        header.setData(progressive);
+        header.open(QIODevice::ReadOnly);
+        const qint64 coefficients = JpegLayout::walk(header).bufferBytes;
+        QVERIFY(coefficients > kDecoding);
+        QStringList paths;
+        for (char name : {'a', 'b', 'c'}) {
+            paths << dir.path() + u'/' + QLatin1Char(name) + QStringLiteral(".jpg");
+            QVERIFY(BadPictures::writeBytes(paths.last(), progressive));
+        }
+        SlideCache cache;
+        cache.setBudget(2 * kDecoded + kDecoding + coefficients - 1);
+        QVERIFY(takeNow(cache, paths[0], someView()).ok());
+        cache.plan(someView(), paths[0], {paths[1], paths[2]});
+        QTRY_VERIFY(!cache.isBusy());
+        QVERIFY(cache.holds(paths[1]));
+        QVERIFY(!cache.holds(paths[2]));
+        QCOMPARE(cache.heldBytes(), 2 * kDecoded);
+
+        cache.setBudget(2 * kDecoded + kDecoding + coefficients);
+        QTRY_VERIFY(cache.holds(paths[2]));
+        QTRY_VERIFY(!cache.isBusy());
+        QCOMPARE(cache.heldBytes(), 3 * kDecoded);
     }
 
     void requestsOvertakenByTheShowAreNotDecoded()
@@ -307,6 +357,7 @@ private slots:
     void stepsEitherWayAreServedFromTheCache()
     {
         Show s(6);
+        QVERIFY(s.settled);
         QVERIFY(s.w.viewer().isVisible());
         QCOMPARE(s.shown(), 0);
         QTRY_VERIFY(s.cache().holds(s.path(1)) && s.cache().holds(s.path(2)));
@@ -331,6 +382,7 @@ private slots:
         const ViewerControls v(s.w.viewer());
         v.mnuRetainShape->trigger(); // stretched, shape kept: decoded afresh
         QCOMPARE(s.cache().coldLoads(), cold + 1);
+        QVERIFY(slideSettled(s.w));
         v.mnuStretch->trigger(); // natural size again
         QCOMPARE(s.shown(), 2);
         QCOMPARE(s.cache().coldLoads(), cold + 1);
@@ -379,6 +431,7 @@ private slots:
         s.c.File1->selectAllItems();
         s.press(Qt::Key_Right);
         QCOMPARE(s.caption(), s.path(1));
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(s.shown(), 5); // 90 wide
     }
 };

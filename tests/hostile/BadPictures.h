@@ -156,6 +156,56 @@ inline QByteArray solidJpeg(int side)
     return bytes;
 }
 
+/** A flat grey progressive JPEG of `side` x `side`, without its end marker. */
+inline QByteArray flatProgressiveGrey(int side)
+{
+    QImage image(side, side, QImage::Format_Grayscale8);
+    image.fill(128);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    if (bytes.endsWith("\xff\xd9"))
+        bytes.chop(2);
+    return bytes;
+}
+
+/**
+ * A progressive grey JPEG of `side` x `side` followed by `extra` scans of the whole
+ * picture's AC coefficients, each only a few bytes long: the decoder runs every one of
+ * them over every block, so a file of a few hundred kilobytes can keep it busy for
+ * minutes. Without `extra`, none are added.
+ */
+inline QByteArray manyScans(int side, int extra)
+{
+    QByteArray bytes = flatProgressiveGrey(side);
+    // An AC table 0 whose one code, a single 0 bit, ends the block.
+    QByteArray table("\xff\xc4\x00\x14\x10", 5);
+    table += QByteArray("\x01", 1) + QByteArray(15, '\0') + QByteArray(1, '\0');
+    bytes += table;
+    // Component 1, coefficients 1 to 63, a first pass; then four bytes of data.
+    const QByteArray scan("\xff\xda\x00\x08\x01\x01\x00\x01\x3f\x00\x00\x00\x00\x00", 14);
+    bytes.reserve(bytes.size() + qsizetype(scan.size()) * extra + 2);
+    for (int i = 0; i < extra; ++i)
+        bytes += scan;
+    return bytes;
+}
+
+/** A small progressive JPEG whose frame header claims `width` x `height`. */
+inline QByteArray hugeProgressiveHeader(int width, int height, bool fullChroma)
+{
+    QByteArray bytes = withJpegSize(jpeg(QSize(64, 48), true), width, height);
+    if (fullChroma) {
+        const qsizetype frame = bytes.indexOf("\xff\xc2");
+        // Every component sampled 1x1: 4:4:4.
+        for (int c = 0; c < 3 && frame > 0; ++c)
+            bytes[frame + 10 + 3 * c + 1] = char(0x11);
+    }
+    return bytes;
+}
+
 /**
  * Writes the corpus into the existing folder `dir`; returns what is in it. With
  * `withHuge` a 12000 x 12000 JPEG is written too (it takes a second and 150 MB while
@@ -204,6 +254,13 @@ inline QList<Item> make(const QString &dir, bool withHuge = true)
     add(QStringLiteral("claims-0.jpg"), withJpegSize(good, 0, 0), Expect::Invalid);
     if (withHuge)
         add(QStringLiteral("huge-12000.jpg"), solidJpeg(12000), Expect::Shows, {12000, 12000});
+    // Thousands of scans, each decoded over the whole picture: refused from the header.
+    add(QStringLiteral("scans-6000.jpg"), manyScans(withHuge ? 8000 : 1024, 6000), Expect::Invalid);
+    // Coefficients of gigabytes for a progressive file, whatever size it is shown at.
+    add(QStringLiteral("progressive-19999x20000.jpg"), hugeProgressiveHeader(19999, 20000, false),
+        Expect::Invalid);
+    add(QStringLiteral("progressive-19999x20000-444.jpg"),
+        hugeProgressiveHeader(19999, 20000, true), Expect::Invalid);
 
     add(QStringLiteral("screen-65535.gif"), tinyGif({65535, 65535}, 1), Expect::Either);
     add(QStringLiteral("animated.gif"), tinyGif({2, 2}, 2), Expect::Shows, {2, 2});

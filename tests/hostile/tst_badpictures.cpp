@@ -116,6 +116,7 @@ private slots:
         // Switching the pane on previews the current item, which may show a box of its
         // own; let it be one that loads, so every box below would come from the show.
         c.File1->setCurrentRow(listed.indexOf(QStringLiteral("00-good.jpg")));
+        QVERIFY(slideSettled(w));
         const PictureElement *element =
             fullScreen ? ViewerControls(w.viewer()).imgPreview : c.imgPreview;
 
@@ -125,6 +126,8 @@ private slots:
         QSet<QString> seen;
         int animated = 0; // animations seen playing
         const auto check = [&]() {
+            // Each slide is read and decoded off the window thread.
+            QVERIFY(slideSettled(w));
             const QString path = c.lblFileName->text();
             const QString name = QFileInfo(path).fileName();
             QVERIFY2(mItems.contains(name), qPrintable(path));

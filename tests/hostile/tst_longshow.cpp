@@ -104,6 +104,7 @@ private slots:
             if (QTest::currentTestFailed())
                 return;
         }
+        QVERIFY(slideSettled(w)); // the last slide asked for, decoded off the window thread
         QVERIFY(fake.messages.isEmpty());
         // A good picture was shown at some point and is still held.
         QVERIFY(ViewerControls(viewer).imgPreview->hasPicture() || c.imgPreview->hasPicture());

@@ -111,6 +111,7 @@ private slots:
         w.cmdStart_Click();
         const PictureElement *element =
             fullScreen ? ViewerControls(w.viewer()).imgPreview : c.imgPreview;
+        QVERIFY(slideSettled(w));
         QCOMPARE(element->picture().natural.width(), widthOf(0));
         const int period = c.Timer1->interval();
         QCOMPARE(period, 2500);
@@ -146,6 +147,7 @@ private slots:
                 if (!broken[position])
                     shown = widthOf(int(position));
             }
+            QVERIFY(slideSettled(w));
             QCOMPARE(element->picture().natural.width(), shown);
             // The show keeps its own pace: still running, period untouched.
             QVERIFY(c.Timer1->isEnabled());

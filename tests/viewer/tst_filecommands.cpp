@@ -62,13 +62,19 @@ struct Show
         c.chkFullScreen->setValue(1);
         c.Text1->setText(QStringLiteral("30")); // no tick comes during a test
         w.cmdStart_Click();
+        waitForSlide(w);
     }
 
     frmPreview &v() { return w.viewer(); }
     ViewerControls vc() { return ViewerControls(w.viewer()); }
     QString path(int i) const { return pictures.path() + QStringLiteral("/p%1.jpg").arg(i); }
     /** Which picture is on screen, by its width. */
-    int shown() { return (vc().imgPreview->picture().natural.width() - 100) / 10; }
+    int shown()
+    {
+        // Slides are decoded off the window thread: wait for the one asked for.
+        waitForSlide(w);
+        return (vc().imgPreview->picture().natural.width() - 100) / 10;
+    }
     QStringList workingFiles() const { return QDir(temp.path()).entryList(QDir::Files); }
 
     // In the sandbox home, so the trash that Delete uses is the one below it.
@@ -385,6 +391,7 @@ private slots:
         vc.mnuStretch->setChecked(false);
         s.c.lblFileName->setText(slide);
         s.w.DoLoadFullScreen();
+        QVERIFY(slideSettled(s.w));
         shot = v.grab().toImage();
         QCOMPARE(shot.pixelColor(v.width() / 2, v.height() / 2), QColor(Qt::blue));
         QCOMPARE(shot.pixelColor(5, 5), QColor(Qt::red));

@@ -59,6 +59,8 @@ struct Desk
     frmPreview &v() { return w.viewer(); }
     QRectF element()
     {
+        // Slides are decoded off the window thread: wait for the one asked for.
+        waitForSlide(w);
         const PictureElement *e = ViewerControls(w.viewer()).imgPreview;
         return QRectF(e->left(), e->top(), e->width(), e->height());
     }
@@ -220,6 +222,7 @@ private slots:
         vc.mnuRetainShape->setChecked(retainShape);
         d.c.lblFileName->setText(d.wide);
         d.w.DoLoadFullScreen();
+        QVERIFY(slideSettled(d.w));
         QCOMPARE(d.element(), onA);
         if (retainShapeClearedAfter)
             vc.mnuRetainShape->setChecked(false);

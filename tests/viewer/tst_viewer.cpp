@@ -42,9 +42,15 @@ struct Viewer
 
     frmPreview &v() { return w.viewer(); }
     ViewerControls vc() { return ViewerControls(w.viewer()); }
-    int shows() { return (vc().imgPreview->picture().natural.width() - 100) / 10; }
+    // Slides are decoded off the window thread: each look waits for the one asked for.
+    int shows()
+    {
+        waitForSlide(w);
+        return (vc().imgPreview->picture().natural.width() - 100) / 10;
+    }
     QRectF element()
     {
+        waitForSlide(w);
         const PictureElement *e = vc().imgPreview;
         return QRectF(e->left(), e->top(), e->width(), e->height());
     }
@@ -98,6 +104,7 @@ private slots:
         const float H = float(v.height());
         s.c.lblFileName->setText(s.dir.path() + QStringLiteral("/wide.jpg"));
         s.w.DoLoadFullScreen();
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(s.element(), QRectF((W - 400) / 2, (H - 300) / 2, 400, 300));
         QVERIFY(!vc.imgPreview->isHidden());
 
@@ -122,6 +129,7 @@ private slots:
         vc.mnuStretch->trigger();
         vc.mnuRetainShape->setEnabled(true); // as start-up may leave it
         vc.mnuRetainShape->trigger();        // sets both marks and fits
+        QVERIFY(slideSettled(s.w));
         QVERIFY(vc.mnuStretch->isChecked());
         QVERIFY(vc.mnuRetainShape->isChecked());
         QVERIFY(vc.imgPreview->stretch());
@@ -143,6 +151,7 @@ private slots:
         frmPreview &v = s.v();
         const ViewerControls vc(v);
         s.w.cmdStart_Click();
+        QVERIFY(slideSettled(s.w));
         QVERIFY(s.c.Timer1->isEnabled());
         vc.mnuPause->trigger();
         QVERIFY(!s.c.Timer1->isEnabled());
@@ -203,6 +212,7 @@ private slots:
         frmPreview &v = s.v();
         const ViewerControls vc(v);
         s.w.cmdStart_Click();
+        QVERIFY(slideSettled(s.w));
         vc.mnuNext->trigger(); // running: steps, the timer keeps its schedule
         QCOMPARE(s.shows(), 1);
         QVERIFY(s.c.Timer1->isEnabled());
@@ -234,6 +244,7 @@ private slots:
         const ViewerControls vc(v);
         QSignalSpy help(&v, &frmPreview::helpRequested);
         s.w.cmdStart_Click();
+        QVERIFY(slideSettled(s.w));
         QVERIFY(QTest::qWaitForWindowExposed(&v));
         QCOMPARE(s.shows(), 0);
         vc.mnuPause->trigger();
@@ -268,6 +279,7 @@ private slots:
         QPointer<frmPreview> v = &s.v();
         const ViewerControls vc(*v);
         s.w.cmdStart_Click();
+        QVERIFY(slideSettled(s.w));
         s.w.Timer1_Timer();
         QVERIFY(QTest::qWaitForWindowExposed(v.data()));
         const QString caption = v->caption();
@@ -296,6 +308,7 @@ private slots:
         frmPreview &v = s.v();
         const ViewerControls vc(v);
         s.w.cmdStart_Click();
+        QVERIFY(slideSettled(s.w));
         QVERIFY(QTest::qWaitForWindowExposed(&v));
         const QRect picture = vc.imgPreview->geometry();
         const QPoint outside = QPoint(picture.right() + 20, picture.bottom() + 20);
@@ -327,6 +340,7 @@ private slots:
         vc.mnuRetainShape->setChecked(true);
         s.c.lblFileName->setText(big);
         s.w.DoLoadFullScreen();
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(vc.imgPreview->picture().natural, QSize(4000, 3000));
         const QSize device = vc.imgPreview->size() * v.devicePixelRatioF();
         QVERIFY(vc.imgPreview->picture().image.width() < 4000);
@@ -343,6 +357,7 @@ private slots:
         writePicture(big, 4000, 3000, "jpg");
         s.c.lblFileName->setText(big);
         s.w.DoLoadFullScreen();
+        QVERIFY(slideSettled(s.w));
         const PictureElement *e = vc.imgPreview;
         QCOMPARE(e->picture().natural, QSize(4000, 3000));
         // Cut to the window and centred as before; only the part inside is decoded.
