@@ -166,11 +166,6 @@ void SlideCache::shareOneMallocArena()
     // megabytes beyond what the cache holds. One arena for the process lets freed pictures
     // go back together; its lock is taken a few times per decode.
     mallopt(M_ARENA_MAX, 1);
-    // A decoded picture is megabytes: from one mebibyte up, a block gets a mapping of its
-    // own that goes back to the system the moment it is freed. Left to itself, glibc
-    // raises this threshold after the first such free, and the freed frames then stay in
-    // the heap, resident, long after the slides are gone.
-    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
 #endif
 }
 
