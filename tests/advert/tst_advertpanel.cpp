@@ -449,6 +449,28 @@ private slots:
         QCOMPARE(server.paths.size(), 3);
     }
 
+    void selfStartedShowWithoutAPictureStillFetches()
+    {
+        FakeSeams fake;
+        fake.online = true;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        serveAdvert(server);
+        pointStoreAt(server);
+        PictureElement::forgetFirstPicture();
+
+        // Files named as pictures that do not decode: nothing is ever painted.
+        QTemporaryDir broken;
+        for (const char *name : {"/b0.jpg", "/b1.jpg"})
+            writeAll(broken.path() + QLatin1String(name), "not a picture");
+        ShowWindow s;
+        s.w.openPaths({broken.path()});
+        QVERIFY(!s.downloading());
+        // The download does not wait for a picture for ever.
+        QTRY_VERIFY_WITH_TIMEOUT(server.paths.size() == 3, 10000);
+        QVERIFY(!PictureElement::firstPicturePainted());
+    }
+
     void showGoesOnWhileTheDownloadRuns()
     {
         FakeSeams fake;
