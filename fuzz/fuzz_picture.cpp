@@ -10,8 +10,13 @@
 #include <cstdint>
 #include <cstdlib>
 
+#ifdef Q_OS_WIN
+#include <QFile>
+#include <QTemporaryDir>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -25,13 +30,38 @@ struct Setup
         static char *argv[] = {name, nullptr};
         app = new QGuiApplication(argc, argv);
         PictureLoader::setDecoderCeiling(); // as the program's start-up does
+#ifdef Q_OS_WIN
+        // No memory file there: an ordinary one in a folder of its own.
+        if (!folder.isValid())
+            std::abort();
+        path = folder.filePath(QStringLiteral("picture"));
+#else
         fd = ::memfd_create("picture", 0);
         if (fd < 0)
             std::abort();
         path = QStringLiteral("/proc/self/fd/%1").arg(fd);
+#endif
     }
+
+    void write(const uint8_t *data, size_t size) const
+    {
+#ifdef Q_OS_WIN
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+            std::abort();
+#else
+        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, data, size, 0) != ssize_t(size))
+            std::abort();
+#endif
+    }
+
     QGuiApplication *app = nullptr;
+#ifdef Q_OS_WIN
+    QTemporaryDir folder;
+#else
     int fd = -1;
+#endif
     QString path;
 };
 
@@ -40,8 +70,7 @@ struct Setup
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static Setup setup;
-    if (::ftruncate(setup.fd, 0) != 0 || ::pwrite(setup.fd, data, size, 0) != ssize_t(size))
-        std::abort();
+    setup.write(data, size);
     const auto check = [](const Result<Picture> &result) {
         if (result && (result->isNull() || result->natural.isEmpty()))
             std::abort(); // success must come with a picture

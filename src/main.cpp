@@ -105,9 +105,80 @@ std::thread startFontconfigEarly()
 
 } // namespace
 
+#ifdef Q_OS_WIN
+#include "common/WindowsApi.h"
+
+namespace {
+
+bool isUsable(DWORD stream)
+{
+    const HANDLE handle = ::GetStdHandle(stream);
+    return handle && handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+/**
+ * A program of the windows subsystem starts with no console, so what the command line
+ * answers (help, the version, its errors) would go nowhere, or into a message box. Where
+ * it was started from a console, it writes there; where its output goes to a pipe or a
+ * file, it writes to that. Only when there is neither does Qt's message box answer.
+ */
+void answerOnTheConsole()
+{
+    const bool out = isUsable(STD_OUTPUT_HANDLE);
+    const bool err = isUsable(STD_ERROR_HANDLE);
+    if ((!out || !err) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        if (!out)
+            std::freopen("CONOUT$", "w", stdout);
+        if (!err)
+            std::freopen("CONOUT$", "w", stderr);
+    }
+    if (isUsable(STD_OUTPUT_HANDLE) || ::GetConsoleWindow())
+        qputenv("QT_COMMAND_LINE_PARSER_NO_GUI_MESSAGE_BOXES", "1");
+}
+
+} // namespace
+#endif
+
+namespace {
+
+/**
+ * Answers what the command line asks for itself: help, the version, or an error. Returns
+ * the exit code then, or -1 when the program is to go on. Written here rather than by
+ * the parser, which on Windows may put it in a message box and ends the process in the
+ * middle of a call, and flushed before the program ends.
+ */
+int answerCommandLine(const QCommandLineParser &parser, bool parsed)
+{
+    QString answer;
+    int code = 0;
+    FILE *stream = stdout;
+    if (!parsed) {
+        answer =
+            QCoreApplication::applicationName() + QStringLiteral(": ") + parser.errorText() + u'\n';
+        code = 1;
+        stream = stderr;
+    } else if (parser.isSet(QStringLiteral("version"))) {
+        answer = QCoreApplication::applicationName() + u' ' +
+                 QCoreApplication::applicationVersion() + u'\n';
+    } else if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        answer = parser.helpText();
+    } else {
+        return -1;
+    }
+    std::fputs(answer.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+    return code;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     SlideCache::shareOneMallocArena(); // before any thread exists
+#ifdef Q_OS_WIN
+    if (argc > 1)
+        answerOnTheConsole();
+#endif
     QApplication::setOrganizationName(QStringLiteral("Tremallo"));
     QApplication::setApplicationName(QStringLiteral("Vivrel"));
     QApplication::setApplicationVersion(Module1::versionString());
@@ -126,8 +197,8 @@ int main(int argc, char *argv[])
         Translations::install();
         QCommandLineParser parser;
         CommandLine::setUpBeforeGui(parser);
-        parser.process(core); // prints the answer and ends the process
-        return EXIT_FAILURE;  // not reached
+        const int code = answerCommandLine(parser, parser.parse(arguments()));
+        return code < 0 ? EXIT_FAILURE : code;
     }
 
     std::thread fontconfig = startFontconfigEarly();
@@ -140,7 +211,8 @@ int main(int argc, char *argv[])
     // not read (-display on Wayland): those are passed over, as they were above.
     QCommandLineParser parser;
     CommandLine::setUpBeforeGui(parser);
-    parser.process(arguments()); // what Qt left of them
+    if (const int code = answerCommandLine(parser, parser.parse(arguments())); code >= 0)
+        return code;
     const QStringList paths =
         CommandLine::existingPaths(parser.positionalArguments(), [](const QString &path) {
             const QString line =

@@ -6,10 +6,13 @@
 #include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "config/SettingsStore.h"
+
 #include "viewer/frmPreview.h"
+#include <QDir>
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -52,7 +55,8 @@ QString rememberedFolder(frmVivrel &w)
 {
     MainControls(w).chkSaveSettings->setValue(1);
     w.Form_Unload();
-    return SettingsStore::GetSetting(QStringLiteral("mPath"));
+    // Spelt with "/" as the tests spell paths; Windows keeps "\\" (tst_windows checks it).
+    return QDir::fromNativeSeparators(SettingsStore::GetSetting(QStringLiteral("mPath")));
 }
 
 bool slideSettled(const frmVivrel &w)

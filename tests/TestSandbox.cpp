@@ -1,10 +1,15 @@
 #include "TestSandbox.h"
 
 #include "common/WriteGuard.h"
+#include "config/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -19,6 +24,15 @@ QString &realHomePath()
     static QString value;
     return value;
 }
+
+#ifdef Q_OS_WIN
+/** The registry keys of the stores this run made. */
+QStringList &storesMade()
+{
+    static QStringList value;
+    return value;
+}
+#endif
 
 void pointInto(const char *variable, const QString &folder)
 {
@@ -72,6 +86,7 @@ TestSandbox::TestSandbox()
                        root + QStringLiteral("/config"));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                        root + QStringLiteral("/config"));
+    useSettingsStore(root + QStringLiteral("/config"));
 
     // With no home of its own (HOME unset or "/") there is nothing to forbid: the
     // whole file system would be.
@@ -83,6 +98,12 @@ TestSandbox::~TestSandbox()
 {
     // Leave the folder before it is removed. The guard stays armed to the very end.
     QDir::setCurrent(QDir::rootPath());
+#ifdef Q_OS_WIN
+    for (const QString &name : storesMade()) {
+        const std::wstring key = (QStringLiteral("Software\\Tremallo\\") + name).toStdWString();
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    }
+#endif
 }
 
 QString TestSandbox::path()
@@ -95,6 +116,22 @@ QString TestSandbox::realHome()
     return realHomePath();
 }
 
+void TestSandbox::useSettingsStore(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    // Tests run side by side, and a run that crashed leaves its keys: the process and a
+    // count make the name unique.
+    const QString name = QStringLiteral("Vivrel-test-%1-%2")
+                             .arg(::GetCurrentProcessId())
+                             .arg(storesMade().size() + 1);
+    storesMade().append(name);
+    SettingsStore::setStoreName(name);
+#else
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+#endif
+}
+
 void TestSandbox::useOffscreenScreens(const char *json)
 {
     const QString file = path() + QStringLiteral("/screens.json");
@@ -102,5 +139,11 @@ void TestSandbox::useOffscreenScreens(const char *json)
     if (!out.open(QIODevice::WriteOnly) || out.write(json) != qint64(qstrlen(json)))
         qFatal("Cannot write the monitors' list %s", qPrintable(file));
     out.close();
+#ifdef Q_OS_WIN
+    // Qt splits the platform's options at every colon, a drive letter's too: the name
+    // relative to the current folder, which is the sandbox.
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=screens.json");
+#else
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(file));
+#endif
 }

@@ -37,6 +37,13 @@ public:
      */
     static void useOffscreenScreens(const char *json);
 
+    /**
+     * Gives the settings store a fresh, empty place: the folder `folder` (made by the
+     * caller) on Linux and macOS; on Windows, where the store is the registry, a key of
+     * its own under the organisation's, removed at the end of the run.
+     */
+    static void useSettingsStore(const QString &folder);
+
 private:
     std::unique_ptr<QTemporaryDir> mDir;
 };

@@ -1,5 +1,7 @@
 #include "advert/AdvertPage.h"
 
+#include "config/SettingsStore.h"
+
 #include <QSettings>
 
 namespace AdvertPage {
@@ -30,9 +32,10 @@ QByteArray composedPage()
 QString baseUrl()
 {
     const QString fallback = QStringLiteral("http://ads.tremallo.example/tremallo");
-    QSettings settings;
-    const QString stored =
-        settings.value(QStringLiteral("Advert/BaseUrl"), fallback).toString().trimmed();
+    const QString stored = SettingsStore::open()
+                               ->value(QStringLiteral("Advert/BaseUrl"), fallback)
+                               .toString()
+                               .trimmed();
     return stored.isEmpty() ? fallback : stored;
 }
 

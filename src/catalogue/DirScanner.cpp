@@ -313,7 +313,9 @@ Result<> DirScanner::walk(const QString &path)
     clock.start();
     qsizetype found = 0;
 
-    const QString start = Paths::withTrailingSeparator(path);
+    // Every folder handed out is spelt the system's way, whatever the caller's path
+    // used: "C:/x" and "C:\\x" are one folder, and a list must not hold both spellings.
+    const QString start = Paths::withTrailingSeparator(QDir::toNativeSeparators(path));
     // The chosen folder's own attributes do not matter; whether it can be read does.
     // A drive with no medium, not ready, or not there at all fails; an ordinary
     // folder that is not there (or is a file) lists nothing.

@@ -16,10 +16,11 @@
 
 #ifdef Q_OS_WIN
 #include "common/WindowsApi.h"
-#include <QTemporaryFile>
-
-#include <filesystem>
-#include <system_error>
+#include <algorithm>
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+#include <string>
 #else
 #include <cerrno>
 #include <fcntl.h>
@@ -155,6 +156,39 @@ QByteArray trashInfo(const QString &original, const QString &base)
 
 #endif
 
+#ifdef Q_OS_WIN
+/**
+ * Why `path` cannot be opened for reading, as the system says it (a file that another
+ * program holds without sharing it, a folder on the way that is a file); `otherwise` when
+ * it opens after all.
+ */
+Error systemErrorOpening(const QString &path, Error otherwise)
+{
+    const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+    const HANDLE handle = ::CreateFileW(native.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(handle);
+        return otherwise;
+    }
+    return fromSystemError(::GetLastError());
+}
+
+/** Moves `path` into the recycle bin with SHFileOperationW, asking nothing. */
+bool moveToRecycleBin(const QString &path)
+{
+    std::wstring from = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdWString();
+    from.push_back(L'\0'); // a list of names, ended by an empty one
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted &&
+           !QFileInfo::exists(path);
+}
+#endif
+
 // Where a new file's content waits until it takes its name, before a unique ending.
 // Hidden, and short enough to fit beside any name the target may have.
 QString pendingPrefix(const QFileInfo &target)
@@ -242,44 +276,103 @@ private:
 
 #else
 
-/** A new file written beside its target; removed unless it took the target's name. */
+/**
+ * A new file written beside its target; removed unless it took the target's name. Its
+ * own handle, closed before the rename: a QTemporaryFile keeps its file open when closed,
+ * which the rename cannot get past.
+ */
 class PendingFile
 {
 public:
+    PendingFile() = default;
+    PendingFile(const PendingFile &) = delete;
+    PendingFile &operator=(const PendingFile &) = delete;
+    ~PendingFile()
+    {
+        if (mHandle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(mHandle);
+        if (!mName.empty())
+            ::DeleteFileW(mName.c_str());
+    }
+
     Result<> create(const QFileInfo &target)
     {
-        mFile.setFileTemplate(pendingPrefix(target) + QStringLiteral("XXXXXX"));
-        if (!mFile.open())
-            return mFile.error() == QFileDevice::PermissionsError ? Error::PermissionDenied
-                                                                  : Error::PathFileAccess;
-        if (target.isFile() && !target.isSymLink())
-            mFile.setPermissions(target.permissions());
+        // An existing file's read-only mark goes to its replacement (the permissions
+        // Windows keeps in the attributes); a link's is not the file's.
+        const DWORD keep = target.isFile() && !target.isSymLink() && !target.isWritable()
+                               ? FILE_ATTRIBUTE_READONLY
+                               : 0;
+        for (int attempt = 0; attempt < 16 && mHandle == INVALID_HANDLE_VALUE; ++attempt) {
+            const std::wstring name =
+                QDir::toNativeSeparators(
+                    pendingPrefix(target) +
+                    QString::number(QRandomGenerator::global()->generate(), 36))
+                    .toStdWString();
+            mHandle = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (mHandle != INVALID_HANDLE_VALUE) {
+                mName = name;
+                break;
+            }
+            const DWORD code = ::GetLastError();
+            if (code == ERROR_PATH_NOT_FOUND)
+                return Error::PathNotFound; // the folder is not there
+            if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
+                return fromSystemError(code);
+        }
+        if (mHandle == INVALID_HANDLE_VALUE)
+            return Error::PathFileAccess;
+        mAttributes = keep;
         return {};
     }
 
-    // Flushed at once, so a full disk shows in this write and not later.
+    // Straight to the file, so a full disk shows in the write itself.
     Result<> write(const char *data, qint64 size)
     {
-        if (mFile.write(data, size) == size && mFile.flush())
-            return {};
-        return mFile.error() == QFileDevice::ResourceError ? Error::DiskFull : Error::FileAccess;
+        while (size > 0) {
+            const DWORD chunk = DWORD(std::min<qint64>(size, 1 << 30));
+            DWORD done = 0;
+            if (!::WriteFile(mHandle, data, chunk, &done, nullptr)) {
+                const DWORD code = ::GetLastError();
+                return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL
+                           ? Error::DiskFull
+                           : fromSystemError(code);
+            }
+            if (done == 0)
+                return Error::DiskFull;
+            data += done;
+            size -= done;
+        }
+        return {};
     }
 
     Result<> commit(const QString &target)
     {
-        mFile.close();
-        std::error_code code;
-        std::filesystem::rename(std::filesystem::path(mFile.fileName().toStdWString()),
-                                std::filesystem::path(target.toStdWString()), code);
-        if (code)
-            return code == std::errc::permission_denied ? Error::PermissionDenied
-                                                        : Error::PathFileAccess;
-        mFile.setAutoRemove(false);
+        // On the disk before it takes the name: a crash leaves the old file or the new.
+        const bool flushed = ::FlushFileBuffers(mHandle);
+        const bool closed = ::CloseHandle(std::exchange(mHandle, INVALID_HANDLE_VALUE));
+        if (!flushed || !closed)
+            return fromSystemError(::GetLastError());
+        if (mAttributes)
+            ::SetFileAttributesW(mName.c_str(), mAttributes);
+        // Replaces whatever entry has the name, a link included (a plain rename refuses
+        // a name that is taken).
+        const std::wstring to = QDir::toNativeSeparators(target).toStdWString();
+        if (!::MoveFileExW(mName.c_str(), to.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            const Error error = fromSystemError(::GetLastError());
+            if (mAttributes)
+                ::SetFileAttributesW(mName.c_str(), FILE_ATTRIBUTE_NORMAL);
+            return error == Error::PermissionDenied ? error : Error::PathFileAccess;
+        }
+        mName.clear();
         return {};
     }
 
 private:
-    QTemporaryFile mFile;
+    HANDLE mHandle = INVALID_HANDLE_VALUE;
+    std::wstring mName;
+    DWORD mAttributes = 0;
 };
 
 #endif
@@ -326,7 +419,7 @@ Result<> check(const QString &path, Rules rules)
     if (rules.testFlag(NoLinks) && info.isSymLink())
         return Error::NotAFile;
     if (!info.exists())
-        return Error::FileNotFound;
+        return systemErrorOpening(path, Error::FileNotFound);
     if (!info.isFile())
         return Error::NotAFile;
 #endif
@@ -369,10 +462,23 @@ Result<> openForReading(const QString &path, QFile &file, Rules rules)
 #else
     if (Result<> usable = check(path, rules); !usable)
         return usable;
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.error() == QFileDevice::PermissionsError ? Error::PermissionDenied
-                                                             : Error::FileAccess;
+    // Shared for deleting and renaming too, as a POSIX system lets others do: the user
+    // may delete or move a picture while the show reads it.
+    const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+    const HANDLE handle = ::CreateFileW(
+        native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return fromSystemError(::GetLastError());
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+        return Error::FileAccess;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::_close(fd);
+        return Error::FileAccess;
+    }
 #endif
     if (const Stall stall = gStall.load())
         stall(path);
@@ -479,6 +585,12 @@ Result<> moveToTrash(const QString &path)
     QFile file(path);
     if (file.moveToTrash())
         return {};
+#ifdef Q_OS_WIN
+    // Where the shell's newer file operation is not offered (Wine has none), its older
+    // one still recycles.
+    if (moveToRecycleBin(path))
+        return {};
+#endif
     return QFileInfo::exists(path) || QFileInfo(path).isSymLink() ? Error::NoTrash
                                                                   : Error::FileNotFound;
 #endif
@@ -510,6 +622,9 @@ Error fromSystemError(unsigned long code)
         {ERROR_NOT_READY, Error::PathNotFound},
         {ERROR_INVALID_DRIVE, Error::PathNotFound},
         {ERROR_ACCESS_DENIED, Error::PermissionDenied},
+        // In use by another program, which shares it with no one.
+        {ERROR_SHARING_VIOLATION, Error::PermissionDenied},
+        {ERROR_LOCK_VIOLATION, Error::PermissionDenied},
         {ERROR_WRITE_PROTECT, Error::PermissionDenied},
         {ERROR_INVALID_NAME, Error::BadFileName},
         {ERROR_FILENAME_EXCED_RANGE, Error::BadFileName},

@@ -16,12 +16,28 @@ std::function<void(const QStringList &)> &flushWatcher()
     static std::function<void(const QStringList &)> watcher;
     return watcher;
 }
+
+QString &nameInUse()
+{
+    static QString name = QStringLiteral("Vivrel");
+    return name;
+}
 } // namespace
 
 std::unique_ptr<QSettings> open()
 {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Tremallo"), QStringLiteral("Vivrel"));
+                                       QStringLiteral("Tremallo"), nameInUse());
+}
+
+QString storeName()
+{
+    return nameInUse();
+}
+
+void setStoreName(const QString &application)
+{
+    nameInUse() = application;
 }
 
 QString GetSetting(const QString &key)

@@ -106,7 +106,11 @@ struct ShowWindow
         return w.findChild<T *>(QLatin1String(name));
     }
     QTextBrowser *panel() const { return control<QTextBrowser>("WebBrowser1"); }
-    QString picture(int i) const { return pictures.filePath(QStringLiteral("p%1.jpg").arg(i)); }
+    /** Spelt as the program shows it: with "\\" on Windows. */
+    QString picture(int i) const
+    {
+        return QDir::toNativeSeparators(pictures.filePath(QStringLiteral("p%1.jpg").arg(i)));
+    }
     /** The path under the list, where the slide on show is named. */
     QString named() const { return control<QLabel>("lblFileName")->text(); }
     /** The viewer: a window of its own, one at a time, since it goes with its main window. */
@@ -142,7 +146,7 @@ class TestAdvertPanel : public QObject
 
     void pointStoreAt(const ScriptedHttpServer &server)
     {
-        QSettings().setValue(QStringLiteral("Advert/BaseUrl"), server.url("/tremallo"));
+        SettingsStore::open()->setValue(QStringLiteral("Advert/BaseUrl"), server.url("/tremallo"));
     }
 
     void serveAdvert(ScriptedHttpServer &server)
@@ -315,7 +319,7 @@ private slots:
     {
         mTemp = std::make_unique<QTemporaryDir>();
         Module1::mTempPath() = mTemp->path() + u'/';
-        QSettings().remove(QStringLiteral("Advert"));
+        SettingsStore::open()->remove(QStringLiteral("Advert"));
         SettingsStore::open()->remove(QStringLiteral("Settings"));
     }
 
@@ -356,6 +360,9 @@ private slots:
 
     void aLinkAtThePageNameIsReplaced()
     {
+#ifdef Q_OS_WIN
+        QSKIP("QFile::link makes a shell shortcut there, an ordinary file to the program");
+#endif
         QTemporaryDir elsewhere;
         const QString victim = elsewhere.filePath(QStringLiteral("victim"));
         writeAll(victim, "<p>not yours</p>");
@@ -378,9 +385,11 @@ private slots:
         QVERIFY(!folder.isEmpty());
         QVERIFY(folder.endsWith(QDir::separator()));
         QVERIFY(QDir::isAbsolutePath(folder));
+#ifndef Q_OS_WIN // the user's temporary folder, private by its place in the profile
         QCOMPARE(QFileInfo(folder).permissions() &
                      (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
                  QFileDevice::Permissions());
+#endif
         QCOMPARE(readAll(folder + QStringLiteral("vivrel4.htm")), AdvertPage::composedPage());
         QFile::remove(folder + QStringLiteral("vivrel4.htm"));
     }

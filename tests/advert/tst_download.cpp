@@ -5,6 +5,7 @@
 #include "advert/AdvertPage.h"
 #include "advert/AdvertPanel.h"
 #include "advert/BoundedDownloader.h"
+#include "config/SettingsStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -128,12 +129,13 @@ private slots:
 
     void baseUrlFromTheStore()
     {
-        QSettings settings;
-        settings.remove(QStringLiteral("Advert"));
+        const std::unique_ptr<QSettings> settings = SettingsStore::open();
+        settings->remove(QStringLiteral("Advert"));
         QCOMPARE(AdvertPage::baseUrl(), QStringLiteral("http://ads.tremallo.example/tremallo"));
-        settings.setValue(QStringLiteral("Advert/BaseUrl"), QStringLiteral("http://127.0.0.1:9/x"));
+        settings->setValue(QStringLiteral("Advert/BaseUrl"),
+                           QStringLiteral("http://127.0.0.1:9/x"));
         QCOMPARE(AdvertPage::baseUrl(), QStringLiteral("http://127.0.0.1:9/x"));
-        settings.remove(QStringLiteral("Advert"));
+        settings->remove(QStringLiteral("Advert"));
     }
 
     void bodyColours_data()

@@ -219,10 +219,7 @@ private slots:
         }
     }
 
-    void init()
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
-    }
+    void init() { TestSandbox::useSettingsStore(mStore.path()); }
 
     void cleanup()
     {

@@ -33,7 +33,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore.path());
+        TestSandbox::useSettingsStore(mStore.path());
     }
 
     void largeBackgroundAtTheFirstStart()

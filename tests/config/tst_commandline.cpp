@@ -45,7 +45,7 @@ private slots:
     void init()
     {
         mStore = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore->path());
+        TestSandbox::useSettingsStore(mStore->path());
         mExe = std::make_unique<QTemporaryDir>();
         Paths::setExecutableForTesting(mExe->path(), QStringLiteral("Vivrel"));
     }
@@ -126,8 +126,12 @@ private slots:
             QVERIFY(c.File1->isSelected(i));
         }
         // The first path replaces the list, though the box the user sees stays ticked.
-        QCOMPARE(listed, (QStringList{named.path() + "/n1.jpg", named.path() + "/sub/n2.jpg",
-                                      mExe->path() + "/alone.bmp"}));
+        // The list spells its paths the system's way.
+        QStringList expected{named.path() + "/n1.jpg", named.path() + "/sub/n2.jpg",
+                             mExe->path() + "/alone.bmp"};
+        for (QString &path : expected)
+            path = QDir::toNativeSeparators(path);
+        QCOMPARE(listed, expected);
         QCOMPARE(c.chkAdditive->value(), 1);
         QCOMPARE(c.cmdResume->text(), QStringLiteral("Pause"));
         QCOMPARE(c.lblFileName->text(), listed.constFirst());
@@ -211,10 +215,20 @@ private slots:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), mStore->path());
         QProcess vivrel;
         vivrel.setProcessEnvironment(env);
+#ifdef Q_OS_WIN
+        // Built beside this test; the build's own path may be a Unix one (a cross build
+        // run under Wine), which Windows cannot start.
+        vivrel.start(QCoreApplication::applicationDirPath() + QStringLiteral("/Vivrel.exe"),
+                     arguments);
+#else
         vivrel.start(QStringLiteral(VIVREL_EXECUTABLE), arguments);
+#endif
         QVERIFY(vivrel.waitForFinished(60000));
-        const QString stdOut = QString::fromLocal8Bit(vivrel.readAllStandardOutput());
-        const QString stdErr = QString::fromLocal8Bit(vivrel.readAllStandardError());
+        // Text written on Windows ends its lines with CR LF.
+        const QString stdOut = QString::fromLocal8Bit(vivrel.readAllStandardOutput())
+                                   .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const QString stdErr = QString::fromLocal8Bit(vivrel.readAllStandardError())
+                                   .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         QCOMPARE(vivrel.exitStatus(), QProcess::NormalExit);
         QCOMPARE(vivrel.exitCode(), exitCode);
         if (exitCode == 0) {

@@ -1,5 +1,6 @@
 // Stored-value conversions, the configuration-file reader and the file writer.
 
+#include "PortableSetup.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 #include "common/Files.h"
@@ -11,9 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <optional>
-#include <sys/stat.h>
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
+
+#include <optional>
 
 Q_DECLARE_METATYPE(std::optional<int>)
 Q_DECLARE_METATYPE(std::optional<bool>)
@@ -199,8 +202,10 @@ private slots:
 
         // A pipe is never opened: reading it would wait for a writer that never comes.
         const QString fifo = dir.filePath(QStringLiteral("fifo.INI"));
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(ReadIniValue("VIVREL", "Start", "0", fifo), QStringLiteral("0"));
+        if (PortableSetup::kHasFifos) {
+            QVERIFY(PortableSetup::makeFifo(fifo));
+            QCOMPARE(ReadIniValue("VIVREL", "Start", "0", fifo), QStringLiteral("0"));
+        }
     }
 
     void readsOnlyTheStartOfAHugeFile()
@@ -264,6 +269,9 @@ private slots:
 
     void writerLeavesFileInReadOnlyFolder()
     {
+#ifdef Q_OS_WIN
+        QSKIP("a folder's read-only attribute does not keep files out of it on Windows");
+#else
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("Vivrel.INI"));
         writeAll(file, "edited by hand");
@@ -276,6 +284,7 @@ private slots:
         QVERIFY(!written);
         QVERIFY(!errorText(written.error()).isEmpty());
         QCOMPARE(readAll(file), QByteArray("edited by hand"));
+#endif
     }
 };
 

@@ -27,7 +27,7 @@ struct Show
 {
     explicit Show(bool fullScreen)
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
+        TestSandbox::useSettingsStore(store.path());
         QStringList names;
         for (int i = 0; i < 3; ++i) {
             names << QStringLiteral("p%1.jpg").arg(i);

@@ -64,7 +64,7 @@ private slots:
     void init()
     {
         mStore = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, mStore->path());
+        TestSandbox::useSettingsStore(mStore->path());
         mExe = std::make_unique<QTemporaryDir>();
         Paths::setExecutableForTesting(mExe->path(), QStringLiteral("Vivrel"));
     }

@@ -3,6 +3,7 @@
 
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "PortableSetup.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -23,8 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -35,24 +36,25 @@ int widthOf(int i)
     return 40 + 10 * i;
 }
 
-QByteArray native(const QString &path)
-{
-    return QFile::encodeName(path);
-}
+using Locks = std::vector<std::unique_ptr<PortableSetup::UnreadableFile>>;
 
-/** Breaks `path` the way `fault` says; false when it cannot be arranged here. */
-bool breakFile(Fault fault, const QString &path)
+/**
+ * Breaks `path` the way `fault` says; false when it cannot be arranged here. An unreadable
+ * file stays so while its entry in `locks` lives.
+ */
+bool breakFile(Fault fault, const QString &path, Locks &locks)
 {
     switch (fault) {
     case Fault::Deleted:
         return QFile::remove(path);
     case Fault::Unreadable:
         // Root reads whatever the permission bits say; the pipe case stands in there.
-        return ::geteuid() != 0 && ::chmod(native(path).constData(), 0) == 0;
+        locks.push_back(std::make_unique<PortableSetup::UnreadableFile>(path));
+        return locks.back()->isActive();
     case Fault::BecameFolder:
         return QFile::remove(path) && QDir().mkdir(path);
     case Fault::BecamePipe:
-        return QFile::remove(path) && ::mkfifo(native(path).constData(), 0600) == 0;
+        return PortableSetup::kHasFifos && QFile::remove(path) && PortableSetup::makeFifo(path);
     case Fault::FolderRemoved:
     case Fault::AllGone:
         break;
@@ -118,6 +120,7 @@ private slots:
 
         // Items 2 and 3 break (or everything, for the folder-wide faults).
         QList<bool> broken(n, false);
+        Locks locks;
         if (fault == Fault::FolderRemoved) {
             QVERIFY(QDir(dir).removeRecursively());
             broken.fill(true);
@@ -127,8 +130,9 @@ private slots:
             broken.fill(true);
         } else {
             for (int i : {2, 3}) {
-                if (!breakFile(fault, c.list->fullPath(i)))
-                    QSKIP("cannot take read permission away from root");
+                if (!breakFile(fault, c.list->fullPath(i), locks))
+                    QSKIP("cannot break a file this way here (read permission for root, or no "
+                          "FIFOs)");
                 broken[i] = true;
             }
         }
@@ -160,10 +164,7 @@ private slots:
         QVERIFY(!c.Timer1->isEnabled());
         QVERIFY(ViewerControls(w.viewer()).mnuPause->isChecked());
 
-        if (fault == Fault::Unreadable) {
-            for (int i : {2, 3})
-                ::chmod(native(c.list->fullPath(i)).constData(), 0600);
-        }
+        locks.clear();
     }
 };
 

@@ -36,7 +36,13 @@ QString gSandbox;
 
 QString trashFiles()
 {
+#ifdef Q_OS_WIN
+    // The recycle bin; under Wine the Unix desktop's trash, which CTest names.
+    const QString wine = qEnvironmentVariable("VIVREL_WINE_TRASH");
+    return wine.isEmpty() ? QString() : wine + QStringLiteral("/files");
+#else
     return gSandbox + QStringLiteral("/data/Trash/files");
+#endif
 }
 
 constexpr QRgb kQuarters[] = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00};
@@ -47,8 +53,9 @@ struct Show
     /** With `firstBig`, p0 is a 2000 x 1500 picture in four quarters (kQuarters). */
     explicit Show(bool firstBig = false)
     {
-        Module1::mTempPath() = temp.path() + u'/';
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
+        // Spelt as the program's own start spells it.
+        Module1::mTempPath() = QDir::toNativeSeparators(temp.path() + u'/');
+        TestSandbox::useSettingsStore(store.path());
         OpenFileDlg::resetForTesting();
         QStringList names;
         for (int i = 0; i < 3; ++i) {
@@ -186,6 +193,8 @@ private slots:
         s.vc().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QVERIFY(!QFile::exists(s.path(0)));
+        if (trashFiles().isEmpty())
+            QSKIP("the recycle bin is not a folder a test can look into");
         QCOMPARE(readAll(trashFiles() + QStringLiteral("/p0.jpg")), before);
         // The slide stays, and so does the show.
         QVERIFY(s.v().isVisible());
@@ -222,6 +231,9 @@ private slots:
     void deleteWithoutATrashAsksFirst()
     {
         QFETCH(int, answer);
+#ifdef Q_OS_WIN
+        QSKIP("every Windows drive has its recycle bin: no data folder decides it");
+#endif
         Show s;
         // The data folder is a file: there is no trash to be had.
         const QString blocked = gSandbox + QStringLiteral("/blocked");
