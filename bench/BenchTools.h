@@ -27,10 +27,9 @@ inline double seconds(const std::function<void()> &work)
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
-/** Resident memory of this process in bytes, after handing freed memory back. */
-inline long long residentBytes()
+/** Resident memory of this process in bytes, as it stands. */
+inline long long residentBytesAsIs()
 {
-    malloc_trim(0);
     long long pages = 0;
     long long resident = 0;
     if (FILE *f = std::fopen("/proc/self/statm", "r")) {
@@ -39,6 +38,13 @@ inline long long residentBytes()
         std::fclose(f);
     }
     return resident * sysconf(_SC_PAGESIZE);
+}
+
+/** Resident memory of this process in bytes, after handing freed memory back. */
+inline long long residentBytes()
+{
+    malloc_trim(0);
+    return residentBytesAsIs();
 }
 
 } // namespace BenchTools

@@ -236,6 +236,19 @@ long long showMemory(const QStringList &photos, QSize screen)
     return most - idle;
 }
 
+long long residentAfterSteps(const QStringList &photos, QSize screen, int steps)
+{
+    ShowRig rig(photos, screen);
+    rig.setFit(true);
+    rig.landOn(0);
+    for (int i = 0; i < steps; ++i) {
+        rig.step();
+        rig.settle();
+        QCoreApplication::processEvents();
+    }
+    return BenchTools::residentBytesAsIs();
+}
+
 long long heldMemory(const QStringList &photos, QSize screen)
 {
     ShowRig rig(photos, screen);

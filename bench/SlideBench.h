@@ -43,6 +43,13 @@ long long showMemory(const QStringList &photos, QSize screen);
 /** Most resident bytes above idle while Right is held through `photos`, stretched. */
 long long heldMemory(const QStringList &photos, QSize screen);
 
+/**
+ * Resident bytes of the whole process, as they stand (nothing handed back on purpose),
+ * after `steps` forward steps of a show of `photos`, stretched with the shape kept, each
+ * step drawn and the decoding ahead it started finished.
+ */
+long long residentAfterSteps(const QStringList &photos, QSize screen, int steps);
+
 /** Seconds for the cold path of one slide (median), stretched with its shape kept. */
 double coldSlideSeconds(const QString &photo, QSize screen, int rounds);
 

@@ -18,6 +18,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(Q_OS_LINUX)
+#include <dlfcn.h>
+#endif
+
 namespace {
 
 /** A message held back while the GUI application is being made. */
@@ -78,6 +82,25 @@ std::unique_ptr<QApplication> makeGuiApplication(int &argc, char **argv)
     }
     gHeld.clear();
     return app;
+}
+
+/**
+ * Starts fontconfig on a thread of its own while the platform is being opened: the
+ * window thread joins it before its first font, instead of reading fontconfig's
+ * configuration and caches itself. Fontconfig makes its configuration once, safely from
+ * any thread; where Qt does not use it, no thread is started.
+ */
+std::thread startFontconfigEarly()
+{
+#if defined(Q_OS_LINUX)
+    void *library = dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_NOLOAD);
+    if (!library)
+        return {};
+    using Init = int (*)();
+    if (const auto init = reinterpret_cast<Init>(dlsym(library, "FcInit")))
+        return std::thread(init);
+#endif
+    return {};
 }
 
 } // namespace
@@ -178,6 +201,7 @@ int main(int argc, char *argv[])
         return code < 0 ? EXIT_FAILURE : code;
     }
 
+    std::thread fontconfig = startFontconfigEarly();
     const std::unique_ptr<QApplication> gui = makeGuiApplication(argc, argv);
     QApplication &app = *gui;
     Translations::install();
@@ -198,6 +222,8 @@ int main(int argc, char *argv[])
         });
     PictureLoader::setDecoderCeiling();
 
+    if (fontconfig.joinable())
+        fontconfig.join();
     auto owned = std::make_unique<frmVivrel>();
     frmVivrel &window = *owned;
     // Named pictures start a show of their own; the configuration file's start would

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <chrono>
 #include <optional>
 #include <span>
 #include <vector>
@@ -81,6 +82,8 @@ public:
      * returns; the panel reloads when the fetches end (at once when off line).
      */
     void DownloadAdvert();
+    /** DownloadAdvert under the caption "Initializing..." and the wait cursor. */
+    void startAdvertDownload();
 
     // Slide show.
     void cmdStart_Click();
@@ -191,7 +194,7 @@ private:
     /** Writes the current options, or the reset values when "Save on Exit" is not ticked. */
     void SaveStoredSettings();
     /** Applies the configuration file beside the executable, then scans the folder. */
-    void LoadIniSettings();
+    void LoadIniSettings(const QByteArray &content);
     /** One option of the per-user store: its key, reset value and holder on this window. */
     struct StoredSetting;
     /** Every option of the per-user store, in the order shut-down writes them. */
@@ -246,6 +249,15 @@ private:
     bool mAsk2SendMail = false;
     /** Set once the advert download was tried in this run. */
     bool mAdvertFetched = false;
+    /** The download waits for the first picture of a show that started by itself. */
+    bool mAdvertDeferred = false;
+    /** The longest it waits for that picture. */
+    static constexpr std::chrono::milliseconds kAdvertWaitForFirstPicture{2000};
+    /**
+     * Set when start-up started the run's show by itself (the configuration file, named
+     * paths): until its first picture is on screen, nothing else is started.
+     */
+    bool mSelfStarted = false;
     /** The viewer's slides decoded around the position, on worker threads of its own. */
     SlideCache *mSlides = nullptr;
     AsyncLoad *mPaneLoad = nullptr;

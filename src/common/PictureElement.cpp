@@ -4,14 +4,19 @@
 #include "common/FrameReader.h"
 #include "common/PictureLoader.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -19,7 +24,68 @@ namespace {
 // that an animation of huge frames at short delays keeps a core a quarter busy at most.
 constexpr qint64 kFrameCostShare = 3;
 
+/** Where the process stands with its first picture on screen, and who waits for it. */
+struct FirstPicture
+{
+    bool painted = false;
+    bool announced = false;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> waiting;
+};
+
+FirstPicture &firstPicture()
+{
+    static FirstPicture state;
+    return state;
+}
+
+/** Called from the paint that drew a picture; announces it once the paint is done. */
+void notePicturePainted()
+{
+    FirstPicture &state = firstPicture();
+    if (state.announced)
+        return;
+    state.announced = true;
+    // Queued: the backing store is flushed to the window at the end of this paint, and
+    // what waits for the picture runs after that, in the order it asked.
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            FirstPicture &first = firstPicture();
+            first.painted = true;
+            if (qEnvironmentVariableIsSet("VIVREL_REPORT_FIRST_PAINT")) {
+                std::fputs("first-paint\n", stderr);
+                std::fflush(stderr);
+            }
+            const auto waiting = std::exchange(first.waiting, {});
+            for (const auto &[context, then] : waiting) {
+                if (context)
+                    then();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 } // namespace
+
+bool PictureElement::firstPicturePainted()
+{
+    return firstPicture().painted;
+}
+
+void PictureElement::afterFirstPicture(QObject *context, std::function<void()> then)
+{
+    FirstPicture &state = firstPicture();
+    if (state.painted) {
+        QMetaObject::invokeMethod(context, std::move(then), Qt::QueuedConnection);
+        return;
+    }
+    state.waiting.emplace_back(context, std::move(then));
+}
+
+void PictureElement::forgetFirstPicture()
+{
+    firstPicture() = {};
+}
 
 PictureElement::PictureElement(QWidget *parent) : QWidget(parent)
 {
@@ -158,6 +224,7 @@ void PictureElement::paintEvent(QPaintEvent *)
 {
     if (mPicture.isNull())
         return;
+    notePicturePainted();
     QPainter painter(this);
     if (mStretch) {
         const QSize device = deviceSize();

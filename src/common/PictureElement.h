@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class FrameReader;
@@ -37,6 +38,18 @@ public:
     bool isPlaying() const;
     /** Plays no more frames of the picture it holds; the frame on show stays. */
     void stopAnimation();
+
+    /** Whether any element of the process has painted a picture yet. */
+    static bool firstPicturePainted();
+    /**
+     * Runs `then` once the first picture of the process is on screen (right after the
+     * paint that drew it), or at once from the event loop when it is already; dropped
+     * when `context` goes first. With VIVREL_REPORT_FIRST_PAINT set in the environment,
+     * that moment is also written to standard error as one line, "first-paint".
+     */
+    static void afterFirstPicture(QObject *context, std::function<void()> then);
+    /** As at a new start: no picture painted yet, nothing waiting (a start-up run again). */
+    static void forgetFirstPicture();
 
     bool stretch() const { return mStretch; }
     void setStretch(bool stretch);

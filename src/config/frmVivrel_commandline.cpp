@@ -9,5 +9,6 @@ void frmVivrel::openPaths(const QStringList &paths)
     // that start-up filled, as a folder chosen with the button would.
     listPaths(paths, false);
     cmdSelectAll_Click();
+    mSelfStarted = true;
     cmdStart_Click();
 }

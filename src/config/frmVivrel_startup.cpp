@@ -22,16 +22,18 @@
 #include <QPair>
 #include <QToolButton>
 
+#include <optional>
+
 using StoredControls::applyCheckBox;
 using StoredControls::applyCheckMark;
 
-void frmVivrel::LoadIniSettings()
+void frmVivrel::LoadIniSettings(const QByteArray &content)
 {
     const QString file = IniFile::iniFilePath();
     const QString section = IniFile::iniSection();
     const QString folder = Paths::executableFolder();
     const auto read = [&](const char *key, const QString &def) {
-        return ReadIniValue(section, QLatin1String(key), def, file);
+        return IniFile::lookup(content, section, QLatin1String(key), def);
     };
 
     mDirPath = IniFile::folderNamedIn(read("Path", folder), file);
@@ -88,9 +90,14 @@ void frmVivrel::Form_Load()
     viewer();
 
     const QString iniFile = IniFile::iniFilePath();
-    // Only a normal file counts: a hidden one is passed over.
+    // Only a normal file counts: a hidden one is passed over. It is read once, and every
+    // value, the start included, comes from that one reading (a file that does not read
+    // gives every default, as each value read on its own would).
+    std::optional<QByteArray> ini;
     if (Files::check(iniFile, Files::NoHidden)) {
-        LoadIniSettings();
+        const Result<QByteArray> content = Files::read(iniFile, IniFile::kMaxReadBytes);
+        ini = content ? *content : QByteArray();
+        LoadIniSettings(*ini);
     } else {
         if (!LoadStoredSettings()) {
             // Nothing stored: the very first run.
@@ -107,13 +114,17 @@ void frmVivrel::Form_Load()
     // Named pictures start a show of their own: the file's start is not acted on then.
     if (!mIniAutoStart)
         return;
-    const std::optional<double> start = Numbers::wholeNumber(
-        ReadIniValue(IniFile::iniSection(), QStringLiteral("Start"), QStringLiteral("0"), iniFile));
+    const QString startValue = ini ? IniFile::lookup(*ini, IniFile::iniSection(),
+                                                     QStringLiteral("Start"), QStringLiteral("0"))
+                                   : ReadIniValue(IniFile::iniSection(), QStringLiteral("Start"),
+                                                  QStringLiteral("0"), iniFile);
+    const std::optional<double> start = Numbers::wholeNumber(startValue);
     if (!start || *start != 1.0)
         return;
     seams().processEvents();
     cmdSelectAll_Click();
     seams().processEvents();
+    mSelfStarted = true;
     cmdStart_Click();
 }
 

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -42,6 +43,34 @@ void frmVivrel::cmdStart_Click()
     mFileNum = 0;
     WebBrowser1->hide();
 
+    if (mSelfStarted && !mAdvertFetched && !PictureElement::firstPicturePainted()) {
+        // A show that started by itself puts its first picture up before anything else:
+        // the advert download, and the network status and libraries it loads, begin
+        // right after that picture is on screen (or after a moment, should none come).
+        mAdvertFetched = true;
+        const auto startOnce = [this] {
+            if (mAdvertDeferred) {
+                mAdvertDeferred = false;
+                mAdvertFetched = false;
+                startAdvertDownload();
+            }
+        };
+        mAdvertDeferred = true;
+        PictureElement::afterFirstPicture(this, startOnce);
+        QTimer::singleShot(kAdvertWaitForFirstPicture, this, startOnce);
+    } else {
+        startAdvertDownload();
+    }
+
+    if (!mPickHistory)
+        mPickHistory.emplace();
+    mPickHistory->reset();
+    LoadViewerBackground();
+    RunShow();
+}
+
+void frmVivrel::startAdvertDownload()
+{
     // Only the start of the advert download happens under this caption: the show does
     // not wait for the files to come.
     const QString caption = windowTitle();
@@ -50,12 +79,6 @@ void frmVivrel::cmdStart_Click()
     DownloadAdvert();
     setWindowTitle(caption);
     unsetCursor();
-
-    if (!mPickHistory)
-        mPickHistory.emplace();
-    mPickHistory->reset();
-    LoadViewerBackground();
-    RunShow();
 }
 
 void frmVivrel::cmdResume_Click()
@@ -212,7 +235,16 @@ void frmVivrel::DoLoadFullScreen()
         return;
     }
     shown.placePicture(path, std::move(*ready));
-    // Decoding ahead starts once the slide is placed, so it never slows a cold one.
+    // Decoding ahead starts once the slide is placed, so it never slows a cold one; in a
+    // show that started by itself, once the first picture is on screen.
+    if (mSelfStarted && !PictureElement::firstPicturePainted()) {
+        PictureElement::afterFirstPicture(this, [this, path] {
+            // Unless a step has planned from another slide meanwhile.
+            if (lblFileName->text() == path && viewer().isVisible())
+                planSlides();
+        });
+        return;
+    }
     planSlides();
 }
 

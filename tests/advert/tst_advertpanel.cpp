@@ -434,6 +434,59 @@ private slots:
         QVERIFY(panel->toPlainText().contains(QStringLiteral("From the server")));
     }
 
+    void selfStartedShowFetchesAfterItsFirstPicture()
+    {
+        FakeSeams fake;
+        fake.online = true;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        serveAdvert(server);
+        pointStoreAt(server);
+        PictureElement::forgetFirstPicture(); // as in a program just started
+
+        ShowWindow s;
+        s.w.openPaths({s.pictures.path()});
+        // The first slide is placed; nothing of the advert has started, and the caption
+        // is the window's own.
+        QCOMPARE(s.named(), s.picture(0));
+        QVERIFY(!s.downloading());
+        QVERIFY(!s.w.windowTitle().contains(QStringLiteral("Initializing")));
+        QCOMPARE(server.connections, 0);
+
+        // Once the slide is on screen, the download starts, and runs to its end.
+        QTRY_VERIFY(PictureElement::firstPicturePainted());
+        QTRY_VERIFY(server.paths.size() == 3);
+        QTRY_VERIFY(!s.downloading());
+        QCOMPARE(readAll(page()), kServerPage);
+
+        // Still once per run: the user's Start Show fetches nothing more.
+        s.clickStart();
+        QVERIFY(!s.downloading());
+        QCOMPARE(server.paths.size(), 3);
+    }
+
+    void selfStartedShowWithoutAPictureStillFetches()
+    {
+        FakeSeams fake;
+        fake.online = true;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        serveAdvert(server);
+        pointStoreAt(server);
+        PictureElement::forgetFirstPicture();
+
+        // Files named as pictures that do not decode: nothing is ever painted.
+        QTemporaryDir broken;
+        for (const char *name : {"/b0.jpg", "/b1.jpg"})
+            writeAll(broken.path() + QLatin1String(name), "not a picture");
+        ShowWindow s;
+        s.w.openPaths({broken.path()});
+        QVERIFY(!s.downloading());
+        // The download does not wait for a picture for ever.
+        QTRY_VERIFY_WITH_TIMEOUT(server.paths.size() == 3, 10000);
+        QVERIFY(!PictureElement::firstPicturePainted());
+    }
+
     void showGoesOnWhileTheDownloadRuns()
     {
         FakeSeams fake;

@@ -11,8 +11,10 @@
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Paths.h"
+#include "common/PictureElement.h"
 #include "common/TriCheckBox.h"
 #include "config/CommandLine.h"
+#include "engine/SlideCache.h"
 
 #include <QDir>
 #include <QLabel>
@@ -25,6 +27,7 @@
 #include <QToolButton>
 
 #include <memory>
+#include <optional>
 
 using TestTrees::writeAll;
 using TestTrees::writePicture;
@@ -133,6 +136,36 @@ private slots:
         QCOMPARE(c.cmdResume->text(), QStringLiteral("Pause"));
         QCOMPARE(c.lblFileName->text(), listed.constFirst());
         QCOMPARE(rememberedFolder(w), named.path());
+    }
+
+    void namedPicturesAreOnScreenBeforeAnythingIsDecodedAhead()
+    {
+        QTemporaryDir named;
+        for (const char *name : {"/n1.jpg", "/n2.jpg", "/n3.jpg"})
+            writePicture(named.path() + name, 40, 30, "JPG");
+        FakeSeams fake;
+        PictureElement::forgetFirstPicture(); // as in a program just started
+        frmVivrel w;
+        const MainControls c(w);
+        c.chkFullScreen->setValue(1);
+        c.chkRandom->setValue(0);
+        w.setIniAutoStart(false);
+        w.Form_Load();
+        w.show();
+
+        // What the cache does when the first slide is on screen, seen before anything
+        // else that waits for that moment runs.
+        std::optional<bool> aheadAtFirstPaint;
+        PictureElement::afterFirstPicture(&w, [&] {
+            aheadAtFirstPaint =
+                w.slideCache().isBusy() || w.slideCache().holds(named.path() + "/n2.jpg");
+        });
+        w.openPaths({named.path()});
+        QCOMPARE(c.lblFileName->text(), named.path() + "/n1.jpg");
+        QTRY_VERIFY(aheadAtFirstPaint.has_value());
+        QVERIFY(!*aheadAtFirstPaint);
+        // Right after it, the slides around it are decoded ahead as in any show.
+        QTRY_VERIFY(w.slideCache().holds(named.path() + "/n2.jpg"));
     }
 
     void program_data()
