@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Benchmarks of the costs that matter on big collections and big photos. Each goal
 // runs Vivrel's path and a reference side by side, interleaved over several rounds,
 // and prints the medians and their ratio.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs every file of the given folders (or the given files) through the harness once,
 // as the fuzzer would, so the corpus is checked on every test run.
 

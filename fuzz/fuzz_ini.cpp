@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The configuration file reader: arbitrary bytes as the file's content, looked up with
 // the keys start-up reads and with a section and key taken from the input itself.
 

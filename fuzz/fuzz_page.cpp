@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The web panel's page handling: the body colours and the page shown in the panel,
 // with its resources limited to the page's own two pictures.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The picture loading path (format sniffing, size limits, decoding) on arbitrary bytes,
 // read from a file as the show reads it, at natural size and at a shown size, and from
 // memory as the web panel reads its pictures.

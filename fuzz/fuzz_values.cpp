@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The stored-value conversions and the interval box's number rule on arbitrary text.
 
 #include "common/Numbers.h"

@@ -1,4 +1,7 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs a build into a folder of its own and checks the tree as a desktop reads it:
 # the launcher and the AppStream file pass their validators, the program and the icon
 # they name are where they say, and nothing else is installed.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws the program's desktop icon for installation, from the same artwork as the
 // window icon: a PNG in each size asked for and a scalable SVG, laid out as an icon
 // theme folder.

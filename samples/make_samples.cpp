@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Lays out the demo pictures and the medium's configuration files.
 //
 //   vivrel_make_samples --pictures DIR      demo pictures in DIR and folders below it

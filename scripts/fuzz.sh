@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the libFuzzer harnesses (clang, address + undefined sanitizers) and runs each
 # for the given number of seconds (default 600), starting from the committed corpus.
 # New inputs go to build/fuzz/corpus-<name>; anything found to build/fuzz/findings-<name>.

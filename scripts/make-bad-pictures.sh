@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Writes the bad-picture corpus (broken, lying and hostile picture files, a FIFO and
 # links) into OUT_DIR. Builds the small maker program with the dev preset if needed.
 set -euo pipefail

@@ -1,4 +1,7 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Lays out a demo medium: the built Vivrel beside a tree of demo pictures and the
 # configuration file the Tools button writes, so that running OUT_DIR/Vivrel starts a
 # full-screen, repeating, random show at 1.5 seconds by itself.

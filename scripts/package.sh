@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package from an optimised build of the program alone (the package
 # preset: no tests, benchmarks or sample makers) and prints what it holds:
 # build/package/vivrel_<version>_<arch>.deb.

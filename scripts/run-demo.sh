@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Sets up, builds, lays out a demo medium (the program, its pictures and the
 # configuration file that starts the show by itself) and runs it. Without a display
 # the program runs under Xvfb and a screenshot is saved instead.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Sets up, builds and runs every test; ends with CTest's summary.
 # With --asan (or VIVREL_ASAN=1) it then builds and runs the whole suite again under
 # the address and undefined-behaviour sanitizers (the asan preset), end-to-end tests

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what the build, the tests and the package need on Debian 12 (only what is
 # missing), then configures and builds the given preset (default: dev).
 set -euo pipefail

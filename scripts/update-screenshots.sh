@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Vivrel developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs the end-to-end test, which photographs the real program on its own Xvfb screen,
 # and copies its screenshots into docs/ (the README shows them). The test alone leaves
 # docs/ as it is.

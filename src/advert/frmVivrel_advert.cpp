@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's web panel: the page shown at start-up and the once-per-run fetch
 // of the maker's page and pictures.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's catalogue commands: the folder scan, the folder button and
 // "Select All Listed Files".
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Folders and pictures handed to the main window by path rather than through the
 // folder button: named on the command line, or dropped on the window.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's chrome: moving it by its body, minimise and close, its two keys,
 // the link label's look, and the addresses handed to the shell.
 

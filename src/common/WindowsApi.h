@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The Windows API, without the min and max macros that break std::min and std::max,

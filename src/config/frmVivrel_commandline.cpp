@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Folders and pictures named on the command line: they take the place of the
 // configuration file's own start once start-up is done.
 

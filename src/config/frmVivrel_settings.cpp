@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's options in the per-user store: read at start-up, written at
 // shut-down, and the viewer's background picture.
 

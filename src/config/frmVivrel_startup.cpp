@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Where the program begins and ends: start-up from the configuration file or the
 // per-user store, the Tools command that writes the autorun files, and shut-down.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's show: starting, pausing and resuming, the steps forward and back,
 // the interval box, and where a slide goes (the viewer or the preview pane).
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The viewer's file commands: "Open" hands the slide on screen to the program the
 // desktop associates with it, "Delete" discards the slide's file after asking, and
 // "Change Background" chooses the picture drawn behind the slides.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The viewer's part in a show: placing a slide, the keys, the right-button menu and
 // the menu entries that pause, step and choose how pictures are fitted.
 

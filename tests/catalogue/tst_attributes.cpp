@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the walk does with an entry on Windows, told by its attribute bits alone: the
 // rule runs on every platform, so it is tested here without a Windows file system.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the program counts as a file it may read, and how it replaces one.
 
 #include "PortableSetup.h"

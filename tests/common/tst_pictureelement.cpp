@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The picture element playing animated pictures: frames at their own delays, as often
 // as the file says, drawn in both of the element's modes, and only while it is seen;
 // and showing more of a picture loaded in part, from what was loaded.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every test executable runs in a sandbox of its own, and the program's writers refuse
 // the real home while it is in force.
 

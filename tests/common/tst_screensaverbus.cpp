@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real screen-saver seam against a private session bus: a dbus-daemon of the
 // test's own, with a stand-in for the desktop's org.freedesktop.ScreenSaver service.
 

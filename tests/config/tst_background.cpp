@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The viewer's background at the first Start Show of a run. A test executable of its
 // own: Qt's image allocation limit holds for the whole process, and this test starts
 // from the limit Qt begins with, as a fresh run does.

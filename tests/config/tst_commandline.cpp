@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The command line: what it answers without a window, which paths it keeps, and the
 // named pictures taking the place of the configuration file's own start.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's start-up from the configuration file or the per-user store, the
 // Tools command, and shut-down.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // End to end: the built program on an X server of its own, looked at through screenshots
 // and driven with real key presses and clicks, the way a person sees and uses it.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"

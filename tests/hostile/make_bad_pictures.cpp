@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes the bad-picture corpus into a folder: make_bad_pictures OUT_DIR
 
 #include "BadPictures.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Hostile settings: a configuration file of garbage, of 50 MB, of one endless line or
 // in UTF-16; a per-user store of garbage or of values that are not text.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whole shows across a folder of broken and hostile picture files.
 
 #include "BadPictures.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes that meet a full disk: the working copy for Open, and the Tools command's
 // files. A small memory file system stands in for the full disk.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Ten thousand commands at random (seeded) over a show of good and bad pictures,
 // driven without waiting. Meant for the sanitizer build as much as the normal one.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The folder changes under a running show: files deleted, locked, turned into folders
 // or pipes, the whole folder gone. The show must step on, at its own pace.
 

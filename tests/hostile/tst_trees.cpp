@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Folder trees that try to trap or swamp the scan: link loops, very deep and very
 // wide trees, names the file system holds but no QString can carry.
 
