@@ -16,17 +16,8 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev ccache xvfb xauth xdoto
           # end-to-end test under a headless sway.
           pkg-config libwayland-dev wayland-protocols qt6-base-private-dev qt6-wayland
           sway grim wtype wayvnc wayland-utils)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+source "$root/scripts/install-missing.sh"
+install_missing "${packages[@]}"
 
 cd "$root"
 flags=()

@@ -380,6 +380,16 @@ private:
 
 #endif
 
+#ifndef Q_OS_WIN
+/** stat() of `path`, or lstat() with NoLinks: the link itself, not what it leads to. */
+int lookAt(const QString &path, Rules rules, struct stat &st)
+{
+    const QByteArray native = Paths::toNative(path);
+    return rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
+                                   : ::stat(native.constData(), &st);
+}
+#endif
+
 } // namespace
 
 Kind kindOf(const QString &path, Rules rules)
@@ -388,10 +398,7 @@ Kind kindOf(const QString &path, Rules rules)
         return Kind::Missing;
 #ifndef Q_OS_WIN
     struct stat st;
-    const QByteArray native = Paths::toNative(path);
-    const int looked = rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
-                                               : ::stat(native.constData(), &st);
-    if (looked != 0)
+    if (lookAt(path, rules, st) != 0)
         return Kind::Missing;
     return S_ISDIR(st.st_mode) ? Kind::Folder : S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
 #else
@@ -410,10 +417,7 @@ Result<> check(const QString &path, Rules rules)
         return name;
 #ifndef Q_OS_WIN
     struct stat st;
-    const QByteArray native = Paths::toNative(path);
-    const int looked = rules.testFlag(NoLinks) ? ::lstat(native.constData(), &st)
-                                               : ::stat(native.constData(), &st);
-    if (looked != 0)
+    if (lookAt(path, rules, st) != 0)
         return fromSystemError(errno);
     if (!S_ISREG(st.st_mode))
         return Error::NotAFile;
