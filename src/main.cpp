@@ -214,8 +214,11 @@ int main(int argc, char *argv[])
     // not read (-display on Wayland): those are passed over, as they were above.
     QCommandLineParser parser;
     CommandLine::setUpBeforeGui(parser);
-    if (const int code = answerCommandLine(parser, parser.parse(arguments())); code >= 0)
+    if (const int code = answerCommandLine(parser, parser.parse(arguments())); code >= 0) {
+        if (fontconfig.joinable())
+            fontconfig.join(); // a thread still joinable at its end would abort the program
         return code;
+    }
     const QStringList paths =
         CommandLine::existingPaths(parser.positionalArguments(), [](const QString &path) {
             const QString line =
