@@ -5,6 +5,7 @@
 
 #include "common/Files.h"
 #include "common/FrameReader.h"
+#include "common/JpegDecoder.h"
 #include "common/JpegLayout.h"
 
 #include <QBuffer>
@@ -77,6 +78,20 @@ private:
     QIODevice &mSource;
     const std::atomic<bool> &mCancel;
 };
+
+// The picture as it stands upright: mirrored first, then turned a quarter clockwise,
+// as Qt's readers apply an EXIF orientation.
+QImage upright(QImage image, QImageIOHandler::Transformations turn)
+{
+    if (turn == QImageIOHandler::TransformationNone)
+        return image;
+    if (turn & (QImageIOHandler::TransformationMirror | QImageIOHandler::TransformationFlip))
+        image = std::move(image).mirrored(turn & QImageIOHandler::TransformationMirror,
+                                          turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
 
 bool cancelled(const Control &control)
 {
@@ -165,6 +180,7 @@ Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want
 
     QRect part;
     QSize decoded = stored.expandedTo(header.screen);
+    bool ownDecode = false;
     if (format == "jpeg" && want) {
         const DecodeTarget target = want(natural);
         if (target.scaled.isValid() && !target.scaled.isEmpty() &&
@@ -173,7 +189,9 @@ Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want
             // The reader scales in the file's own orientation, before turning it upright;
             // libjpeg does most of it while decoding.
             decoded = turned ? target.scaled.transposed() : target.scaled;
-            reader.setScaledSize(decoded);
+            ownDecode = JpegDecoder::available();
+            if (!ownDecode)
+                reader.setScaledSize(decoded);
         } else if (!target.clip.isEmpty() && turn == QImageIOHandler::TransformationNone) {
             // Rows below the part are never decoded.
             part = target.clip.intersected(whole);
@@ -189,6 +207,37 @@ Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want
         return Error::PictureTooLarge;
 
     Picture picture;
+    if (ownDecode) {
+        // libjpeg itself, at the smallest eighth that covers the size asked for: Qt's
+        // reader only halves, and decodes up to twice the rows and columns needed.
+        qint64 maxBytes = limits.maxDecodedBytes;
+        if (const int ceiling = QImageReader::allocationLimit(); ceiling > 0)
+            maxBytes = std::min(maxBytes, qint64(ceiling) << 20);
+        if (!device.seek(0))
+            return Error::InvalidPicture;
+        const QByteArray bytes = device.readAll();
+        if (cancelled(control))
+            return Error::InvalidPicture;
+        JpegDecoder::Decoded own = JpegDecoder::decode(bytes, decoded, maxBytes, control.cancel);
+        switch (own.outcome) {
+        case JpegDecoder::Outcome::Decoded:
+            picture.image = upright(std::move(own.image), turn);
+            picture.natural = natural;
+            return picture;
+        case JpegDecoder::Outcome::TooLarge:
+            return Error::PictureTooLarge;
+        case JpegDecoder::Outcome::Failed:
+            return Error::InvalidPicture;
+        case JpegDecoder::Outcome::Unsupported:
+            // Left to Qt's reader, from the start of the file again.
+            if (!device.seek(0))
+                return Error::InvalidPicture;
+            reader.setDevice(nullptr);
+            reader.setDevice(&device);
+            reader.setScaledSize(decoded);
+            break;
+        }
+    }
     if (!reader.read(&picture.image) || picture.image.isNull() || cancelled(control))
         return Error::InvalidPicture;
     picture.natural = natural;
