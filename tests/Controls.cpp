@@ -6,9 +6,9 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "config/SettingsStore.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include "viewer/frmPreview.h"
 #include <QDir>

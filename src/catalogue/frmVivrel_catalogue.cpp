@@ -12,7 +12,7 @@
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
-#include "common/TriCheckBox.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QAbstractEventDispatcher>
 #include <QComboBox>

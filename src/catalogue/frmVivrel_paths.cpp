@@ -11,7 +11,7 @@
 #include "common/Module1.h"
 #include "common/Paths.h"
 #include "common/Seams.h"
-#include "common/TriCheckBox.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -8,13 +8,13 @@
 #include "chrome/Artwork.h"
 #include "chrome/Colours.h"
 #include "chrome/PictureButton.h"
-#include "common/Accessibility.h"
 #include "common/IntervalTimer.h"
-#include "common/LinkLabel.h"
 #include "common/Module1.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "viewer/frmPreview.h"
+#include "widgets/Accessibility.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
 #include <QFontInfo>

@@ -7,11 +7,11 @@
 #include "chrome/Colours.h"
 #include "chrome/ShellLinks.h"
 #include "chrome/frmVivrel.h"
-#include "common/LinkLabel.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
 #include "engine/ScreenAwake.h"
 #include "viewer/frmPreview.h"
+#include "widgets/LinkLabel.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

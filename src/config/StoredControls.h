@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include "common/TriCheckBox.h"
 #include "config/StoredValues.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QString>
 

@@ -5,11 +5,11 @@
 // shut-down, and the viewer's background picture.
 
 #include "chrome/frmVivrel.h"
-#include "common/TriCheckBox.h"
 #include "config/Background.h"
 #include "config/SettingsStore.h"
 #include "config/StoredControls.h"
 #include "viewer/frmPreview.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -10,12 +10,12 @@
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/Seams.h"
-#include "common/TriCheckBox.h"
 #include "config/IniFile.h"
 #include "config/StoredControls.h"
 #include "config/StoredValues.h"
 #include "engine/ScreenAwake.h"
 #include "viewer/frmPreview.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

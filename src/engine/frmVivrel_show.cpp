@@ -8,19 +8,19 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/AsyncLoad.h"
-#include "common/ControlEvents.h"
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "common/Numbers.h"
 #include "common/OpenWithAssociatedProgram.h"
 #include "common/Paths.h"
-#include "common/PictureElement.h"
 #include "common/PictureLoader.h"
 #include "common/Seams.h"
-#include "common/TriCheckBox.h"
 #include "engine/ScreenAwake.h"
 #include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
+#include "widgets/ControlEvents.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
 #include <QLabel>

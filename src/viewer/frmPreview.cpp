@@ -3,9 +3,9 @@
 
 #include "viewer/frmPreview.h"
 
-#include "common/Accessibility.h"
-#include "common/PictureElement.h"
 #include "viewer/ViewerScreen.h"
+#include "widgets/Accessibility.h"
+#include "widgets/PictureElement.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -7,8 +7,8 @@
 #include "viewer/frmPreview.h"
 
 #include "common/Fitting.h"
-#include "common/PictureElement.h"
 #include "common/PictureLoader.h"
+#include "widgets/PictureElement.h"
 
 #include <QAction>
 #include <QFileInfo>

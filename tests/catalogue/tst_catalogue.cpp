@@ -11,7 +11,7 @@
 #include "catalogue/FileListView.h"
 #include "catalogue/NaturalOrder.h"
 #include "chrome/frmVivrel.h"
-#include "common/TriCheckBox.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -13,7 +13,7 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
-#include "common/TriCheckBox.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
 #include <QDropEvent>

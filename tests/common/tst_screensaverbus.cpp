@@ -15,7 +15,7 @@
 #include "common/IntervalTimer.h"
 #include "common/ScreenSaverInhibitor.h"
 #include "common/Seams.h"
-#include "common/TriCheckBox.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QApplication>
 #include <QSettings>

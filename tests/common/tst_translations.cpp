@@ -11,8 +11,8 @@
 #include "chrome/frmVivrel.h"
 #include "common/Error.h"
 #include "common/Translations.h"
-#include "common/TriCheckBox.h"
 #include "viewer/frmPreview.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QAction>
 #include <QCoreApplication>

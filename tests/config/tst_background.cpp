@@ -13,11 +13,11 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
-#include "common/PictureElement.h"
 #include "common/PictureLoader.h"
-#include "common/TriCheckBox.h"
 #include "config/SettingsStore.h"
 #include "viewer/frmPreview.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QImage>
 #include <QImageReader>

@@ -14,10 +14,10 @@
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Paths.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "config/CommandLine.h"
 #include "engine/SlideCache.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QDir>
 #include <QLabel>

@@ -15,11 +15,11 @@
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Paths.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "config/IniFile.h"
 #include "config/SettingsStore.h"
 #include "viewer/frmPreview.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -11,13 +11,13 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/JpegLayout.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "engine/PickHistory.h"
 #include "engine/SlideCache.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
 #include "viewer/frmPreview.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QAction>
 #include <QBuffer>

@@ -10,8 +10,8 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
-#include "common/TriCheckBox.h"
 #include "viewer/frmPreview.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QSettings>
 #include <QStandardPaths>

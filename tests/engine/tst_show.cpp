@@ -12,9 +12,9 @@
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "viewer/frmPreview.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QAction>
 #include <QApplication>

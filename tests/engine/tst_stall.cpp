@@ -13,11 +13,11 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/Files.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "common/Workers.h"
 #include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -11,9 +11,9 @@
 #include "catalogue/FileList.h"
 #include "chrome/frmVivrel.h"
 #include "common/Paths.h"
-#include "common/TriCheckBox.h"
 #include "config/IniFile.h"
 #include "config/SettingsStore.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QDir>
 #include <QFile>

@@ -14,9 +14,9 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "viewer/frmPreview.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -10,11 +10,11 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
-#include "common/PictureElement.h"
-#include "common/TriCheckBox.h"
 #include "engine/SlideCache.h"
 #include "viewer/ViewerScreen.h"
 #include "viewer/frmPreview.h"
+#include "widgets/PictureElement.h"
+#include "widgets/TriCheckBox.h"
 
 #include <QAction>
 #include <QGuiApplication>

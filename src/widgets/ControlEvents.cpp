@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "common/ControlEvents.h"
+#include "widgets/ControlEvents.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "common/TriCheckBox.h"
+#include "widgets/TriCheckBox.h"
 
 TriCheckBox::TriCheckBox(const QString &text, QWidget *parent) : QCheckBox(text, parent)
 {

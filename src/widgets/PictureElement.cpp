@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "common/PictureElement.h"
+#include "widgets/PictureElement.h"
 
 #include "common/FileStamp.h"
 #include "common/FrameReader.h"

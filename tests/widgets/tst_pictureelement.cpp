@@ -8,8 +8,8 @@
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
-#include "common/PictureElement.h"
 #include "common/PictureLoader.h"
+#include "widgets/PictureElement.h"
 
 #include <QFile>
 #include <QSignalSpy>

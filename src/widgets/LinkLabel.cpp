@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "common/LinkLabel.h"
+#include "widgets/LinkLabel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "common/Accessibility.h"
+#include "widgets/Accessibility.h"
 
-#include "common/LinkLabel.h"
-#include "common/PictureElement.h"
+#include "widgets/LinkLabel.h"
+#include "widgets/PictureElement.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
