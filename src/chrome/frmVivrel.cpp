@@ -8,8 +8,8 @@
 #include "chrome/Artwork.h"
 #include "chrome/Colours.h"
 #include "chrome/PictureButton.h"
-#include "common/IntervalTimer.h"
 #include "common/Module1.h"
+#include "engine/SlideShow.h"
 #include "viewer/frmPreview.h"
 #include "widgets/Accessibility.h"
 #include "widgets/LinkLabel.h"
@@ -82,13 +82,12 @@ enum class Kind {
     List,          ///< the picture list
     Selector,      ///< a combo box
     TextBox,       ///< a one-line text box
-    Timer,         ///< the show's timer, which has no place on the window
 };
 
 /** Where the window keeps a control: its member of the control's type. */
 using Holder =
     std::variant<QLabel **, LinkLabel **, QToolButton **, TriCheckBox **, PictureElement **,
-                 QTextBrowser **, FileListView **, QComboBox **, QLineEdit **, IntervalTimer **>;
+                 QTextBrowser **, FileListView **, QComboBox **, QLineEdit **>;
 
 /** A control's ground (none: the window shows through) and text (none: the style's own). */
 struct Look
@@ -227,11 +226,6 @@ QObject *makeControl(const Control &row, QWidget &window, FileList *list)
     }
     case Kind::TextBox:
         return placed(new QLineEdit(caption, &window));
-    case Kind::Timer: {
-        auto *timer = new IntervalTimer(&window);
-        timer->setObjectName(QLatin1String(row.name));
-        return timer;
-    }
     }
     Q_UNREACHABLE();
 }
@@ -248,6 +242,12 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     Accessibility::install();
 
     mFileList = new FileList(this);
+    mShow = new SlideShow(
+        {.count = [this] { return qint64(mFileList->count()); },
+         .isSelected = [this](qint64 i) { return File1->isSelected(i); },
+         .path = [this](qint64 i) { return mFileList->fullPath(i); }},
+        [this] { return showOptions(); }, this);
+    Timer1 = &mShow->timer();
     buildControls();
     connectCatalogue();
     connectShow();
@@ -279,9 +279,9 @@ void frmVivrel::connectViewer()
     connect(mViewer, &frmPreview::previousRequested, this, &frmVivrel::DoPrevious);
     connect(mViewer, &frmPreview::fitChanged, this, &frmVivrel::DoLoadFullScreen);
     connect(mViewer, &frmPreview::backgroundChosen, this, &frmVivrel::LoadViewerBackground);
-    connect(mViewer, &frmPreview::showRunRequested, Timer1, &IntervalTimer::setEnabled);
-    mViewer->setShowRunning(Timer1->isEnabled());
-    connect(Timer1, &IntervalTimer::enabledChanged, mViewer, &frmPreview::setShowRunning);
+    connect(mViewer, &frmPreview::showRunRequested, mShow, &SlideShow::setRunning);
+    mViewer->setShowRunning(mShow->isRunning());
+    connect(mShow, &SlideShow::runningChanged, mViewer, &frmPreview::setShowRunning);
     connect(mViewer, &frmPreview::closed, this, [this] {
         // The keyboard comes back here, also where no window manager hands it over.
         if (isVisible())
@@ -289,28 +289,9 @@ void frmVivrel::connectViewer()
     });
 }
 
-QString frmVivrel::cmdResumeCaption() const
-{
-    return cmdResume->text();
-}
-
-void frmVivrel::setCmdResumeCaption(const QString &caption)
-{
-    // A picture button: the text is not drawn, but it is what the button says it is to
-    // anything that reads it, and the face drawn follows it.
-    cmdResume->setText(caption);
-    // The caption is the button's state, in English; its name is said in the user's
-    // language.
-    cmdResume->setAccessibleName(caption == QLatin1String("Pause") ? tr("Pause Show")
-                                                                   : tr("Resume Show"));
-    cmdResume->setIcon(QIcon(Artwork::buttonFace(cmdResumeFace(), cmdResume->size(),
-                                                 Colours::kResumeGround, devicePixelRatioF())));
-}
-
 Artwork::Face frmVivrel::cmdResumeFace() const
 {
-    return cmdResumeCaption() == QLatin1String("Pause") ? Artwork::Face::Pause
-                                                        : Artwork::Face::Resume;
+    return mShow->isGoing() ? Artwork::Face::Pause : Artwork::Face::Resume;
 }
 
 void frmVivrel::drawArtwork()
@@ -404,7 +385,6 @@ void frmVivrel::buildControls()
              "", QT_TR_NOOP(" Browse for Folder "), {kOptionGround}, Face::Folder},
         {&cmbFileType,     "cmbFileType",     Kind::Selector,      {3840, 2880, 1335, 315},
              "", QT_TR_NOOP("Specify File Types "), {kOptionGround, Qt::black}},
-        {&Timer1,          "Timer1",          Kind::Timer},
         {&chkPreview,      "chkPreview",      Kind::CheckBox,      {360, 2790, 1215, 255},
              QT_TR_NOOP("&Preview"), QT_TR_NOOP(" Toggle Previw "), kOptionLook},
         {&Text1,           "Text1",           Kind::TextBox,       {960, 3810, 375, 285},

@@ -5,9 +5,8 @@
 
 #include "chrome/Artwork.h"
 #include "common/Result.h"
-#include "engine/PickHistory.h"
+#include "engine/SlideShow.h"
 #include "engine/Stepping.h"
-#include "engine/UniformRandom.h"
 
 #include <QPointF>
 #include <QString>
@@ -52,9 +51,9 @@ public:
 
     // The show's inner state, which nothing on screen shows; for tests and benchmarks.
     /** Where the next forward step starts looking (in random order, the draws made). */
-    qint64 showPosition() const { return mFileNum; }
+    qint64 showPosition() const { return mShow->position(); }
     /** The slides decoded around the position. */
-    const SlideCache &slideCache() const { return *mSlides; }
+    const SlideCache &slideCache() const { return mShow->slides(); }
     /** Whether a slide or a preview is being read or decoded and is not on screen yet. */
     bool slidePending() const;
 
@@ -95,10 +94,8 @@ public:
     void Timer1_Timer();
     /** Pauses the show and shows the selected item before the position, in the viewer. */
     void DoPrevious();
-    /** Loads the picture named by lblFileName into the viewer and fits it there. */
+    /** Loads the show's current slide into the viewer and fits it there. */
     void DoLoadFullScreen();
-    /** The slide cache has the slide it had not: shown if it is still the one on show. */
-    void slideReady(const QString &path);
     /** Leaving the interval box: more than 30 seconds is refused with a message. */
     void Text1_LostFocus();
 
@@ -168,22 +165,21 @@ private:
 
     // Slide show.
     void RunShow();
-    /** Shows item `index` as the current slide, in the viewer or the preview pane. */
-    void showSlide(qsizetype index);
+    /**
+     * Shows the show's new slide: its path in lblFileName and the viewer's caption, and
+     * its picture in the viewer or, for a forward step without Full Screen, the pane.
+     */
+    void showSlide(const QString &path, SlideShow::Step step);
     /**
      * Loads `path` into the preview pane off the window thread; a picture that does not
      * load leaves the one before, and with `report` its error is shown.
      */
     void loadPreviewPane(const QString &path, bool report);
-    Stepping::List showList() const;
     /** Random and Repeat as the show's next step reads them. */
     Stepping::Options showOptions() const;
     /** Tells the slide cache what is on screen and what the next steps either way would show. */
     void planSlides();
-    /** Caption of the resume button (a picture button whose caption is its state). */
-    QString cmdResumeCaption() const;
-    void setCmdResumeCaption(const QString &caption);
-    /** The face the resume button's caption calls for. */
+    /** The face of the resume button: what a click on it does to the show. */
     Artwork::Face cmdResumeFace() const;
     void Text1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     void chkPreview_Click();
@@ -217,6 +213,7 @@ private:
     QTextBrowser *WebBrowser1 = nullptr;
     QToolButton *cmdDirList = nullptr;
     QComboBox *cmbFileType = nullptr;
+    /** The show's timer (the show owns it). */
     IntervalTimer *Timer1 = nullptr;
     TriCheckBox *chkPreview = nullptr;
     QLineEdit *Text1 = nullptr;
@@ -246,7 +243,6 @@ private:
     // Show state.
     /** The picture list behind File1; mFileDir is its folder column. */
     FileList *mFileList = nullptr;
-    qint64 mFileNum = 0;
     QString mDirPath;
     bool mPreviewNow = false;
     bool mAsk2SendMail = false;
@@ -261,15 +257,9 @@ private:
      * paths): until its first picture is on screen, nothing else is started.
      */
     bool mSelfStarted = false;
-    /** The viewer's slides decoded around the position, on worker threads of its own. */
-    SlideCache *mSlides = nullptr;
+    /** The show: its items, position, draws, timer, slide and the slides decoded around it. */
+    SlideShow *mShow = nullptr;
     AsyncLoad *mPaneLoad = nullptr;
-    /**
-     * The random draws of the current pass. Missing until the first start, or the first
-     * wrap-around, of the run: a random step before then draws and shows nothing.
-     */
-    std::optional<PickHistory> mPickHistory;
-    UniformRandom mRandom;
 
     frmPreview *mViewer = nullptr;
     bool mUnloading = false;

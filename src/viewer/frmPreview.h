@@ -37,9 +37,15 @@ public:
     /** Spreads the picture element over the whole window, stretched. */
     void DoStretch();
 
-    /** The caption: the full path of the slide on screen. */
+    /** The caption, as the window shows it: the full path of the slide on screen. */
     QString caption() const { return windowTitle(); }
-    void setCaption(const QString &caption) { setWindowTitle(caption); }
+    /** The slide on screen, which Open and Delete act on; the caption shows its path. */
+    const QString &slidePath() const { return mSlidePath; }
+    void setCaption(const QString &slidePath)
+    {
+        mSlidePath = slidePath;
+        setWindowTitle(slidePath);
+    }
 
     /** The background picture, drawn at natural size from the top-left corner. */
     const QImage &background() const { return mBackground; }
@@ -170,4 +176,5 @@ private:
     bool mViewerWanted = false;
     QImage mBackground;
     bool mShowRunning = false;
+    QString mSlidePath;
 };

@@ -28,7 +28,7 @@ void frmPreview::mnuOpen_Click()
 {
     // Stop first: the show must not move on while the copy is made or a message shows.
     emit showRunRequested(false);
-    Module1::OpenWithAssociatedProgram(caption());
+    Module1::OpenWithAssociatedProgram(mSlidePath);
     mnuPause->setChecked(true);
 }
 
@@ -36,7 +36,7 @@ void frmPreview::mnuDelete_Click()
 {
     // Read once, before asking: the show may step on while the question is open, and
     // the file named in the question is the one to go.
-    const QString path = caption();
+    const QString path = mSlidePath;
     if (path.isEmpty())
         return; // no slide shown yet
     const int answer = seams().showMessage(tr("Delete %1?").arg(Paths::readable(path)),

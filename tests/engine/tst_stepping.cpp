@@ -3,15 +3,20 @@
 
 #include "TestSandbox.h"
 
+#include "common/IntervalTimer.h"
 #include "engine/PickHistory.h"
+#include "engine/SlideShow.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <random>
 #include <set>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 class TestStepping : public QObject
 {
@@ -175,6 +180,78 @@ private slots:
         qint64 position = from;
         QCOMPARE(Stepping::back(position, list), expected);
         QCOMPARE(position, expected < 0 ? from : expected);
+    }
+    // The show object's signals for a script of what the window asks of it: s restart,
+    // r run, p pause, t tick, b step back. The log: F/B and the item of a slide shown
+    // forward or back, R1/R0 the timer started or stopped, G1/G0 the show going or
+    // paused, A a step that showed nothing new, E the end.
+    void showTellsWhatHappens_data()
+    {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<bool>("repeat");
+        QTest::addColumn<bool>("random");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("log");
+        QTest::newRow("to the end, once")
+            << u"111"_s << false << false << u"srttt"_s << u"F0 R1 G1 F1 F2 R0 E"_s;
+        QTest::newRow("round again")
+            << u"11"_s << true << false << u"srttt"_s << u"F0 R1 G1 F1 A F0"_s;
+        QTest::newRow("unselected passed over")
+            << u"0101"_s << false << false << u"srtt"_s << u"F1 R1 G1 F3 R0 E"_s;
+        QTest::newRow("pause, then back twice")
+            << u"111"_s << false << false << u"srtpbb"_s << u"F0 R1 G1 F1 G0 R0 B1 B0"_s;
+        QTest::newRow("back stops the timer, not the show")
+            << u"111"_s << false << false << u"srtb"_s << u"F0 R1 G1 F1 R0 B1"_s;
+        QTest::newRow("random before any start draws nothing")
+            << u"111"_s << false << true << u"tt"_s << QString();
+        QTest::newRow("nothing selected")
+            << u"000"_s << true << false << u"srt"_s << u"A R1 G1 A"_s;
+    }
+
+    void showTellsWhatHappens()
+    {
+        QFETCH(QString, selected);
+        QFETCH(bool, repeat);
+        QFETCH(bool, random);
+        QFETCH(QString, script);
+        QFETCH(QString, log);
+        QStringList told;
+        SlideShow show(
+            {.count = [&] { return qint64(selected.size()); },
+             .isSelected = [&](qint64 i) { return selected[i] == u'1'; },
+             .path = [](qint64 i) { return QString::number(i); }},
+            [&] { return Stepping::Options{.random = random, .repeat = repeat}; }, nullptr);
+        connect(&show, &SlideShow::currentChanged, this, [&](const QString &path, auto step) {
+            told << (step == SlideShow::Step::Back ? u"B"_s : u"F"_s) + path;
+            QCOMPARE(show.current(), path);
+        });
+        connect(&show, &SlideShow::runningChanged, this,
+                [&](bool on) { told << (on ? u"R1"_s : u"R0"_s); });
+        connect(&show, &SlideShow::goingChanged, this,
+                [&](bool on) { told << (on ? u"G1"_s : u"G0"_s); });
+        connect(&show, &SlideShow::aheadChanged, this, [&] { told << u"A"_s; });
+        connect(&show, &SlideShow::ended, this, [&] { told << u"E"_s; });
+        for (const QChar c : script) {
+            switch (c.unicode()) {
+            case u's':
+                show.restart();
+                break;
+            case u'r':
+                show.run(0);
+                break;
+            case u'p':
+                show.pause();
+                break;
+            case u't':
+                show.Timer1_Timer();
+                break;
+            case u'b':
+                show.DoPrevious();
+                break;
+            }
+        }
+        QCOMPARE(told.join(u' '), log);
+        QCOMPARE(show.isRunning(), show.timer().isEnabled());
     }
 };
 

@@ -1,11 +1,14 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The main window's show: starting, pausing and resuming, the steps forward and back,
-// the interval box, and where a slide goes (the viewer or the preview pane).
+// The main window's show, as the window shows it and the user drives it: starting, pausing and
+// resuming, the steps forward and back, the interval box, and where a slide goes (the viewer or the
+// preview pane).
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
+#include "chrome/Artwork.h"
+#include "chrome/Colours.h"
 #include "chrome/frmVivrel.h"
 #include "common/AsyncLoad.h"
 #include "common/IntervalTimer.h"
@@ -17,6 +20,7 @@
 #include "common/Seams.h"
 #include "engine/ScreenAwake.h"
 #include "engine/SlideCache.h"
+#include "engine/SlideShow.h"
 #include "viewer/frmPreview.h"
 #include "widgets/ControlEvents.h"
 #include "widgets/PictureElement.h"
@@ -43,7 +47,6 @@ void frmVivrel::cmdStart_Click()
     if (mAsk2SendMail)
         askForThanksMail();
     mDirPath = Paths::normaliseShowPath(mDirPath);
-    mFileNum = 0;
     WebBrowser1->hide();
 
     if (mSelfStarted && !mAdvertFetched && !PictureElement::firstPicturePainted()) {
@@ -65,9 +68,7 @@ void frmVivrel::cmdStart_Click()
         startAdvertDownload();
     }
 
-    if (!mPickHistory)
-        mPickHistory.emplace();
-    mPickHistory->reset();
+    mShow->restart();
     LoadViewerBackground();
     RunShow();
 }
@@ -86,9 +87,8 @@ void frmVivrel::startAdvertDownload()
 
 void frmVivrel::cmdResume_Click()
 {
-    if (cmdResumeCaption() == QLatin1String("Pause")) {
-        setCmdResumeCaption(QStringLiteral("Resume"));
-        Timer1->setEnabled(false);
+    if (mShow->isGoing()) {
+        mShow->pause();
         return;
     }
     RunShow();
@@ -106,18 +106,9 @@ void frmVivrel::RunShow()
     else
         chkPreview->setValue(1); // its click behaviour stops the timer; it starts again below
 
-    // Zero, negative or no number never ticks; a period beyond the timer's range is
-    // clamped by the timer.
-    Timer1->setInterval(Numbers::intervalMilliseconds(Text1->text()));
+    const qint64 interval = Numbers::intervalMilliseconds(Text1->text());
     mDirPath = Paths::normaliseShowPath(mDirPath);
-    Timer1_Timer();
-    Timer1->setEnabled(true);
-    setCmdResumeCaption(QStringLiteral("Pause"));
-}
-
-Stepping::List frmVivrel::showList() const
-{
-    return {mFileList->count(), [this](qint64 i) { return File1->isSelected(i); }};
+    mShow->run(interval);
 }
 
 Stepping::Options frmVivrel::showOptions() const
@@ -128,109 +119,47 @@ Stepping::Options frmVivrel::showOptions() const
 
 void frmVivrel::Timer1_Timer()
 {
-    const Stepping::List list = showList();
-    const Stepping::Options options = showOptions();
-    if (!mPickHistory) {
-        if (options.random && mFileNum >= 0 && mFileNum < list.count) {
-            // No start has made the history yet: the draw is made, then there is nowhere
-            // to record it, and the step ends showing nothing.
-            static_cast<void>(mRandom.nextIndex(list.count));
-            return;
-        }
-        // A sequential step needs none; wrapping round makes it.
-        if (mFileNum >= list.count && options.repeat)
-            mPickHistory.emplace();
-    }
-    PickHistory none;
-    const Stepping::Forward step =
-        Stepping::forward(mFileNum, list, options, mPickHistory ? *mPickHistory : none, mRandom);
-    switch (step.outcome) {
-    case Stepping::Outcome::Show:
-        showSlide(step.index);
-        return;
-    case Stepping::Outcome::Ended:
-        Timer1->setEnabled(false);
-        // The show is over: the slides around it would only hold memory.
-        mSlides->clear();
-        return;
-    case Stepping::Outcome::Wrapped:
-    case Stepping::Outcome::Nothing:
-        break;
-    }
-    // Nothing new on screen, but the position moved: so did what comes next.
-    if (chkFullScreen->value() == 1)
-        planSlides();
+    mShow->Timer1_Timer();
 }
 
 void frmVivrel::planSlides()
 {
-    // Two presses of Right and two of Left from here, worked out on copies so that the
-    // real position and random sequence stay as they are. Left walks the list downward
-    // from the position, not back through the random draws.
-    const QString shown = lblFileName->text();
-    const Stepping::List list = showList();
-    QStringList around;
-    // Right after a step back the next step forward shows the same slide again, and
-    // right after a step forward so does the next step back: look one further then.
-    const auto others = [&](std::vector<qint64> indices) {
-        std::erase_if(indices, [&](qint64 i) { return mFileList->fullPath(i) == shown; });
-        return indices;
-    };
-    // Before the first start a random step shows nothing: nothing lies ahead.
-    const Stepping::Options options = showOptions();
-    const std::vector<qint64> ahead =
-        options.random && !mPickHistory
-            ? std::vector<qint64>()
-            : others(Stepping::peekForward(mFileNum, list, options,
-                                           mPickHistory.value_or(PickHistory()), mRandom, 3));
-    const std::vector<qint64> behind = others(Stepping::peekBack(mFileNum, list, 3));
-    // Nearest first: one step either way before the second one.
-    for (std::size_t i = 0; i < 2; ++i) {
-        if (i < ahead.size())
-            around << mFileList->fullPath(ahead[i]);
-        if (i < behind.size())
-            around << mFileList->fullPath(behind[i]);
-    }
-    const Fitting::View view = viewer().view();
-    mSlides->setBudget(SlideCache::budgetFor(view));
-    mSlides->plan(view, shown, around);
+    mShow->planSlides(viewer().view());
 }
 
-void frmVivrel::showSlide(qsizetype index)
+void frmVivrel::showSlide(const QString &path, SlideShow::Step step)
 {
-    // The position already points past this slide, so a tick that runs while the
-    // picture loads moves on instead of showing it twice. A file that does not load
-    // (not a picture, deleted, unreadable) keeps its path on show and the previous
-    // picture, and the show moves on.
-    lblFileName->setText(mFileList->fullPath(index));
+    // A file that does not load (not a picture, deleted, unreadable) keeps its path on
+    // show and the previous picture, and the show moves on.
+    lblFileName->setText(path);
+    if (step == SlideShow::Step::Back) {
+        // Only the viewer steps back.
+        viewer().setCaption(path);
+        DoLoadFullScreen();
+        return;
+    }
     if (chkFullScreen->value() == 1) {
         DoLoadFullScreen();
     } else {
         // Only the viewer decodes ahead: the pane's small pictures are decoded scaled
         // down by the JPEG decoder itself, which is quick, and the pane has no step back.
-        mSlides->clear();
-        loadPreviewPane(lblFileName->text(), false);
+        mShow->clearSlides();
+        loadPreviewPane(path, false);
     }
-    viewer().setCaption(lblFileName->text());
+    viewer().setCaption(path);
 }
 
 void frmVivrel::DoPrevious()
 {
-    Timer1->setEnabled(false);
     viewer().setPauseChecked(true);
-    const qint64 index = Stepping::back(mFileNum, showList());
-    if (index < 0)
-        return;
-    lblFileName->setText(mFileList->fullPath(index));
-    viewer().setCaption(lblFileName->text());
-    DoLoadFullScreen();
+    mShow->DoPrevious();
 }
 
 void frmVivrel::DoLoadFullScreen()
 {
-    const QString path = lblFileName->text();
+    const QString path = mShow->current();
     frmPreview &shown = viewer();
-    std::optional<Result<Picture>> ready = mSlides->take(path, shown.view());
+    std::optional<Result<Picture>> ready = mShow->take(shown.view());
     if (!ready) {
         // Not decoded yet: the previous picture stays until the cache has it (or gives
         // up on it), and this runs again then.
@@ -243,7 +172,7 @@ void frmVivrel::DoLoadFullScreen()
     if (mSelfStarted && !PictureElement::firstPicturePainted()) {
         PictureElement::afterFirstPicture(this, [this, path] {
             // Unless a step has planned from another slide meanwhile.
-            if (lblFileName->text() == path && viewer().isVisible())
+            if (mShow->current() == path && viewer().isVisible())
                 planSlides();
         });
         return;
@@ -251,16 +180,9 @@ void frmVivrel::DoLoadFullScreen()
     planSlides();
 }
 
-void frmVivrel::slideReady(const QString &path)
-{
-    // Only the slide still on show; one the show stepped past since is not wanted.
-    if (path == lblFileName->text())
-        DoLoadFullScreen();
-}
-
 bool frmVivrel::slidePending() const
 {
-    return mSlides->isWaiting() || mPaneLoad->isLoading();
+    return mShow->slides().isWaiting() || mPaneLoad->isLoading();
 }
 
 void frmVivrel::loadPreviewPane(const QString &path, bool report)
@@ -305,7 +227,7 @@ void frmVivrel::chkPreview_Click()
         imgPreview->clearPicture();
         WebBrowser1->show();
     }
-    Timer1->setEnabled(false);
+    mShow->setRunning(false);
 }
 
 void frmVivrel::File1_Click()
@@ -339,17 +261,29 @@ void frmVivrel::File1_KeyDown(int keyCode, Qt::KeyboardModifiers)
 
 void frmVivrel::connectShow()
 {
-    connect(Timer1, &IntervalTimer::timeout, this, &frmVivrel::Timer1_Timer);
+    connect(mShow, &SlideShow::currentChanged, this, &frmVivrel::showSlide);
+    connect(mShow, &SlideShow::currentReady, this, &frmVivrel::DoLoadFullScreen);
+    connect(mShow, &SlideShow::aheadChanged, this, [this] {
+        // Nothing new on screen, but the position moved: so did what comes next.
+        if (chkFullScreen->value() == 1)
+            planSlides();
+    });
+    connect(mShow, &SlideShow::goingChanged, this, [this](bool going) {
+        // A picture button: the text is not drawn, but it is what the button says it is
+        // to anything that reads it, and the face drawn follows it. The caption is the
+        // button's state, in English; its name is said in the user's language.
+        cmdResume->setText(going ? QStringLiteral("Pause") : QStringLiteral("Resume"));
+        cmdResume->setAccessibleName(going ? tr("Pause Show") : tr("Resume Show"));
+        cmdResume->setIcon(QIcon(Artwork::buttonFace(cmdResumeFace(), cmdResume->size(),
+                                                     Colours::kResumeGround, devicePixelRatioF())));
+    });
     // An hour's show must not be blanked by the screen saver.
     ScreenAwake::follow(Timer1);
-    mSlides = new SlideCache(this);
-    mSlides->setObjectName(QStringLiteral("slideCache"));
-    connect(mSlides, &SlideCache::slideReady, this, &frmVivrel::slideReady);
     mPaneLoad = new AsyncLoad(this);
     // Pictures decoded around a place in the old list mean nothing in the new one.
-    connect(mFileList, &QAbstractItemModel::modelReset, mSlides, &SlideCache::clear);
-    connect(mFileList, &QAbstractItemModel::rowsInserted, mSlides, &SlideCache::clear);
-    connect(mFileList, &QAbstractItemModel::rowsRemoved, mSlides, &SlideCache::clear);
+    connect(mFileList, &QAbstractItemModel::modelReset, mShow, &SlideShow::clearSlides);
+    connect(mFileList, &QAbstractItemModel::rowsInserted, mShow, &SlideShow::clearSlides);
+    connect(mFileList, &QAbstractItemModel::rowsRemoved, mShow, &SlideShow::clearSlides);
     connect(cmdStart, &QToolButton::clicked, this, &frmVivrel::cmdStart_Click);
     connect(cmdResume, &QToolButton::clicked, this, &frmVivrel::cmdResume_Click);
 
