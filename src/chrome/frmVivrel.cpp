@@ -3,6 +3,7 @@
 
 #include "chrome/frmVivrel.h"
 
+#include "catalogue/Catalogue.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
@@ -247,9 +248,11 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     setFont(tahoma(8.25));
     Accessibility::install();
 
-    mFileList = new FileList(this);
+    mCatalogue = new Catalogue(this);
+    mFileList = &mCatalogue->fileList();
     buildControls();
     connectCatalogue();
+    connectAdvert();
     connectShow();
     connectConfig();
     connectChrome();

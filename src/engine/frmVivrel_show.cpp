@@ -4,6 +4,7 @@
 // The main window's show: starting, pausing and resuming, the steps forward and back,
 // the interval box, and where a slide goes (the viewer or the preview pane).
 
+#include "advert/Advert.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
@@ -42,46 +43,16 @@ void frmVivrel::cmdStart_Click()
 {
     if (mAsk2SendMail)
         askForThanksMail();
-    mDirPath = Paths::normaliseShowPath(mDirPath);
+    setDirPath(Paths::normaliseShowPath(dirPath()));
     mFileNum = 0;
     WebBrowser1->hide();
-
-    if (mSelfStarted && !mAdvertFetched && !PictureElement::firstPicturePainted()) {
-        // A show that started by itself puts its first picture up before anything else:
-        // the advert download, and the network status and libraries it loads, begin
-        // right after that picture is on screen (or after a moment, should none come).
-        mAdvertFetched = true;
-        const auto startOnce = [this] {
-            if (mAdvertDeferred) {
-                mAdvertDeferred = false;
-                mAdvertFetched = false;
-                startAdvertDownload();
-            }
-        };
-        mAdvertDeferred = true;
-        PictureElement::afterFirstPicture(this, startOnce);
-        QTimer::singleShot(kAdvertWaitForFirstPicture, this, startOnce);
-    } else {
-        startAdvertDownload();
-    }
+    mAdvert->startWithShow(mSelfStarted);
 
     if (!mPickHistory)
         mPickHistory.emplace();
     mPickHistory->reset();
     LoadViewerBackground();
     RunShow();
-}
-
-void frmVivrel::startAdvertDownload()
-{
-    // Only the start of the advert download happens under this caption: the show does
-    // not wait for the files to come.
-    const QString caption = windowTitle();
-    setWindowTitle(tr("Initializing..."));
-    setCursor(Qt::WaitCursor);
-    DownloadAdvert();
-    setWindowTitle(caption);
-    unsetCursor();
 }
 
 void frmVivrel::cmdResume_Click()
@@ -109,7 +80,7 @@ void frmVivrel::RunShow()
     // Zero, negative or no number never ticks; a period beyond the timer's range is
     // clamped by the timer.
     Timer1->setInterval(Numbers::intervalMilliseconds(Text1->text()));
-    mDirPath = Paths::normaliseShowPath(mDirPath);
+    setDirPath(Paths::normaliseShowPath(dirPath()));
     Timer1_Timer();
     Timer1->setEnabled(true);
     setCmdResumeCaption(QStringLiteral("Pause"));
