@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +35,101 @@
 namespace {
 
 int gDefaultProgressInterval = 50;
+
+/**
+ * One folder's accepted entries, as its listing step found them: names (the system's
+ * own bytes; UTF-8 on Windows) and their sort keys side by side in one buffer, so a
+ * folder of any size costs a few allocations, not two per entry.
+ */
+class Listing
+{
+public:
+    struct Entry
+    {
+        std::uint32_t name;
+        std::uint32_t nameLength;
+        std::uint32_t key;
+        std::uint32_t keyLength;
+        /** The place it was added at. */
+        std::uint32_t index;
+        bool isFolder;
+    };
+
+    /** `tick` is called after every 4096 entries added. */
+    explicit Listing(std::function<void()> tick) : mTick(std::move(tick)) {}
+
+    /** Empties it for the next folder, whose pictures may have names `nameRoom` bytes long. */
+    void clear(qsizetype nameRoom)
+    {
+        mEntries.clear();
+        mArena.clear();
+        mNameRoom = nameRoom;
+#ifdef Q_OS_WIN
+        wideNames.clear();
+#endif
+    }
+
+    void add(std::string_view name, bool isFolder)
+    {
+        Entry entry;
+        entry.name = std::uint32_t(mArena.size());
+        entry.nameLength = std::uint32_t(name.size());
+        mArena.append(name);
+        entry.key = std::uint32_t(mArena.size());
+        appendNaturalKey(mArena, name);
+        entry.keyLength = std::uint32_t(mArena.size() - entry.key);
+        entry.index = std::uint32_t(mEntries.size());
+        entry.isFolder = isFolder;
+        mEntries.push_back(entry);
+        // A folder of a hundred thousand files must not hold the window up either.
+        if ((mEntries.size() & 4095) == 0)
+            mTick();
+    }
+
+    /** Puts the entries in name order. */
+    void sort()
+    {
+        const std::string_view all(mArena);
+        std::sort(mEntries.begin(), mEntries.end(), [all](const Entry &a, const Entry &b) {
+            return keyedLess(all.substr(a.key, a.keyLength), all.substr(a.name, a.nameLength),
+                             all.substr(b.key, b.keyLength), all.substr(b.name, b.nameLength));
+        });
+    }
+
+    const std::vector<Entry> &entries() const
+    {
+        return mEntries;
+    }
+    std::string_view name(const Entry &entry) const
+    {
+        return std::string_view(mArena).substr(entry.name, entry.nameLength);
+    }
+    /**
+     * Whether a picture's path is longer than the system takes: it could not be opened
+     * by that path, and is counted, to be told, not listed.
+     */
+    bool tooLong(const Entry &entry) const
+    {
+        return qsizetype(entry.nameLength) > mNameRoom;
+    }
+
+#ifdef Q_OS_WIN
+    /** The names as the system gave them, by Entry::index: not every one survives UTF-8. */
+    QStringList wideNames;
+#endif
+
+private:
+    std::function<void()> mTick;
+    std::vector<Entry> mEntries;
+    std::string mArena;
+    qsizetype mNameRoom = 0;
+};
+
+/** What the listing step made of a folder. */
+enum class Listed {
+    Nothing, ///< absent, or a subfolder that could not be opened: skipped
+    Entries, ///< listed, to its end or, in a subfolder, as far as it could be read
+};
 
 } // namespace
 
@@ -66,19 +163,6 @@ DirScanner::EntryAction DirScanner::actionFor(std::uint32_t attributes)
     return EntryAction::Consider;
 }
 
-void DirScanner::handOut(const QString &folder, const QStringList &names, qsizetype &found,
-                         QElapsedTimer &clock)
-{
-    if (!names.isEmpty()) {
-        found += names.size();
-        mSink(folder, names);
-    }
-    if (mProgress && clock.elapsed() >= mProgressInterval) {
-        mProgress(found);
-        clock.restart();
-    }
-}
-
 Result<> DirScanner::scan(const QString &path)
 {
     mLeftOut = 0;
@@ -88,20 +172,14 @@ Result<> DirScanner::scan(const QString &path)
     return walk(path);
 }
 
+// The listing step, once per system: where the walk starts, how one folder is listed,
+// how an entry's name comes back, and the separator that ends a folder.
+
 #ifndef Q_OS_WIN
 
 namespace {
 
-// One folder's accepted entries: names and sort keys side by side in one buffer, so a
-// folder of any size costs a few allocations, not two per entry.
-struct Entry
-{
-    std::uint32_t name;
-    std::uint32_t nameLength;
-    std::uint32_t key;
-    std::uint32_t keyLength;
-    bool isFolder;
-};
+constexpr char16_t kSeparator = u'/';
 
 enum class Kind { Skip, Folder, File };
 
@@ -169,105 +247,56 @@ int openFolder(const QByteArray &native)
     return at;
 }
 
-} // namespace
-
-Result<> DirScanner::walk(const QString &path)
+QString startFolder(const QString &path)
 {
-    QElapsedTimer clock;
-    clock.start();
-    qsizetype found = 0;
-
-    std::deque<QString> queue;
-    queue.push_back(Paths::withTrailingSeparator(path));
-    bool root = true;
-    std::vector<Entry> entries;
-    std::string arena;
-    QStringList names;
-
-    while (!queue.empty()) {
-        const QString folder = std::move(queue.front());
-        queue.pop_front();
-        const bool isRoot = root;
-        root = false;
-
-        const QByteArray native = Paths::toNative(folder);
-        const int fd = openFolder(native);
-        if (fd < 0) {
-            const int err = errno;
-            if (isRoot && err != ENOENT && err != ENOTDIR) {
-                return Files::fromSystemError(err);
-            }
-            continue; // absent root lists nothing; unreadable subfolders are skipped
-        }
-        DIR *dir = ::fdopendir(fd);
-        if (!dir) {
-            ::close(fd);
-            continue;
-        }
-        entries.clear();
-        arena.clear();
-        errno = 0;
-        int readError = 0;
-        while (const dirent *ent = ::readdir(dir)) {
-            if (ent->d_name[0] == '.')
-                continue; // hidden, and "." and ".."
-            const Kind kind = classify(fd, ent);
-            if (kind == Kind::Skip)
-                continue;
-            const size_t len = std::strlen(ent->d_name);
-            if (kind == Kind::File && !acceptsFileName(ent->d_name, len, mCode))
-                continue;
-            const std::string_view name(ent->d_name, len);
-            Entry entry;
-            entry.name = std::uint32_t(arena.size());
-            entry.nameLength = std::uint32_t(len);
-            arena.append(name);
-            entry.key = std::uint32_t(arena.size());
-            appendNaturalKey(arena, name);
-            entry.keyLength = std::uint32_t(arena.size() - entry.key);
-            entry.isFolder = kind == Kind::Folder;
-            entries.push_back(entry);
-            // A folder of a hundred thousand files must not hold the window up either.
-            if ((entries.size() & 4095) == 0 && mProgress && clock.elapsed() >= mProgressInterval) {
-                mProgress(found);
-                clock.restart();
-            }
-            errno = 0;
-        }
-        readError = errno;
-        ::closedir(dir);
-        if (readError != 0 && isRoot) {
-            return Files::fromSystemError(readError);
-        }
-
-        const std::string_view all(arena);
-        std::sort(entries.begin(), entries.end(), [all](const Entry &a, const Entry &b) {
-            const int byKey =
-                all.substr(a.key, a.keyLength).compare(all.substr(b.key, b.keyLength));
-            if (byKey != 0)
-                return byKey < 0;
-            return all.substr(a.name, a.nameLength) < all.substr(b.name, b.nameLength);
-        });
-        names.clear();
-        // A picture whose path is longer than the system takes cannot be opened by it:
-        // counted, to be told, not listed.
-        for (const Entry &e : entries) {
-            if (!e.isFolder && native.size() + qsizetype(e.nameLength) > PATH_MAX - 1) {
-                ++mLeftOut;
-                continue;
-            }
-            // Whatever bytes the name holds: they come back the same to open it by.
-            QString name = Paths::fromNative(
-                QByteArray::fromRawData(arena.data() + e.name, qsizetype(e.nameLength)));
-            if (e.isFolder)
-                queue.push_back(folder + name + u'/');
-            else
-                names.append(std::move(name));
-        }
-        handOut(folder, names, found, clock);
-    }
-    return {};
+    return Paths::withTrailingSeparator(path);
 }
+
+/** Lists `folder`; a failure is an error only for the chosen folder (`isRoot`). */
+Result<Listed> listFolder(const QString &folder, bool isRoot, FileTypeCode code, Listing &listing)
+{
+    const QByteArray native = Paths::toNative(folder);
+    listing.clear(PATH_MAX - 1 - native.size());
+    const int fd = openFolder(native);
+    if (fd < 0) {
+        const int err = errno;
+        if (isRoot && err != ENOENT && err != ENOTDIR)
+            return Files::fromSystemError(err);
+        return Listed::Nothing; // an absent root lists nothing; unreadable subfolders are skipped
+    }
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return Listed::Nothing;
+    }
+    errno = 0;
+    while (const dirent *ent = ::readdir(dir)) {
+        if (ent->d_name[0] == '.')
+            continue; // hidden, and "." and ".."
+        const Kind kind = classify(fd, ent);
+        if (kind == Kind::Skip)
+            continue;
+        const size_t len = std::strlen(ent->d_name);
+        if (kind == Kind::File && !acceptsFileName(ent->d_name, len, code))
+            continue;
+        listing.add(std::string_view(ent->d_name, len), kind == Kind::Folder);
+        errno = 0;
+    }
+    const int readError = errno;
+    ::closedir(dir);
+    if (readError != 0 && isRoot)
+        return Files::fromSystemError(readError);
+    return Listed::Entries;
+}
+
+QString nameOf(const Listing &listing, const Listing::Entry &entry)
+{
+    // Whatever bytes the name holds: they come back the same to open it by.
+    const std::string_view name = listing.name(entry);
+    return Paths::fromNative(QByteArray::fromRawData(name.data(), qsizetype(name.size())));
+}
+
+} // namespace
 
 #else // Q_OS_WIN
 
@@ -281,6 +310,8 @@ static_assert(FileAttribute::ReadOnly == FILE_ATTRIBUTE_READONLY &&
               FileAttribute::ReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
 
 namespace {
+
+constexpr char16_t kSeparator = u'\\';
 
 // The folder as Win32 takes it: backslashes, and the "\\?\" form (absolute and clean,
 // which that form needs) once "*" appended would no longer fit MAX_PATH.
@@ -308,100 +339,123 @@ bool isAbsent(DWORD error)
            error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
 }
 
+QString startFolder(const QString &path)
+{
+    // Every folder handed out is spelt the system's way, whatever the caller's path
+    // used: "C:/x" and "C:\\x" are one folder, and a list must not hold both spellings.
+    return Paths::withTrailingSeparator(QDir::toNativeSeparators(path));
+}
+
+/** Lists `folder`; a failure is an error only for the chosen folder (`isRoot`). */
+Result<Listed> listFolder(const QString &folder, bool isRoot, FileTypeCode code, Listing &listing)
+{
+    if (isRoot) {
+        // The chosen folder's own attributes do not matter; whether it can be read does.
+        // A drive with no medium, not ready, or not there at all fails; an ordinary
+        // folder that is not there (or is a file) lists nothing.
+        const DWORD rootAttributes = GetFileAttributesW(win32Folder(folder).c_str());
+        if (rootAttributes == INVALID_FILE_ATTRIBUTES) {
+            const DWORD error = GetLastError();
+            if (Paths::isDriveRoot(folder) || !isAbsent(error))
+                return Files::fromSystemError(error);
+            return Listed::Nothing;
+        }
+        if (!(rootAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return Listed::Nothing;
+    }
+    // The "\\?\" form takes a path of any length.
+    listing.clear(std::numeric_limits<qsizetype>::max());
+    WIN32_FIND_DATAW data;
+    const std::wstring pattern = win32Folder(folder) + L'*';
+    // Basic information (no short names) and large fetches: a folder of a hundred
+    // thousand pictures is read in few calls.
+    const HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        // An empty drive root has not even "." and "..": nothing matched, no failure.
+        if (isRoot && error != ERROR_FILE_NOT_FOUND)
+            return Files::fromSystemError(error);
+        return Listed::Nothing; // unreadable or vanished subfolders are skipped
+    }
+    DWORD readError = ERROR_NO_MORE_FILES;
+    for (;;) {
+        const QString name = QString::fromWCharArray(data.cFileName);
+        const bool dots = name == QLatin1String(".") || name == QLatin1String("..");
+        using Action = DirScanner::EntryAction;
+        const Action action = dots ? Action::Skip : DirScanner::actionFor(data.dwFileAttributes);
+        if (action == Action::Enter ||
+            (action == Action::Consider && acceptsFileName(name, code))) {
+            // Sorted by its UTF-8 bytes, listed by the name itself.
+            const QByteArray utf8 = name.toUtf8();
+            listing.wideNames.append(name);
+            listing.add(std::string_view(utf8.constData(), size_t(utf8.size())),
+                        action == Action::Enter);
+        }
+        if (!FindNextFileW(find, &data)) {
+            readError = GetLastError();
+            break;
+        }
+    }
+    FindClose(find);
+    if (readError != ERROR_NO_MORE_FILES && isRoot)
+        return Files::fromSystemError(readError);
+    return Listed::Entries;
+}
+
+QString nameOf(const Listing &listing, const Listing::Entry &entry)
+{
+    return listing.wideNames[entry.index];
+}
+
 } // namespace
+
+#endif
 
 Result<> DirScanner::walk(const QString &path)
 {
     QElapsedTimer clock;
     clock.start();
     qsizetype found = 0;
-
-    // Every folder handed out is spelt the system's way, whatever the caller's path
-    // used: "C:/x" and "C:\\x" are one folder, and a list must not hold both spellings.
-    const QString start = Paths::withTrailingSeparator(QDir::toNativeSeparators(path));
-    // The chosen folder's own attributes do not matter; whether it can be read does.
-    // A drive with no medium, not ready, or not there at all fails; an ordinary
-    // folder that is not there (or is a file) lists nothing.
-    const DWORD rootAttributes = GetFileAttributesW(win32Folder(start).c_str());
-    if (rootAttributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD code = GetLastError();
-        if (Paths::isDriveRoot(start) || !isAbsent(code))
-            return Files::fromSystemError(code);
-        return {};
-    }
-    if (!(rootAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return {};
-
-    struct WinEntry
-    {
-        std::string key;
-        QString name;
-        bool isFolder;
+    // The one progress tick: at most once an interval, with the pictures found so far.
+    const auto tick = [&] {
+        if (mProgress && clock.elapsed() >= mProgressInterval) {
+            mProgress(found);
+            clock.restart();
+        }
     };
-    std::deque<QString> queue;
-    queue.push_back(start);
-    bool root = true;
-    std::vector<WinEntry> entries;
-    QStringList names;
 
-    while (!queue.empty()) {
+    std::deque<QString> queue;
+    queue.push_back(startFolder(path));
+    Listing listing(tick);
+    QStringList names;
+    for (bool isRoot = true; !queue.empty(); isRoot = false) {
         const QString folder = std::move(queue.front());
         queue.pop_front();
-        const bool isRoot = root;
-        root = false;
+        const Result<Listed> listed = listFolder(folder, isRoot, mCode, listing);
+        if (!listed)
+            return listed.error();
+        if (*listed == Listed::Nothing)
+            continue;
 
-        entries.clear();
-        WIN32_FIND_DATAW data;
-        const std::wstring pattern = win32Folder(folder) + L'*';
-        // Basic information (no short names) and large fetches: a folder of a hundred
-        // thousand pictures is read in few calls.
-        const HANDLE find =
-            FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                             nullptr, FIND_FIRST_EX_LARGE_FETCH);
-        if (find == INVALID_HANDLE_VALUE) {
-            const DWORD code = GetLastError();
-            // An empty drive root has not even "." and "..": nothing matched, no failure.
-            if (isRoot && code != ERROR_FILE_NOT_FOUND)
-                return Files::fromSystemError(code);
-            continue; // unreadable or vanished subfolders are skipped
-        }
-        DWORD readError = ERROR_NO_MORE_FILES;
-        for (;;) {
-            const QString name = QString::fromWCharArray(data.cFileName);
-            const bool dots = name == QLatin1String(".") || name == QLatin1String("..");
-            const EntryAction action = dots ? EntryAction::Skip : actionFor(data.dwFileAttributes);
-            if (action == EntryAction::Enter ||
-                (action == EntryAction::Consider && acceptsFileName(name, mCode))) {
-                entries.push_back(
-                    {name.toUtf8().toStdString(), name, action == EntryAction::Enter});
-                // A folder of a hundred thousand files must not hold the window up either.
-                if ((entries.size() & 4095) == 0 && mProgress &&
-                    clock.elapsed() >= mProgressInterval) {
-                    mProgress(found);
-                    clock.restart();
-                }
-            }
-            if (!FindNextFileW(find, &data)) {
-                readError = GetLastError();
-                break;
-            }
-        }
-        FindClose(find);
-        if (readError != ERROR_NO_MORE_FILES && isRoot)
-            return Files::fromSystemError(readError);
-
-        std::sort(entries.begin(), entries.end(),
-                  [](const WinEntry &a, const WinEntry &b) { return naturalLess(a.key, b.key); });
+        listing.sort();
         names.clear();
-        for (const WinEntry &e : entries) {
-            if (e.isFolder)
-                queue.push_back(folder + e.name + u'\\');
+        for (const Listing::Entry &entry : listing.entries()) {
+            if (!entry.isFolder && listing.tooLong(entry)) {
+                ++mLeftOut;
+                continue;
+            }
+            QString name = nameOf(listing, entry);
+            if (entry.isFolder)
+                queue.push_back(folder + name + kSeparator);
             else
-                names.append(e.name);
+                names.append(std::move(name));
         }
-        handOut(folder, names, found, clock);
+        if (!names.isEmpty()) {
+            found += names.size();
+            mSink(folder, names);
+        }
+        tick();
     }
     return {};
 }
-
-#endif

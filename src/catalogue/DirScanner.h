@@ -12,8 +12,6 @@
 #include <cstdint>
 #include <functional>
 
-class QElapsedTimer;
-
 /** The file-system attribute bits the walk looks at, numbered as Windows numbers them. */
 namespace FileAttribute {
 inline constexpr std::uint32_t ReadOnly = 0x1;
@@ -85,11 +83,11 @@ public:
     qsizetype leftOut() const { return mLeftOut; }
 
 private:
-    /** The walk itself, on this system's own calls, for a path the system can take. */
+    /**
+     * The walk itself, for a path the system can take: the same on every system, with
+     * one step of its own per system that lists a folder.
+     */
     Result<> walk(const QString &path);
-    /** Hands one folder's pictures to the sink, and tells progress when it is time. */
-    void handOut(const QString &folder, const QStringList &names, qsizetype &found,
-                 QElapsedTimer &clock);
 
     FileTypeCode mCode;
     FolderSink mSink;

@@ -3,6 +3,7 @@
 
 #include "chrome/frmVivrel.h"
 
+#include "catalogue/Catalogue.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
@@ -241,7 +242,8 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     setFont(tahoma(8.25));
     Accessibility::install();
 
-    mFileList = new FileList(this);
+    mCatalogue = new Catalogue(this);
+    mFileList = &mCatalogue->fileList();
     mShow = new SlideShow(
         {.count = [this] { return qint64(mFileList->count()); },
          .isSelected = [this](qint64 i) { return File1->isSelected(i); },
@@ -250,6 +252,7 @@ frmVivrel::frmVivrel(QWidget *parent) : QWidget(parent)
     Timer1 = &mShow->timer();
     buildControls();
     connectCatalogue();
+    connectAdvert();
     connectShow();
     connectConfig();
     connectChrome();

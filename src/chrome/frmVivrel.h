@@ -13,7 +13,6 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <chrono>
 #include <optional>
 #include <span>
 #include <vector>
@@ -23,6 +22,8 @@ class QLabel;
 class QLineEdit;
 class QTextBrowser;
 class QToolButton;
+class Advert;
+class Catalogue;
 class FileList;
 class FileListView;
 class IntervalTimer;
@@ -36,7 +37,9 @@ class frmPreview;
 /**
  * The main window: a borderless skinned window that holds the picture list, the
  * show's options and state, and the buttons that drive them. Its handlers live in
- * the folder of the subsystem they belong to (catalogue/, engine/, config/, chrome/).
+ * the folder of the subsystem they belong to (engine/, config/, chrome/); the picture
+ * list and the web panel are owned by objects of their own (catalogue/Catalogue,
+ * advert/Advert), which it makes, wires and forwards to.
  */
 class frmVivrel : public QWidget
 {
@@ -59,32 +62,23 @@ public:
 
     // The window's procedures and the handlers of its buttons, for the program and
     // for tests that drive it as a user would.
-    // Catalogue.
-    /** Fills the list from `path` and every folder below it; false when the folder failed. */
+    // Catalogue (see Catalogue).
     bool DirSearch(const QString &path);
     void cmdDirList_Click();
     void cmdSelectAll_Click();
-    /**
-     * Lists folders and pictures as the folder button lists a folder: the first path
-     * replaces the list unless `additive`, the others are added; a picture is listed
-     * alone. A folder also becomes mDirPath. Reports "Drive Not Ready..." once when a
-     * folder could not be read.
-     */
     void listPaths(const QStringList &paths, bool additive);
+    /** The list's folder, scanned again at the next start-up. */
+    QString dirPath() const;
+    void setDirPath(const QString &path);
 
     // Links and the advert panel.
     /** Opens the help page (also F1 here and in the viewer). */
     void cmdHelp_Click();
     /** The thank-you mail, offered while it is due in this run (the very first); then not. */
     void askForThanksMail();
-    /** Start-up: writes the program's own page unless one is there, and shows it. */
+    // The advert panel (see Advert).
     void PrepareAdvertPanel();
-    /**
-     * First call of a run: starts fetching the maker's page and pictures when on line and
-     * returns; the panel reloads when the fetches end (at once when off line).
-     */
     void DownloadAdvert();
-    /** DownloadAdvert under the caption "Initializing..." and the wait cursor. */
     void startAdvertDownload();
 
     // Slide show.
@@ -121,24 +115,19 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
     /** The banner's and the link label's mouse, and the open drop-down's keys. */
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
+    /** Hands the catalogue its controls and holds the show back while it scans. */
     void connectCatalogue();
+    void connectAdvert();
     void connectChrome();
     void connectShow();
     void connectConfig();
     /** The viewer's requests, to the show's handlers. */
     void connectViewer();
-    /** Lets folders and pictures be dropped on the window. */
-    void acceptDroppedPaths();
-    /** The body of DirSearch, with the additive choice given rather than read. */
-    bool scanFolder(const QString &path, bool additive);
 
     // Window chrome.
     /**
@@ -240,18 +229,16 @@ private:
     qreal mArtworkRatio = 0;
     bool mWatchingScreen = false;
 
+    /** The picture list, its folder, and what fills them. */
+    Catalogue *mCatalogue = nullptr;
+    /** The web panel and its download. */
+    Advert *mAdvert = nullptr;
+
     // Show state.
-    /** The picture list behind File1; mFileDir is its folder column. */
+    /** The catalogue's picture list, behind File1; mFileDir is its folder column. */
     FileList *mFileList = nullptr;
-    QString mDirPath;
     bool mPreviewNow = false;
     bool mAsk2SendMail = false;
-    /** Set once the advert download was tried in this run. */
-    bool mAdvertFetched = false;
-    /** The download waits for the first picture of a show that started by itself. */
-    bool mAdvertDeferred = false;
-    /** The longest it waits for that picture. */
-    static constexpr std::chrono::milliseconds kAdvertWaitForFirstPicture{2000};
     /**
      * Set when start-up started the run's show by itself (the configuration file, named
      * paths): until its first picture is on screen, nothing else is started.
@@ -265,8 +252,6 @@ private:
     bool mUnloading = false;
     /** Whether start-up acts on the configuration file's Start key. */
     bool mIniAutoStart = true;
-    /** Set while a scan fills the list (it lets paint events run meanwhile). */
-    bool mScanning = false;
     /** The window follows the mouse while the button that pressed on its body is held. */
     bool mFollowing = false;
     QPoint mGrabOffset;

@@ -5,6 +5,7 @@
 // resuming, the steps forward and back, the interval box, and where a slide goes (the viewer or the
 // preview pane).
 
+#include "advert/Advert.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
@@ -46,43 +47,13 @@ void frmVivrel::cmdStart_Click()
 {
     if (mAsk2SendMail)
         askForThanksMail();
-    mDirPath = Paths::normaliseShowPath(mDirPath);
+    setDirPath(Paths::normaliseShowPath(dirPath()));
     WebBrowser1->hide();
-
-    if (mSelfStarted && !mAdvertFetched && !PictureElement::firstPicturePainted()) {
-        // A show that started by itself puts its first picture up before anything else:
-        // the advert download, and the network status and libraries it loads, begin
-        // right after that picture is on screen (or after a moment, should none come).
-        mAdvertFetched = true;
-        const auto startOnce = [this] {
-            if (mAdvertDeferred) {
-                mAdvertDeferred = false;
-                mAdvertFetched = false;
-                startAdvertDownload();
-            }
-        };
-        mAdvertDeferred = true;
-        PictureElement::afterFirstPicture(this, startOnce);
-        QTimer::singleShot(kAdvertWaitForFirstPicture, this, startOnce);
-    } else {
-        startAdvertDownload();
-    }
+    mAdvert->startWithShow(mSelfStarted);
 
     mShow->restart();
     LoadViewerBackground();
     RunShow();
-}
-
-void frmVivrel::startAdvertDownload()
-{
-    // Only the start of the advert download happens under this caption: the show does
-    // not wait for the files to come.
-    const QString caption = windowTitle();
-    setWindowTitle(tr("Initializing..."));
-    setCursor(Qt::WaitCursor);
-    DownloadAdvert();
-    setWindowTitle(caption);
-    unsetCursor();
 }
 
 void frmVivrel::cmdResume_Click()
@@ -107,7 +78,7 @@ void frmVivrel::RunShow()
         chkPreview->setValue(1); // its click behaviour stops the timer; it starts again below
 
     const qint64 interval = Numbers::intervalMilliseconds(Text1->text());
-    mDirPath = Paths::normaliseShowPath(mDirPath);
+    setDirPath(Paths::normaliseShowPath(dirPath()));
     mShow->run(interval);
 }
 

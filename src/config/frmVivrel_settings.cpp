@@ -68,8 +68,8 @@ std::span<const frmVivrel::StoredSetting> frmVivrel::storedSettings()
         // The single-space folder is not empty, so the next start counts as a later run
         // (no thank-you mail) yet scans nothing.
         {kFolderKey, " ", 1, //
-         [](frmVivrel &w, const QString &stored) { w.mDirPath = stored; },
-         [](frmVivrel &w) { return w.mDirPath; }},
+         [](frmVivrel &w, const QString &stored) { w.setDirPath(stored); },
+         [](frmVivrel &w) { return w.dirPath(); }},
         {"mFullScreen", "0", 3,
          [](frmVivrel &w, const QString &stored) { applyCheckBox(w.chkFullScreen, stored); },
          [](frmVivrel &w) { return checkBoxText(*w.chkFullScreen); }},

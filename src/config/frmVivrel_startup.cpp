@@ -39,9 +39,9 @@ void frmVivrel::LoadIniSettings(const QByteArray &content)
         return IniFile::lookup(content, section, QLatin1String(key), def);
     };
 
-    mDirPath = IniFile::folderNamedIn(read("Path", folder), file);
-    if (mDirPath.isEmpty())
-        mDirPath = folder;
+    setDirPath(IniFile::folderNamedIn(read("Path", folder), file));
+    if (dirPath().isEmpty())
+        setDirPath(folder);
     applyCheckBox(chkFullScreen, read("FullScreen", QStringLiteral("0")));
     applyCheckBox(chkRepeat, read("Repeat", QStringLiteral("1")));
     applyCheckBox(chkRandom, read("Random", QStringLiteral("1")));
@@ -55,7 +55,7 @@ void frmVivrel::LoadIniSettings(const QByteArray &content)
     applyCheckMark(view, &frmPreview::setRetainShapeChecked,
                    read("RetainShape", QStringLiteral("0")));
     // The medium's own folder is scanned even when it is a drive root.
-    DirSearch(mDirPath);
+    DirSearch(dirPath());
 }
 
 void frmVivrel::cmdTools_Click()
@@ -105,11 +105,11 @@ void frmVivrel::Form_Load()
         if (!LoadStoredSettings()) {
             // Nothing stored: the very first run.
             mAsk2SendMail = true;
-            mDirPath = Paths::executableFolder();
+            setDirPath(Paths::executableFolder());
         }
         // A drive root, or the folder of the reset values, is not scanned at start-up.
-        if (Paths::isScannableStoredPath(mDirPath))
-            DirSearch(mDirPath);
+        if (Paths::isScannableStoredPath(dirPath()))
+            DirSearch(dirPath());
     }
     mPreviewNow = true;
     PrepareAdvertPanel();

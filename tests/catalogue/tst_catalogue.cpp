@@ -311,6 +311,12 @@ private slots:
                                         << "img 1000 a";
         QTest::newRow("punctuation before number") << "a-.jpg"
                                                    << "a1.jpg";
+        QTest::newRow("zeros, case and digits at once") << "IMG_007b.JPG"
+                                                        << "img_7C.jpg";
+        QTest::newRow("ASCII before other bytes") << "z.jpg"
+                                                  << "\u00e9.jpg";
+        QTest::newRow("254 digits before 255")
+            << QString(254, u'9') << QStringLiteral("1") + QString(254, u'0');
     }
 
     void naturalOrder()

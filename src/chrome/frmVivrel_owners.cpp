@@ -1,0 +1,95 @@
+// SPDX-FileCopyrightText: The Vivrel developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The main window's part in the objects that own its picture list and its web panel:
+// made with the window, wired to its controls, and reached through its own procedures.
+
+#include "advert/Advert.h"
+#include "catalogue/Catalogue.h"
+#include "chrome/Colours.h"
+#include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+
+#include <QLineEdit>
+
+#include <list>
+#include <memory>
+
+void frmVivrel::connectCatalogue()
+{
+    // The option ground, with the list showing faintly through.
+    QColor ground = Colours::kOptionGround;
+    ground.setAlpha(220);
+    mCatalogue->attach({
+        .File1 = File1,
+        .cmdDirList = cmdDirList,
+        .cmdSelectAll = cmdSelectAll,
+        .cmbFileType = cmbFileType,
+        .chkAdditive = chkAdditive,
+        .cmdStart = cmdStart,
+        .window = this,
+        .scanNoteStyle =
+            QStringLiteral("QLabel{background:%1;color:%2;}")
+                .arg(Colours::styleColour(ground), Colours::styleColour(Colours::kOptionText)),
+    });
+    // Dropped on the interval box, a path would land there as text.
+    Text1->setAcceptDrops(false);
+    // The show's steps wait while a scan fills the list (holds nest, as scans could).
+    auto holds = std::make_shared<std::list<IntervalTimer::Hold>>();
+    connect(mCatalogue, &Catalogue::scanStarted, this,
+            [this, holds] { holds->emplace_back(Timer1); });
+    connect(mCatalogue, &Catalogue::scanEnded, this, [holds] { holds->pop_back(); });
+    // Select All moves the current item to the last one without previewing it.
+    connect(mCatalogue, &Catalogue::selectingAll, this,
+            [this](bool selecting) { mPreviewNow = !selecting; });
+}
+
+void frmVivrel::connectAdvert()
+{
+    mAdvert = new Advert(WebBrowser1, this);
+}
+
+bool frmVivrel::DirSearch(const QString &path)
+{
+    return mCatalogue->DirSearch(path);
+}
+
+void frmVivrel::cmdDirList_Click()
+{
+    mCatalogue->cmdDirList_Click();
+}
+
+void frmVivrel::cmdSelectAll_Click()
+{
+    mCatalogue->cmdSelectAll_Click();
+}
+
+void frmVivrel::listPaths(const QStringList &paths, bool additive)
+{
+    mCatalogue->listPaths(paths, additive);
+}
+
+QString frmVivrel::dirPath() const
+{
+    return mCatalogue->dirPath();
+}
+
+void frmVivrel::setDirPath(const QString &path)
+{
+    mCatalogue->setDirPath(path);
+}
+
+void frmVivrel::PrepareAdvertPanel()
+{
+    mAdvert->PrepareAdvertPanel();
+}
+
+void frmVivrel::DownloadAdvert()
+{
+    mAdvert->DownloadAdvert();
+}
+
+void frmVivrel::startAdvertDownload()
+{
+    mAdvert->startAdvertDownload();
+}
