@@ -10,6 +10,7 @@
 #include "chrome/PictureButton.h"
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
+#include "config/StartUp.h"
 #include "viewer/frmPreview.h"
 #include "widgets/Accessibility.h"
 #include "widgets/LinkLabel.h"
@@ -278,7 +279,7 @@ void frmVivrel::connectViewer()
     connect(mViewer, &frmPreview::nextRequested, this, &frmVivrel::Timer1_Timer);
     connect(mViewer, &frmPreview::previousRequested, this, &frmVivrel::DoPrevious);
     connect(mViewer, &frmPreview::fitChanged, this, &frmVivrel::DoLoadFullScreen);
-    connect(mViewer, &frmPreview::backgroundChosen, this, &frmVivrel::LoadViewerBackground);
+    connect(mViewer, &frmPreview::backgroundChosen, mStartUp, &StartUp::backgroundChosen);
     connect(mViewer, &frmPreview::showRunRequested, Timer1, &IntervalTimer::setEnabled);
     mViewer->setShowRunning(Timer1->isEnabled());
     connect(Timer1, &IntervalTimer::enabledChanged, mViewer, &frmPreview::setShowRunning);

@@ -11,6 +11,7 @@
 #include "common/Files.h"
 #include "common/Module1.h"
 #include "common/Seams.h"
+#include "config/StartUp.h"
 
 #include <QTextBrowser>
 
@@ -51,7 +52,8 @@ void frmVivrel::DownloadAdvert()
     // Nothing waits for the files: the panel is hidden while the show runs, and it is
     // reloaded only once the last fetch has ended. A program that ends meanwhile drops
     // the fetch in flight, and the files it had not replaced stay as they were.
-    auto *download = new AdvertDownload(AdvertPage::baseUrl(), privateFolder(), this);
+    auto *download = new AdvertDownload(AdvertPage::baseUrl(StartUp::storedAdvertBaseUrl()),
+                                        privateFolder(), this);
     download->setObjectName(QStringLiteral("advertDownload"));
     connect(download, &AdvertDownload::ended, this, [this, download] {
         download->deleteLater();
