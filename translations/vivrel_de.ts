@@ -106,6 +106,23 @@
     </message>
 </context>
 <context>
+    <name>StartUp</name>
+    <message>
+        <source>Create INI and AUTORUN Files ?</source>
+        <translation>INI- und AUTORUN-Datei anlegen?</translation>
+    </message>
+    <message>
+        <source>Could not write %1:
+%2</source>
+        <translation>%1 konnte nicht geschrieben werden:
+%2</translation>
+    </message>
+    <message>
+        <source>Files Created</source>
+        <translation>Dateien angelegt</translation>
+    </message>
+</context>
+<context>
     <name>frmPreview</name>
     <message>
         <source>Options</source>
@@ -319,20 +336,6 @@
     <message>
         <source>Thank you for using Tremallo Product</source>
         <translation>Danke, dass Sie ein Produkt von Tremallo verwenden</translation>
-    </message>
-    <message>
-        <source>Create INI and AUTORUN Files ?</source>
-        <translation>INI- und AUTORUN-Datei anlegen?</translation>
-    </message>
-    <message>
-        <source>Could not write %1:
-%2</source>
-        <translation>%1 konnte nicht geschrieben werden:
-%2</translation>
-    </message>
-    <message>
-        <source>Files Created</source>
-        <translation>Dateien angelegt</translation>
     </message>
     <message>
         <source>Initializing...</source>

@@ -27,8 +27,8 @@ QString privateFolder()
 
 } // namespace
 
-Advert::Advert(QTextBrowser *browser, QWidget *window)
-    : QObject(window), mBrowser(browser), mWindow(window)
+Advert::Advert(QTextBrowser *browser, QWidget *window, std::function<QString()> storedBaseUrl)
+    : QObject(window), mBrowser(browser), mWindow(window), mStoredBaseUrl(std::move(storedBaseUrl))
 {}
 
 void Advert::PrepareAdvertPanel()
@@ -57,7 +57,7 @@ void Advert::DownloadAdvert()
     // Nothing waits for the files: the panel is hidden while the show runs, and it is
     // reloaded only once the last fetch has ended. A program that ends meanwhile drops
     // the fetch in flight, and the files it had not replaced stay as they were.
-    auto *download = new AdvertDownload(AdvertPage::baseUrl(), privateFolder(), this);
+    auto *download = new AdvertDownload(AdvertPage::baseUrl(mStoredBaseUrl()), privateFolder(), this);
     download->setObjectName(QStringLiteral("advertDownload"));
     connect(download, &AdvertDownload::ended, this, [this, download] {
         download->deleteLater();

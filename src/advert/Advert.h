@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <functional>
 
 class QTextBrowser;
 class QWidget;
@@ -20,9 +21,10 @@ class Advert : public QObject
 public:
     /**
      * Shows its pages in `browser`; `window` (also the parent) wears the caption and the
-     * cursor that tell of a download starting.
+     * cursor that tell of a download starting. `storedBaseUrl` reads the stored address
+     * of the maker's server (empty: the built-in one) when a download starts.
      */
-    Advert(QTextBrowser *browser, QWidget *window);
+    Advert(QTextBrowser *browser, QWidget *window, std::function<QString()> storedBaseUrl);
 
     /** Start-up: writes the program's own page unless one is there, and shows it. */
     void PrepareAdvertPanel();
@@ -46,6 +48,7 @@ public:
 private:
     QTextBrowser *mBrowser;
     QWidget *mWindow;
+    std::function<QString()> mStoredBaseUrl;
     /** Set once the download was tried in this run. */
     bool mFetched = false;
     /** The download waits for the first picture of a show that started by itself. */

@@ -3,10 +3,6 @@
 
 #include "advert/AdvertPage.h"
 
-#include "config/SettingsStore.h"
-
-#include <QSettings>
-
 namespace AdvertPage {
 
 QString pageName()
@@ -32,14 +28,10 @@ QByteArray composedPage()
                              "&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp; V i v r e l</b>\r\n");
 }
 
-QString baseUrl()
+QString baseUrl(const QString &stored)
 {
-    const QString fallback = QStringLiteral("http://ads.tremallo.example/tremallo");
-    const QString stored = SettingsStore::open()
-                               ->value(QStringLiteral("Advert/BaseUrl"), fallback)
-                               .toString()
-                               .trimmed();
-    return stored.isEmpty() ? fallback : stored;
+    const QString base = stored.trimmed();
+    return base.isEmpty() ? QStringLiteral("http://ads.tremallo.example/tremallo") : base;
 }
 
 QUrl remoteUrl(const QString &base, const QString &name)

@@ -20,8 +20,11 @@ QString gifName();
 /** The page the program writes itself when no page is there: three lines, CR LF ended. */
 QByteArray composedPage();
 
-/** The advert server's base URL: the store's Advert/BaseUrl, else the maker's server. */
-QString baseUrl();
+/**
+ * The advert server's base URL: `stored`, the address the settings hold, without blanks
+ * around it; the maker's server when that is empty.
+ */
+QString baseUrl(const QString &stored);
 
 /** `base` + "/advt/vivrel/" + `name`; a trailing slash on `base` is not doubled. */
 QUrl remoteUrl(const QString &base, const QString &name);

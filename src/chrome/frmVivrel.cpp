@@ -10,6 +10,7 @@
 #include "chrome/Colours.h"
 #include "chrome/PictureButton.h"
 #include "common/Module1.h"
+#include "config/StartUp.h"
 #include "engine/SlideShow.h"
 #include "viewer/frmPreview.h"
 #include "widgets/Accessibility.h"
@@ -281,7 +282,7 @@ void frmVivrel::connectViewer()
     connect(mViewer, &frmPreview::nextRequested, this, &frmVivrel::Timer1_Timer);
     connect(mViewer, &frmPreview::previousRequested, this, &frmVivrel::DoPrevious);
     connect(mViewer, &frmPreview::fitChanged, this, &frmVivrel::DoLoadFullScreen);
-    connect(mViewer, &frmPreview::backgroundChosen, this, &frmVivrel::LoadViewerBackground);
+    connect(mViewer, &frmPreview::backgroundChosen, mStartUp, &StartUp::backgroundChosen);
     connect(mViewer, &frmPreview::showRunRequested, mShow, &SlideShow::setRunning);
     mViewer->setShowRunning(mShow->isRunning());
     connect(mShow, &SlideShow::runningChanged, mViewer, &frmPreview::setShowRunning);

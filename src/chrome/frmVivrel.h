@@ -5,6 +5,7 @@
 
 #include "chrome/Artwork.h"
 #include "common/Result.h"
+#include "config/StartUpHost.h"
 #include "engine/SlideShow.h"
 #include "engine/Stepping.h"
 
@@ -31,17 +32,19 @@ class LinkLabel;
 class PictureElement;
 class AsyncLoad;
 class SlideCache;
+class StartUp;
 class TriCheckBox;
 class frmPreview;
 
 /**
  * The main window: a borderless skinned window that holds the picture list, the
  * show's options and state, and the buttons that drive them. Its handlers live in
- * the folder of the subsystem they belong to (engine/, config/, chrome/); the picture
- * list and the web panel are owned by objects of their own (catalogue/Catalogue,
- * advert/Advert), which it makes, wires and forwards to.
+ * the folder of the subsystem they belong to (chrome/); the picture list, the web panel,
+ * start-up and the settings, and the show are owned by objects of their own
+ * (catalogue/Catalogue, advert/Advert, config/StartUp, engine/SlideShow), which it
+ * makes, wires and serves.
  */
-class frmVivrel : public QWidget
+class frmVivrel : public QWidget, private StartUpHost
 {
     Q_OBJECT
 public:
@@ -93,7 +96,8 @@ public:
     /** Leaving the interval box: more than 30 seconds is refused with a message. */
     void Text1_LostFocus();
 
-    // Settings, configuration files, start-up and shut-down.
+    // Settings, configuration files, start-up and shut-down: StartUp's, for the program
+    // and for tests.
     /** Makes the stored background picture the viewer's, when there is a usable one. */
     void LoadViewerBackground();
     void cmdTools_Click();
@@ -104,7 +108,7 @@ public:
     /** Escape in the window: closes the viewer when it is up, else ends the program. */
     void escapePressed();
     /** Whether start-up acts on the configuration file's Start key (not when paths are given). */
-    void setIniAutoStart(bool act) { mIniAutoStart = act; }
+    void setIniAutoStart(bool act);
     /** Paths from the command line, after start-up: listed, all selected, shown. */
     void openPaths(const QStringList &paths);
 
@@ -125,6 +129,7 @@ private:
     void connectAdvert();
     void connectChrome();
     void connectShow();
+    /** Makes the start-up owner, which takes the Tools button. */
     void connectConfig();
     /** The viewer's requests, to the show's handlers. */
     void connectViewer();
@@ -176,17 +181,16 @@ private:
     void File1_DblClick();
     void File1_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
 
-    // Settings.
-    /** Applies the per-user store; false, with nothing applied, when it holds no folder. */
-    bool LoadStoredSettings();
-    /** Writes the current options, or the reset values when "Save on Exit" is not ticked. */
-    void SaveStoredSettings();
-    /** Applies the configuration file beside the executable, then scans the folder. */
-    void LoadIniSettings(const QByteArray &content);
-    /** One option of the per-user store: its key, reset value and holder on this window. */
-    struct StoredSetting;
-    /** Every option of the per-user store, in the order shut-down writes them. */
-    static std::span<const StoredSetting> storedSettings();
+    // What start-up sets going here.
+    bool listFolderTree(const QString &folder) override;
+    QString listedFolder() const override;
+    void setListedFolder(const QString &folder) override;
+    void listNamedPaths(const QStringList &paths) override;
+    void selectAll() override;
+    void startSelfStartedShow() override;
+    void allowPreview() override;
+    void prepareAdvertPanel() override;
+    void offerThanksMail() override;
 
     // Controls, with the names the rest of the program uses for them; tests find them
     // by these names too.
@@ -249,9 +253,8 @@ private:
     AsyncLoad *mPaneLoad = nullptr;
 
     frmPreview *mViewer = nullptr;
-    bool mUnloading = false;
-    /** Whether start-up acts on the configuration file's Start key. */
-    bool mIniAutoStart = true;
+    /** Start-up, the settings and shut-down. */
+    StartUp *mStartUp = nullptr;
     /** The window follows the mouse while the button that pressed on its body is held. */
     bool mFollowing = false;
     QPoint mGrabOffset;

@@ -8,6 +8,7 @@
 #include "catalogue/Catalogue.h"
 #include "chrome/Colours.h"
 #include "chrome/frmVivrel.h"
+#include "config/StartUp.h"
 #include "common/IntervalTimer.h"
 
 #include <QLineEdit>
@@ -46,7 +47,7 @@ void frmVivrel::connectCatalogue()
 
 void frmVivrel::connectAdvert()
 {
-    mAdvert = new Advert(WebBrowser1, this);
+    mAdvert = new Advert(WebBrowser1, this, &StartUp::storedAdvertBaseUrl);
 }
 
 bool frmVivrel::DirSearch(const QString &path)

@@ -43,15 +43,20 @@ void setStoreName(const QString &application)
     nameInUse() = application;
 }
 
-QString GetSetting(const QString &key)
+QString GetSetting(const QString &group, const QString &key)
 {
     const std::unique_ptr<QSettings> store = open();
-    store->beginGroup(kGroup);
+    store->beginGroup(group);
     const QVariant value = store->value(key);
     // A hand-edited value with an unquoted comma reads back as a list; it was one text.
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(QStringLiteral(", "));
     return value.toString();
+}
+
+QString GetSetting(const QString &key)
+{
+    return GetSetting(kGroup, key);
 }
 
 Result<> SaveSetting(const QString &key, const QString &value)
@@ -61,11 +66,16 @@ Result<> SaveSetting(const QString &key, const QString &value)
 
 Result<> SaveSettings(const QList<std::pair<QString, QString>> &values)
 {
+    return SaveSettings(kGroup, values);
+}
+
+Result<> SaveSettings(const QString &group, const QList<std::pair<QString, QString>> &values)
+{
     // A store of its own for each save: QSettings keeps the first error it meets, and
     // one save that failed must not make the ones after it look failed too.
     const std::unique_ptr<QSettings> store = open();
     WriteGuard::checkWrite(store->fileName(), "the settings store");
-    store->beginGroup(kGroup);
+    store->beginGroup(group);
     QStringList keys;
     for (const auto &[key, value] : values) {
         store->setValue(key, value);

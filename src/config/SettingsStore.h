@@ -33,16 +33,20 @@ std::unique_ptr<QSettings> open();
 QString storeName();
 void setStoreName(const QString &application);
 
-/** The value of `key` in the group "Settings"; an absent key reads as the empty string. */
+/** The value of `key` in `group`; an absent key reads as the empty string. */
+QString GetSetting(const QString &group, const QString &key);
+/** The value of `key` in the group "Settings". */
 QString GetSetting(const QString &key);
 
 /** Writes `value` under `key` in the group "Settings" and flushes it at once. */
 Result<> SaveSetting(const QString &key, const QString &value);
 
 /**
- * Writes each key and value in the group "Settings", in the order given, then flushes
+ * Writes each key and value in `group`, in the order given, then flushes
  * the store once: a large store is read and written once, not once per key.
  */
+Result<> SaveSettings(const QString &group, const QList<std::pair<QString, QString>> &values);
+/** SaveSettings() in the group "Settings". */
 Result<> SaveSettings(const QList<std::pair<QString, QString>> &values);
 
 /**

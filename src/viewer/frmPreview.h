@@ -85,7 +85,7 @@ public:
     void mnuOpen_Click();
     /** Asks, then moves the slide's file to the trash (deletes it where there is none). */
     void mnuDelete_Click();
-    /** Lets the user choose the background picture, stores the choice and applies it. */
+    /** Lets the user choose the background picture and tells the choice (backgroundChosen). */
     void mnuBackground_Click();
 
     /** Whether the show's timer runs; the main window tells every change. */
@@ -102,8 +102,8 @@ signals:
     void showRunRequested(bool run);
     /** "Stretch" or "Retain Shape" changed: the slide on screen is to be placed again. */
     void fitChanged();
-    /** A background picture was chosen and stored: the stored one is to be applied. */
-    void backgroundChosen();
+    /** The file `path` was chosen as the background picture: it is to be stored and applied. */
+    void backgroundChosen(const QString &path);
     /** The window was closed, which only hid it. */
     void closed();
 

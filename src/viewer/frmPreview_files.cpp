@@ -12,7 +12,6 @@
 #include "common/OpenWithAssociatedProgram.h"
 #include "common/Paths.h"
 #include "common/Seams.h"
-#include "config/SettingsStore.h"
 #include "viewer/OpenFileDlg.h"
 
 #include <QAction>
@@ -70,9 +69,5 @@ void frmPreview::mnuBackground_Click()
     OpenFileDlg::ShowOpenDialog();
     if (OpenFileDlg::mDlgFileName.isEmpty())
         return;
-    // Stored even when it is no picture; the background then stays as it was. A store
-    // that cannot be written keeps the old one, as every key shut-down cannot write.
-    static_cast<void>(
-        SettingsStore::SaveSetting(QStringLiteral("mBgd"), OpenFileDlg::mDlgFileName));
-    emit backgroundChosen();
+    emit backgroundChosen(OpenFileDlg::mDlgFileName);
 }

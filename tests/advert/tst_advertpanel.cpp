@@ -17,6 +17,7 @@
 #include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "config/SettingsStore.h"
+#include "config/StartUp.h"
 #include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
@@ -232,7 +233,8 @@ class TestAdvertPanel : public QObject
                  qPrintable(nameServer.errorString()));
         FakeSeams fake;
         fake.online = true;
-        QCOMPARE(AdvertPage::baseUrl(), QStringLiteral("http://ads.tremallo.example/tremallo"));
+        QCOMPARE(AdvertPage::baseUrl(StartUp::storedAdvertBaseUrl()),
+                 QStringLiteral("http://ads.tremallo.example/tremallo"));
 
         ShowWindow s;
         startShowWithoutWaiting(s);

@@ -17,6 +17,7 @@
 #include "common/Paths.h"
 #include "config/IniFile.h"
 #include "config/SettingsStore.h"
+#include "config/StartUp.h"
 #include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
@@ -208,6 +209,10 @@ private slots:
         const QStringList keys = {"mInterval", "mFullScreen",   "mPreview",
                                   "mFileType", "mStretchImage", "mRetainShape",
                                   "mRepeat",   "mRandom",       "mSaveSettings"};
+        // Keys read when they are wanted, which shut-down leaves as they are.
+        storeAll({{"mBgd", "/pictures/bgd.jpg"}});
+        SettingsStore::open()->setValue(QStringLiteral("Advert/BaseUrl"),
+                                        QStringLiteral("http://x/"));
         FakeSeams fake;
         frmVivrel w;
         w.Form_Load();
@@ -233,6 +238,8 @@ private slots:
                  saveOnExit == 1 ? exeDir() : QStringLiteral(" "));
         for (qsizetype i = 0; i < keys.size(); ++i)
             QCOMPARE(GetSetting(keys[i]), written[i]);
+        QCOMPARE(GetSetting(QStringLiteral("mBgd")), QStringLiteral("/pictures/bgd.jpg"));
+        QCOMPARE(StartUp::storedAdvertBaseUrl(), QStringLiteral("http://x/"));
     }
 
     void storedValues_data()
@@ -384,6 +391,10 @@ private slots:
             << QByteArray("[Vivrel]\nFileType=-1\n") << -1 << 0;
         QTest::newRow("FileType 4, FullScreen 1.5")
             << QByteArray("[Vivrel]\nFileType=4\nFullScreen=1.5\n") << 0 << 2;
+        // Preview and Save on Exit are options of the store alone.
+        QTest::newRow("keys the file does not have")
+            << QByteArray("[Vivrel]\nPreview=1\nSaveSettings=0\nmPreview=1\nFullScreen=1\n") << 0
+            << 1;
     }
 
     void iniValuesTheControlsRefuse()
@@ -399,6 +410,8 @@ private slots:
         QCOMPARE(c.cmbFileType->currentIndex(), fileType);
         QCOMPARE(c.chkFullScreen->value(), fullScreen);
         QCOMPARE(c.chkRepeat->value(), 1);
+        QCOMPARE(c.chkPreview->value(), 0);
+        QCOMPARE(c.chkSaveSettings->value(), 1);
     }
 
     void iniRelativeFolderCountsFromTheMedium_data()

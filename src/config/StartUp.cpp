@@ -2,63 +2,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Where the program begins and ends: start-up from the configuration file or the
-// per-user store, the Tools command that writes the autorun files, and shut-down.
+// per-user store, the paths of the command line, the Tools command that writes the
+// autorun files, and shut-down.
+
+#include "config/StartUp.h"
 
 #include "chrome/RoundRegion.h"
-#include "chrome/frmVivrel.h"
 #include "common/Files.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/Seams.h"
 #include "config/IniFile.h"
-#include "config/StoredControls.h"
-#include "config/StoredValues.h"
+#include "config/StartUpHost.h"
 #include "engine/ScreenAwake.h"
-#include "viewer/frmPreview.h"
-#include "widgets/TriCheckBox.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
 #include <QList>
 #include <QPair>
 #include <QToolButton>
 
 #include <optional>
 
-using StoredControls::applyCheckBox;
-using StoredControls::applyCheckMark;
-
-void frmVivrel::LoadIniSettings(const QByteArray &content)
+StartUp::StartUp(const Controls &controls, StartUpHost &host, QObject *parent)
+    : QObject(parent), mControls(controls), mHost(host)
 {
-    const QString file = IniFile::iniFilePath();
-    const QString section = IniFile::iniSection();
-    const QString folder = Paths::executableFolder();
-    const auto read = [&](const char *key, const QString &def) {
-        return IniFile::lookup(content, section, QLatin1String(key), def);
-    };
-
-    setDirPath(IniFile::folderNamedIn(read("Path", folder), file));
-    if (dirPath().isEmpty())
-        setDirPath(folder);
-    applyCheckBox(chkFullScreen, read("FullScreen", QStringLiteral("0")));
-    applyCheckBox(chkRepeat, read("Repeat", QStringLiteral("1")));
-    applyCheckBox(chkRandom, read("Random", QStringLiteral("1")));
-    if (const std::optional<int> type =
-            StoredValues::toInteger(read("FileType", QStringLiteral("0")));
-        type && *type >= -1 && *type <= 3 && *type < cmbFileType->count())
-        cmbFileType->setCurrentIndex(*type);
-    Text1->setText(read("Interval", QStringLiteral("3")));
-    frmPreview &view = viewer();
-    applyCheckMark(view, &frmPreview::setStretchChecked, read("Stretch", QStringLiteral("0")));
-    applyCheckMark(view, &frmPreview::setRetainShapeChecked,
-                   read("RetainShape", QStringLiteral("0")));
-    // The medium's own folder is scanned even when it is a drive root.
-    DirSearch(dirPath());
+    connect(mControls.cmdTools, &QToolButton::clicked, this, &StartUp::cmdTools_Click);
 }
 
-void frmVivrel::cmdTools_Click()
+void StartUp::cmdTools_Click()
 {
     if (seams().showMessage(tr("Create INI and AUTORUN Files ?"),
                             MsgStyle::YesNo | MsgStyle::Question, QString()) != MsgAnswer::Yes)
@@ -80,17 +52,18 @@ void frmVivrel::cmdTools_Click()
     seams().showMessage(tr("Files Created"), MsgStyle::Information, QString());
 }
 
-void frmVivrel::Form_Load()
+void StartUp::Form_Load()
 {
     // Each step stands alone: one that fails (an outline the platform refuses, a folder
     // that does not scan, a page that cannot be written) is passed over without a word,
     // and the next one runs all the same.
-    SetRoundRegion(*this);
-    cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                           QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-    cmbFileType->setCurrentIndex(0);
+    SetRoundRegion(*mControls.window);
+    QComboBox *fileType = mControls.cmbFileType;
+    fileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
+                        QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
+    fileType->setCurrentIndex(0);
     // The viewer must exist before the settings set its menu's check marks.
-    viewer();
+    mControls.viewer();
 
     const QString iniFile = IniFile::iniFilePath();
     // Only a normal file counts: a hidden one is passed over. It is read once, and every
@@ -104,15 +77,15 @@ void frmVivrel::Form_Load()
     } else {
         if (!LoadStoredSettings()) {
             // Nothing stored: the very first run.
-            mAsk2SendMail = true;
-            setDirPath(Paths::executableFolder());
+            mHost.offerThanksMail();
+            mHost.setListedFolder(Paths::executableFolder());
         }
         // A drive root, or the folder of the reset values, is not scanned at start-up.
-        if (Paths::isScannableStoredPath(dirPath()))
-            DirSearch(dirPath());
+        if (const QString folder = mHost.listedFolder(); Paths::isScannableStoredPath(folder))
+            mHost.listFolderTree(folder);
     }
-    mPreviewNow = true;
-    PrepareAdvertPanel();
+    mHost.allowPreview();
+    mHost.prepareAdvertPanel();
 
     // Named pictures start a show of their own: the file's start is not acted on then.
     if (!mIniAutoStart)
@@ -125,30 +98,32 @@ void frmVivrel::Form_Load()
     if (!start || *start != 1.0)
         return;
     seams().processEvents();
-    cmdSelectAll_Click();
+    mHost.selectAll();
     seams().processEvents();
-    mSelfStarted = true;
-    cmdStart_Click();
+    mHost.startSelfStartedShow();
 }
 
-void frmVivrel::Form_Unload()
+void StartUp::openPaths(const QStringList &paths)
+{
+    // The Additive box keeps what the user sees; the first path replaces the list
+    // that start-up filled, as a folder chosen with the button would.
+    mHost.listNamedPaths(paths);
+    mHost.selectAll();
+    mHost.startSelfStartedShow();
+}
+
+void StartUp::Form_Unload()
 {
     mUnloading = true;
     SaveStoredSettings();
-    ScreenAwake::letGo(Timer1);
+    ScreenAwake::letGo(mControls.Timer1);
     // Ends at once: no other window's close handling runs.
     seams().endProgram(0);
 }
 
-void frmVivrel::closeEvent(QCloseEvent *event)
+void StartUp::closeRequested()
 {
     // The window manager's close (Alt+F4) ends the program the way Escape does.
     if (!mUnloading)
         Form_Unload();
-    event->accept();
-}
-
-void frmVivrel::connectConfig()
-{
-    connect(cmdTools, &QToolButton::clicked, this, &frmVivrel::cmdTools_Click);
 }
