@@ -66,7 +66,8 @@ int main(int argc, char *argv[])
         if (!theme.mkpath(folder) || !Artwork::icon(size).save(file, "PNG"))
             return fail(QStringLiteral("cannot write %1").arg(file));
     }
-    const QString file = theme.filePath(QStringLiteral("scalable/apps/") + name + ".svg");
+    const QString file =
+        theme.filePath(QStringLiteral("scalable/apps/") + name + QStringLiteral(".svg"));
     if (!theme.mkpath(QStringLiteral("scalable/apps")) || !writeSvg(file, name))
         return fail(QStringLiteral("cannot write %1").arg(file));
     return 0;

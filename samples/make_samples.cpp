@@ -110,7 +110,8 @@ int writePictures(const QString &root)
 {
     for (const Sample &sample : kSamples) {
         if (!writeSample(root, sample))
-            return fail(QStringLiteral("cannot write %1 in %2").arg(sample.path, root));
+            return fail(QStringLiteral("cannot write %1 in %2")
+                            .arg(QString::fromLatin1(sample.path), root));
     }
     return 0;
 }

@@ -29,7 +29,7 @@ tag_licence="SPDX-License-Identifier:"
 style_of() {
   case "$1" in
     fuzz/corpus/* | LICENSES/* | LICENSE) ;;
-    *.cpp | *.h) echo "//" ;;
+    *.cpp | *.h | *.h.in) echo "//" ;;
     *.sh | *.cmake | */CMakeLists.txt | CMakeLists.txt | .ci/run | .gitignore | \
       .clang-format | .reuse/dep5 | *.txt | *.desktop | *.conf | packaging/*.lintian-overrides) echo "#" ;;
     *.xml | *.md | *.svg) echo "xml" ;;

@@ -3,6 +3,8 @@
 
 #include "chrome/RoundRegion.h"
 
+#include "common/Numbers.h"
+
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <QPolygon>
@@ -12,13 +14,9 @@
 
 namespace {
 
-/** Nearest whole number, a half going to the even neighbour. */
 int roundHalfEven(double value)
 {
-    const double nearest = std::round(value);
-    if (std::abs(value - std::trunc(value)) == 0.5)
-        return int(2.0 * std::round(value / 2.0));
-    return int(nearest);
+    return int(Numbers::roundHalfEven(value));
 }
 
 } // namespace

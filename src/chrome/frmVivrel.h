@@ -141,7 +141,6 @@ private:
      * window then follows the mouse by itself). `globalPos` is where the press was.
      */
     bool Form_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
-    bool Image1_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF globalPos);
     /** Where no window manager moved the window, it follows the mouse by itself. */
     void followUnlessMoved(bool moved, QPointF globalPos);
     /** Mouse over the bare body: the link label back to its normal look. */

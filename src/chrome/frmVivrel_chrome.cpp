@@ -49,11 +49,6 @@ bool frmVivrel::Form_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, QPointF)
     return startSystemMove(*this);
 }
 
-bool frmVivrel::Image1_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, QPointF)
-{
-    return startSystemMove(*this);
-}
-
 void frmVivrel::Form_MouseMove()
 {
     setLinkLook(*Label3, Colours::kLink, true);
@@ -152,7 +147,7 @@ bool frmVivrel::eventFilter(QObject *watched, QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == Image1)
             followUnlessMoved(
-                Image1_MouseDown(mouse->button(), mouse->modifiers(), mouse->globalPosition()),
+                Form_MouseDown(mouse->button(), mouse->modifiers(), mouse->globalPosition()),
                 mouse->globalPosition());
         event->accept();
         return true;

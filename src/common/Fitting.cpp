@@ -34,6 +34,22 @@ void assign(float &target, std::optional<float> value)
         target = *value;
 }
 
+// The element's side `along` takes the window's `window`, and the other side `across` its
+// share of that in the picture's proportions; where that would be more than the window's
+// `windowAcross`, the other way round.
+void fillAlong(float &along, float &across, float window, float windowAcross, float picture,
+               float pictureAcross)
+{
+    const std::optional<float> share = proportional(pictureAcross, picture, window);
+    if (share && *share > windowAcross) {
+        assign(along, proportional(picture, pictureAcross, windowAcross));
+        across = windowAcross;
+    } else {
+        assign(across, share);
+        along = window;
+    }
+}
+
 } // namespace
 
 Placement place(const Input &in)
@@ -54,25 +70,10 @@ Placement place(const Input &in)
         // Decided by the picture's own orientation: landscape goes full width, portrait
         // and square full height. Where that would spill over the other side of the
         // window, the picture is fitted to that side instead so none of it is lost.
-        if (pw > ph) {
-            const std::optional<float> h = proportional(ph, pw, W);
-            if (h && *h > H) {
-                assign(p.width, proportional(pw, ph, H));
-                p.height = H;
-            } else {
-                assign(p.height, h);
-                p.width = W;
-            }
-        } else {
-            const std::optional<float> w = proportional(pw, ph, H);
-            if (w && *w > W) {
-                assign(p.height, proportional(ph, pw, W));
-                p.width = W;
-            } else {
-                assign(p.width, w);
-                p.height = H;
-            }
-        }
+        if (pw > ph)
+            fillAlong(p.width, p.height, W, H, pw, ph);
+        else
+            fillAlong(p.height, p.width, H, W, ph, pw);
         p.top = 0;
         p.left = 0;
     }
@@ -87,9 +88,10 @@ Input inputFor(const View &view, QSize natural)
     Input in;
     in.windowWidth = view.windowWidth;
     in.windowHeight = view.windowHeight;
-    // Not stretched, assigning the picture gives the element its natural size.
-    in.width = view.stretchChecked ? view.width : float(natural.width());
-    in.height = view.stretchChecked ? view.height : float(natural.height());
+    // Not stretched, assigning a picture gives the element its natural size.
+    const bool takesNatural = !view.stretchChecked && !natural.isEmpty();
+    in.width = takesNatural ? float(natural.width()) : view.width;
+    in.height = takesNatural ? float(natural.height()) : view.height;
     in.naturalWidth = float(natural.width());
     in.naturalHeight = float(natural.height());
     in.left = view.left;
@@ -99,15 +101,18 @@ Input inputFor(const View &view, QSize natural)
     return in;
 }
 
+int snapToPixel(float value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    return int(std::lround(std::clamp(value, -1.0e7f, 1.0e7f)));
+}
+
 DecodeTarget decodeTarget(const View &view, QSize natural)
 {
     const Placement p = place(inputFor(view, natural));
     // The element sits at whole pixels, as it rounds its own geometry.
-    const auto whole = [](float v) {
-        if (!std::isfinite(v))
-            return 0;
-        return std::max(0, int(std::lround(std::clamp(v, -1.0e7f, 1.0e7f))));
-    };
+    const auto whole = [](float v) { return std::max(0, snapToPixel(v)); };
     DecodeTarget target;
     if (p.stretch) {
         // An element of no size shows nothing, but the picture is still loaded: decode it

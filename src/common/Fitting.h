@@ -59,8 +59,17 @@ struct View
     bool operator==(const View &) const = default;
 };
 
-/** The fitting input for a picture of `natural` size assigned in `view`. */
+/**
+ * The fitting input for a picture of `natural` size assigned in `view`. Unstretched, the
+ * element takes the picture's size; with no picture (an empty `natural`) it keeps its own.
+ */
 Input inputFor(const View &view, QSize natural);
+
+/**
+ * A value in logical units on whole pixels, as the element places itself: the nearest
+ * whole number, halves away from zero, within +-1e7; not a number at all gives 0.
+ */
+int snapToPixel(float value);
 
 /**
  * How much of a picture of `natural` size is seen once it is placed in `view`:

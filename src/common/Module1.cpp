@@ -3,6 +3,7 @@
 
 #include "common/Module1.h"
 
+#include "common/Version.h"
 #include "common/WriteGuard.h"
 
 #include <QDir>

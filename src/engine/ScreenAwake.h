@@ -25,8 +25,6 @@ public:
     /** Gives back a hold still held when the timer goes. */
     ~ScreenAwake() override;
 
-    bool isHeld() const { return mHeld; }
-
 private:
     explicit ScreenAwake(IntervalTimer *timer);
     void setAwake(bool awake);

@@ -90,18 +90,7 @@ void frmPreview::placePicture(const QString &path, Result<Picture> loaded)
     }
     // A picture that does not load leaves the previous one, fitted and centred again.
 
-    Fitting::Input in;
-    in.windowWidth = windowWidth();
-    in.windowHeight = windowHeight();
-    in.width = imgPreview->width();
-    in.height = imgPreview->height();
-    in.naturalWidth = float(imgPreview->picture().natural.width());
-    in.naturalHeight = float(imgPreview->picture().natural.height());
-    in.left = imgPreview->left();
-    in.top = imgPreview->top();
-    in.stretchChecked = stretch;
-    in.retainShapeChecked = mnuRetainShape->isChecked();
-    applyPlacement(Fitting::place(in));
+    applyPlacement(Fitting::place(Fitting::inputFor(view(), imgPreview->picture().natural)));
 }
 
 void frmPreview::Form_KeyDown(int keyCode, Qt::KeyboardModifiers)

@@ -4,6 +4,7 @@
 #include "widgets/PictureElement.h"
 
 #include "common/FileStamp.h"
+#include "common/Fitting.h"
 #include "common/FrameReader.h"
 #include "common/PictureLoader.h"
 
@@ -209,12 +210,9 @@ void PictureElement::place(float &kept, float value)
 
 void PictureElement::applyGeometry()
 {
-    const auto whole = [](float v) {
-        if (!std::isfinite(v))
-            return 0;
-        return int(std::lround(std::clamp(v, -1.0e7f, 1.0e7f)));
-    };
-    setGeometry(whole(mLeft), whole(mTop), std::max(0, whole(mWidth)), std::max(0, whole(mHeight)));
+    using Fitting::snapToPixel;
+    setGeometry(snapToPixel(mLeft), snapToPixel(mTop), std::max(0, snapToPixel(mWidth)),
+                std::max(0, snapToPixel(mHeight)));
 }
 
 void PictureElement::resizeEvent(QResizeEvent *event)

@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 // Each row: the window, the element after the picture was assigned, the picture's
 // natural size, the two menu marks; and where the element ends up.
 class TestFitting : public QObject
@@ -166,6 +168,26 @@ private slots:
         const DecodeTarget target = Fitting::decodeTarget(view, QSize(12000, 9000));
         QCOMPARE(target.scaled, scaled);
         QCOMPARE(target.clip, clip);
+    }
+
+    // The pixel grid the element places itself on and the decoder sizes its pictures for.
+    void snapsToWholePixels_data()
+    {
+        QTest::addColumn<float>("value");
+        QTest::addColumn<int>("pixel");
+        QTest::newRow("a half goes away from zero") << 909.5f << 910;
+        QTest::newRow("so does a negative half") << -2.5f << -3;
+        QTest::newRow("under a half") << 682.49f << 682;
+        QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << 0;
+        QTest::newRow("infinite") << -std::numeric_limits<float>::infinity() << 0;
+        QTest::newRow("beyond any screen") << 3.0e9f << 10000000;
+    }
+
+    void snapsToWholePixels()
+    {
+        QFETCH(float, value);
+        QFETCH(int, pixel);
+        QCOMPARE(Fitting::snapToPixel(value), pixel);
     }
 };
 

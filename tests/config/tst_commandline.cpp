@@ -14,6 +14,7 @@
 #include "chrome/frmVivrel.h"
 #include "common/IntervalTimer.h"
 #include "common/Paths.h"
+#include "common/Version.h"
 #include "config/CommandLine.h"
 #include "engine/SlideCache.h"
 #include "widgets/PictureElement.h"

@@ -3,7 +3,8 @@
 
 // The picture element playing animated pictures: frames at their own delays, as often
 // as the file says, drawn in both of the element's modes, and only while it is seen;
-// and showing more of a picture loaded in part, from what was loaded.
+// showing more of a picture loaded in part, from what was loaded; and its place on
+// whole pixels.
 
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -79,6 +80,16 @@ private slots:
         QCOMPARE(drawn.mid(0, 4), (QList<QRgb>{kGreen, kBlue, kRed, kGreen}));
         // The frames change what is drawn, never the place the first one was given.
         QCOMPARE(stage.element->geometry(), QRect(0, 0, 4, 3));
+    }
+
+    void sitsOnWholePixels()
+    {
+        Stage stage;
+        stage.element->setLeft(10.5f);
+        stage.element->setTop(-2.5f);
+        stage.element->setWidth(40.5f);
+        stage.element->setHeight(-3.0f);
+        QCOMPARE(stage.element->geometry(), QRect(11, -3, 41, 0));
     }
 
     void loopsAsTheFileSays_data()
