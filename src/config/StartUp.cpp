@@ -7,7 +7,6 @@
 
 #include "config/StartUp.h"
 
-#include "chrome/RoundRegion.h"
 #include "common/Files.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
@@ -15,6 +14,7 @@
 #include "config/IniFile.h"
 #include "config/StartUpHost.h"
 #include "engine/ScreenAwake.h"
+#include "widgets/RoundRegion.h"
 
 #include <QComboBox>
 #include <QDir>

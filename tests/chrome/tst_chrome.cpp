@@ -7,10 +7,10 @@
 
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
-#include "chrome/RoundRegion.h"
 #include "chrome/frmVivrel.h"
 #include "common/Paths.h"
 #include "config/SettingsStore.h"
+#include "widgets/RoundRegion.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "chrome/RoundRegion.h"
+#include "widgets/RoundRegion.h"
 
 #include "common/Numbers.h"
 
