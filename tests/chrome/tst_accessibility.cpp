@@ -3,6 +3,7 @@
 
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -47,17 +48,13 @@ QWidget *afterTab(QWidget *from)
 }
 
 /** A shown main window with three pictures listed, all selected. */
-struct Listed
+struct Listed : ShowFixture
 {
     Listed()
+        : ShowFixture({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")})
     {
-        for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
-            TestTrees::writePicture(dir.path() + u'/' + QLatin1String(name), 40, 30, "jpg");
-        c.list->appendFolder(dir.path() + u'/', {"a.jpg", "b.jpg", "c.jpg"});
         c.File1->selectAllItems();
-        w.show();
-        w.activateWindow();
-        shown = QTest::qWaitForWindowActive(&w);
+        shown = shownActive();
     }
     /** Starts a show in the viewer and returns it, active. */
     frmPreview &showInViewer()
@@ -69,10 +66,6 @@ struct Listed
         return v;
     }
 
-    QTemporaryDir dir;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
     bool shown = false;
 };
 

@@ -3,7 +3,9 @@
 
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
+#include "TestTrees.h"
 
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
@@ -353,22 +355,25 @@ private slots:
         Paths::setExecutableForTesting(exe.path(), QStringLiteral("Vivrel"));
         const auto restore = qScopeGuard([] { Paths::setExecutableForTesting({}, {}); });
         QVERIFY(SettingsStore::SaveSetting(QStringLiteral("mPath"), QString()));
+        TestTrees::writePicture(exe.filePath(QStringLiteral("p.jpg")), 8, 8, "jpg");
         FakeSeams fake;
         frmVivrel w;
         w.Form_Load();
         QVERIFY(fake.messages.isEmpty());
-        w.askForThanksMail();
+        fake.folderAnswers = {exe.path()}; // a picture listed, so that Start Show runs
+        MainControls(w).cmdDirList->click();
+        MainControls(w).File1->setCurrentRow(0); // and picked, so the pane has it to show
+        MainControls(w).cmdStart->click();       // the mail is offered at the run's first start
         QCOMPARE(fake.messages.size(), 1);
-        QCOMPARE(fake.messages[0].text,
-                 QStringLiteral("Please spend a moment to send a mail to Tremlo as a token of "
-                                "appreciation"));
-        QCOMPARE(fake.messages[0].style, 0);
-        QCOMPARE(fake.messages[0].title, QStringLiteral("Thank you for using Tremallo Product"));
+        QVERIFY(expectMessage(fake,
+                              QStringLiteral("Please spend a moment to send a mail to Tremlo as a "
+                                             "token of appreciation"),
+                              0, QStringLiteral("Thank you for using Tremallo Product")));
         QCOMPARE(fake.shellTargets,
                  QStringList{"mailto:feedback@tremallo.example?subject=Thanks for Tremallo "
                              "Vivrel!!!4.6.0"});
 
-        w.askForThanksMail(); // due once only
+        MainControls(w).cmdStart->click(); // due once only
 
         QCOMPARE(fake.messages.size(), 1);
         QCOMPARE(fake.shellTargets.size(), 1);

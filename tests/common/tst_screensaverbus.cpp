@@ -274,17 +274,17 @@ private slots:
         frmVivrel w;
         showTwoPictures(w, pictures.path());
 
-        w.cmdStart_Click();
+        MainControls(w).cmdStart->click();
         QVERIFY(MainControls(w).Timer1->isEnabled());
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
         QVERIFY(inhibitor);
         if (waitForGrant)
             QTRY_VERIFY(inhibitor->isGranted());
         if (stop == u"pause") {
-            w.cmdResume_Click();
+            MainControls(w).cmdResume->click();
         } else if (stop == u"endOfPass") {
             while (MainControls(w).Timer1->isEnabled())
-                w.Timer1_Timer();
+                emit MainControls(w).Timer1->timeout();
         } else {
             MainControls(w).cmdClose->click();
             QCOMPARE(fake.endProgramCalls, QList<int>{0});
@@ -310,10 +310,10 @@ private slots:
         // Whatever the bus answers, nothing is said about it.
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
 
-        w.cmdStart_Click();
+        MainControls(w).cmdStart->click();
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
-        w.cmdResume_Click();
-        w.cmdResume_Click();
+        MainControls(w).cmdResume->click();
+        MainControls(w).cmdResume->click();
         QVERIFY(MainControls(w).Timer1->isEnabled());
         inhibitor->finish();
         QVERIFY(!inhibitor->isGranted());
@@ -329,12 +329,12 @@ private slots:
         frmVivrel w;
         showTwoPictures(w, pictures.path());
 
-        w.cmdStart_Click();
+        MainControls(w).cmdStart->click();
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
         QTRY_VERIFY(inhibitor->isGranted());
         QCOMPARE(mPortal->lastFlags(), 8u); // idle
         QVERIFY(!mPortal->lastOptions().value(QStringLiteral("reason")).toString().isEmpty());
-        w.cmdResume_Click();
+        MainControls(w).cmdResume->click();
         inhibitor->finish();
         QVERIFY(!inhibitor->isGranted());
 
@@ -367,18 +367,18 @@ private slots:
         seams().keepScreenAwake = Seams::real().keepScreenAwake;
         frmVivrel w;
         showTwoPictures(w, pictures.path());
-        w.cmdStart_Click();
+        MainControls(w).cmdStart->click();
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
         inhibitor->setPatience(40);
 
         for (int i = 0; i < pauses; ++i) {
             QTest::qWait(60); // past the patience, short of the answer
-            w.cmdResume_Click();
+            MainControls(w).cmdResume->click();
             QTest::qWait(10);
-            w.cmdResume_Click();
+            MainControls(w).cmdResume->click();
         }
         if (!stillWanted)
-            w.cmdResume_Click();
+            MainControls(w).cmdResume->click();
         QCOMPARE(MainControls(w).Timer1->isEnabled(), stillWanted);
         QTest::qWait(400); // every answer is in
         QCOMPARE(inhibitor->isGranted(), stillWanted);
@@ -442,7 +442,7 @@ private:
             writePicture(folder + u'/' + name, 40, 30, "jpg");
         const MainControls c(w);
         c.list->appendFolder(folder + u'/', names);
-        w.cmdSelectAll_Click();
+        c.cmdSelectAll->click();
         c.chkRepeat->setValue(0);
         c.chkFullScreen->setValue(0);
     }

@@ -145,7 +145,7 @@ private slots:
             QVERIFY(mailDue(w, fake));
             c.Text1->setText(QStringLiteral("2.5"));
             fake.folderAnswers = {mPictures->path()};
-            w.cmdDirList_Click();
+            MainControls(w).cmdDirList->click();
             c.chkFullScreen->setValue(1);
             c.chkRepeat->setValue(2);
             c.chkRandom->setValue(1);

@@ -3,6 +3,7 @@
 
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -13,6 +14,7 @@
 #include "viewer/frmPreview.h"
 #include "widgets/TriCheckBox.h"
 
+#include <QAction>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,7 +27,10 @@ using namespace TestTrees;
 
 namespace {
 
-/** A main window with three pictures, all selected, and fakes for everything outside. */
+/**
+ * A main window with three pictures, all selected, and fakes for everything outside. Not
+ * a ShowFixture: the window itself goes away in some cases.
+ */
 struct Show
 {
     explicit Show(bool fullScreen)
@@ -39,7 +44,7 @@ struct Show
         w = std::make_unique<frmVivrel>();
         const MainControls c(*w);
         c.list->appendFolder(pictures.path() + u'/', names);
-        w->cmdSelectAll_Click();
+        c.cmdSelectAll->click();
         c.chkRepeat->setValue(0);
         c.chkFullScreen->setValue(fullScreen ? 1 : 0);
     }
@@ -47,14 +52,15 @@ struct Show
     /** Does what the user does by `action`'s name. */
     void act(const QString &action)
     {
+        const MainControls c(*w);
         if (action == u"start")
-            w->cmdStart_Click();
+            ShowFixture::click(c.cmdStart);
         else if (action == u"resumeButton")
-            w->cmdResume_Click();
+            ShowFixture::click(c.cmdResume);
         else if (action == u"tick")
-            w->Timer1_Timer();
+            emit c.Timer1->timeout(); // as it comes, even to a show that stopped
         else if (action == u"viewerPause")
-            w->viewer().mnuPause_Click();
+            ViewerControls(w->viewer()).mnuPause->trigger();
         else if (action == u"previous")
             QTest::keyClick(&w->viewer(), Qt::Key_Left);
         else if (action == u"next")

@@ -13,6 +13,7 @@
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
 #include "common/Files.h"
+#include "common/IntervalTimer.h"
 #include "common/Workers.h"
 #include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
@@ -182,7 +183,7 @@ private slots:
         QTest::keyClick(&s.w->viewer(), Qt::Key_Escape);
         QVERIFY(!s.w->viewer().isVisible());
         QVERIFY(loopTurns());
-        s.w->Form_Unload(); // Escape in the main window: the settings saved, the program ends
+        s.w->close(); // closed, as Escape closes it: the settings saved, the program ends
         QCOMPARE(s.fake.endProgramCalls, QList<int>{0});
 
         // The window goes without waiting for the worker, which still hangs.
@@ -248,7 +249,7 @@ private slots:
         QVERIFY(slideSettled(*s.w));
         QCOMPARE(s.shown(s.c.imgPreview), 0);
 
-        s.w->Timer1_Timer();
+        emit s.c.Timer1->timeout(); // a tick
         QCOMPARE(s.c.lblFileName->text(), s.path(1));
         QTRY_COMPARE(stuck(), 1);
         QVERIFY(s.w->slidePending());
@@ -258,7 +259,7 @@ private slots:
         QVERIFY(s.fake.messages.isEmpty()); // a show passes over it in silence
 
         // The next item is not held up by the read that still hangs.
-        s.w->Timer1_Timer();
+        emit s.c.Timer1->timeout(); // a tick
         QVERIFY(slideSettled(*s.w));
         QCOMPARE(s.shown(s.c.imgPreview), 2);
         QCOMPARE(stuck(), 1);
@@ -296,7 +297,7 @@ private slots:
         QTest::keyClick(&s.w->viewer(), Qt::Key_Right);
         QVERIFY(s.w->slidePending());
         QVERIFY(QTest::qWaitFor([] { return Workers::running() > 0; }));
-        s.w->Form_Unload();
+        s.w->close();
         QCOMPARE(s.fake.endProgramCalls, QList<int>{0});
         s.w.reset();
         // The test ends and the process with it, the read still hanging.

@@ -3,6 +3,7 @@
 
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -51,49 +52,31 @@ QString trashFiles()
 constexpr QRgb kQuarters[] = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00};
 
 /** A running full-screen show of three pictures; picture i is 100 + 10 i wide. */
-struct Show
+struct Show : ShowFixture
 {
     /** With `firstBig`, p0 is a 2000 x 1500 picture in four quarters (kQuarters). */
-    explicit Show(bool firstBig = false)
+    explicit Show(bool firstBig = false) : ShowFixture(pictureNames(3), {100, 60})
     {
         // Spelt as the program's own start spells it.
         Module1::mTempPath() = QDir::toNativeSeparators(temp.path() + u'/');
-        TestSandbox::useSettingsStore(store.path());
         OpenFileDlg::resetForTesting();
-        QStringList names;
-        for (int i = 0; i < 3; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            writePicture(path(i), 100 + 10 * i, 60, "jpg");
-        }
         if (firstBig)
             writeAll(path(0), quarteredJpeg(QSize(2000, 1500), kQuarters));
-        c.list->appendFolder(pictures.path() + u'/', names);
-        c.File1->selectAllItems();
+        selectAll();
         c.chkFullScreen->setValue(1);
-        c.Text1->setText(QStringLiteral("30")); // no tick comes during a test
-        w.cmdStart_Click();
+        typeInterval(QStringLiteral("30")); // no tick comes during a test
+        start();
         waitForSlide(w);
     }
 
     frmPreview &v() { return w.viewer(); }
     ViewerControls vc() { return ViewerControls(w.viewer()); }
-    QString path(int i) const { return pictures.path() + QStringLiteral("/p%1.jpg").arg(i); }
     /** Which picture is on screen, by its width. */
-    int shown()
-    {
-        // Slides are decoded off the window thread: wait for the one asked for.
-        waitForSlide(w);
-        return (vc().imgPreview->picture().natural.width() - 100) / 10;
-    }
+    int shown() { return viewerShows(); }
     QStringList workingFiles() const { return QDir(temp.path()).entryList(QDir::Files); }
 
-    // In the sandbox home, so the trash that Delete uses is the one below it.
-    QTemporaryDir pictures{gSandbox + QStringLiteral("/pictures-XXXXXX")};
+    QTemporaryDir &pictures = dir;
     QTemporaryDir temp;
-    QTemporaryDir store;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
 };
 
 } // namespace
@@ -213,7 +196,7 @@ private slots:
         // The show steps on while the question is open.
         Seams stepping = seams();
         stepping.showMessage = [&s](const QString &, int, const QString &) {
-            s.w.Timer1_Timer();
+            s.tick();
             return int(MsgAnswer::Yes);
         };
         ScopedSeams scope(stepping);
@@ -344,7 +327,7 @@ private slots:
         const QString old = s.pictures.path() + QStringLiteral("/old.bmp");
         writePicture(old, 40, 30, "bmp");
         QVERIFY(SettingsStore::SaveSetting(QStringLiteral("mBgd"), old));
-        s.w.LoadViewerBackground();
+        s.start(); // a show's start puts the stored background up
         QCOMPARE(s.v().background().size(), QSize(40, 30));
 
         s.vc().mnuBackground->trigger(); // no answer: cancelled
@@ -389,7 +372,7 @@ private slots:
         frmPreview &v = s.v();
         const ViewerControls vc(v);
         const QString bgd = s.pictures.path() + QStringLiteral("/bgd.bmp");
-        const QString slide = s.pictures.path() + QStringLiteral("/slide.bmp");
+        const QString slide = s.pictures.path() + QStringLiteral("/more/slide.bmp");
         writePicture(bgd, v.width() / 2, v.height() / 2 + 20, "bmp", 0xff0000);
         writePicture(slide, 60, 40, "bmp", 0x0000ff);
         s.fake.fileAnswers = {{bgd, QString()}};
@@ -404,8 +387,10 @@ private slots:
 
         // A slide at natural size is centred over it, in front.
         vc.mnuStretch->setChecked(false);
-        s.c.lblFileName->setText(slide);
-        s.w.DoLoadFullScreen();
+        ShowFixture::tickBox(s.c.chkAdditive, true);
+        QVERIFY(s.listFolder(QFileInfo(slide).path()));
+        s.select({3});
+        s.start();
         QVERIFY(slideSettled(s.w));
         shot = v.grab().toImage();
         QCOMPARE(shot.pixelColor(v.width() / 2, v.height() / 2), QColor(Qt::blue));

@@ -3,6 +3,7 @@
 
 #include "Controls.h"
 #include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -17,6 +18,8 @@
 #include "widgets/TriCheckBox.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -39,16 +42,14 @@ constexpr char kScreens[] = R"({"screens": [
 ]})";
 
 /** A shown main window with a 400 x 300 picture listed and selected. */
-struct Desk
+struct Desk : ShowFixture
 {
-    Desk()
+    Desk() : ShowFixture({QStringLiteral("wide.jpg")})
     {
-        wide = dir.path() + QStringLiteral("/wide.jpg");
         writePicture(wide, 400, 300, "jpg");
-        c.list->appendFolder(dir.path() + u'/', {QStringLiteral("wide.jpg")});
-        c.File1->selectAllItems();
+        selectAll();
         c.chkFullScreen->setValue(1);
-        c.Text1->setText(QStringLiteral("0")); // a show that never ticks by itself
+        typeInterval(QStringLiteral("0")); // a show that never ticks by itself
         w.show();
     }
 
@@ -57,6 +58,15 @@ struct Desk
     {
         w.move(corner);
         QTRY_COMPARE(w.screen()->name(), expectedScreen);
+    }
+
+    /** `file`, in a folder below, added to the list and shown alone. */
+    void showAlone(const QString &file)
+    {
+        tickBox(c.chkAdditive, true);
+        QVERIFY(listFolder(QFileInfo(file).path()));
+        select({1});
+        start();
     }
 
     frmPreview &v() { return w.viewer(); }
@@ -68,11 +78,7 @@ struct Desk
         return QRectF(e->left(), e->top(), e->width(), e->height());
     }
 
-    QTemporaryDir dir;
-    QString wide;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
+    const QString wide = path(0);
 };
 
 /** How far apart the grey levels of neighbouring pixels are, at most, across `image`'s middle. */
@@ -223,8 +229,7 @@ private slots:
         if (stretch)
             vc.mnuStretch->trigger();
         vc.mnuRetainShape->setChecked(retainShape);
-        d.c.lblFileName->setText(d.wide);
-        d.w.DoLoadFullScreen();
+        d.start();
         QVERIFY(slideSettled(d.w));
         QCOMPARE(d.element(), onA);
         if (retainShapeClearedAfter)
@@ -241,12 +246,11 @@ private slots:
     {
         Desk d;
         const ViewerControls vc(d.v());
-        const QString big = d.dir.path() + QStringLiteral("/big.jpg");
+        const QString big = d.dir.path() + QStringLiteral("/more/big.jpg");
         writePicture(big, 2000, 1500, "jpg", 0x2060c0);
         d.moveTo(QPoint(100, 100), QStringLiteral("A"));
         d.v().showViewer();
-        d.c.lblFileName->setText(big);
-        d.w.DoLoadFullScreen(); // at natural size, cut to 1280 x 1024: only that much decoded
+        d.showAlone(big); // at natural size, cut to 1280 x 1024: only that much decoded
 
         d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
         d.v().showViewer();
@@ -267,14 +271,14 @@ private slots:
         for (int x = 0; x < stripes.width(); ++x)
             for (int y = 0; y < stripes.height(); ++y)
                 stripes.setPixel(x, y, (x + y) % 2 ? 0xffffffff : 0xff000000);
-        const QString fine = d.dir.path() + QStringLiteral("/fine.bmp");
+        const QString fine = d.dir.path() + QStringLiteral("/more/fine.bmp");
+        QVERIFY(QDir().mkpath(d.dir.path() + QStringLiteral("/more")));
         QVERIFY(stripes.save(fine, "BMP"));
 
         d.moveTo(QPoint(3300, 100), QStringLiteral("C"));
         d.v().showViewer();
         vc.mnuStretch->trigger();
-        d.c.lblFileName->setText(fine);
-        d.w.DoLoadFullScreen();
+        d.showAlone(fine);
         QCOMPARE(d.element(), QRectF(0, 0, 1920, 1080));
 
         const QImage seen = vc.imgPreview->grab().toImage();
