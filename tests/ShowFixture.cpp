@@ -8,19 +8,14 @@
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "common/IntervalTimer.h"
 #include "config/SettingsStore.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QDebug>
 #include <QFile>
 #include <QLineEdit>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -29,16 +24,14 @@ ShowFixture::ShowFixture(const QStringList &names, PictureLook pictures) : look(
     // What the window holds before anything is stored, with a folder that is not scanned
     // ("Save on Exit" unticked leaves it so): start-up then changes nothing of the window's own.
     TestSandbox::useSettingsStore(store.path());
-    if (!SettingsStore::SaveSettings({{u"mInterval"_s, u"3"_s},
-                                      {u"mPath"_s, u" "_s},
-                                      {u"mFullScreen"_s, u"0"_s},
-                                      {u"mPreview"_s, u"0"_s},
-                                      {u"mFileType"_s, u"*.jpg;*.bmp;*.gif"_s},
-                                      {u"mStretchImage"_s, u"0"_s},
-                                      {u"mRetainShape"_s, u"0"_s},
-                                      {u"mRepeat"_s, u"0"_s},
-                                      {u"mRandom"_s, u"0"_s},
-                                      {u"mSaveSettings"_s, u"1"_s}}))
+    QList<std::pair<QString, QString>> values;
+    for (const QString &row :
+         QStringLiteral("mInterval=3|mPath= |mFullScreen=0|mPreview=0|mFileType="
+                        "*.jpg;*.bmp;*.gif|mStretchImage=0|mRetainShape=0|"
+                        "mRepeat=0|mRandom=0|mSaveSettings=1")
+             .split(u'|'))
+        values.append({row.section(u'=', 0, 0), row.section(u'=', 1)});
+    if (!SettingsStore::SaveSettings(values))
         QTest::qFail("the settings store cannot be written", __FILE__, __LINE__);
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (names[i].contains(u"bad"))
@@ -83,18 +76,23 @@ int ShowFixture::shown(const PictureElement *element) const
     return (element->picture().natural.width() - look.base) / 10;
 }
 
+void ShowFixture::typeInterval(const QString &seconds)
+{
+    c.Text1->setText(seconds);
+}
+
+QRectF ShowFixture::element()
+{
+    settle();
+    const PictureElement *e = v().imgPreview;
+    return QRectF(e->left(), e->top(), e->width(), e->height());
+}
+
 void ShowFixture::select(const QList<int> &indices)
 {
     c.File1->clearSelection();
     for (int i : indices)
         c.File1->setSelected(i, true);
-}
-
-void ShowFixture::click(QAbstractButton *button)
-{
-    // QAbstractButton::click() rather than a mouse click: an offscreen window that is
-    // not shown takes no mouse events.
-    button->click();
 }
 
 bool ShowFixture::listFolder(const QString &folder)
@@ -112,11 +110,6 @@ void ShowFixture::tickBox(TriCheckBox *box, bool ticked)
         box->click();
 }
 
-void ShowFixture::typeInterval(const QString &seconds)
-{
-    c.Text1->setText(seconds);
-}
-
 bool ShowFixture::enterInterval(const QString &seconds)
 {
     if (!w.isActiveWindow() && !shownActive())
@@ -129,22 +122,6 @@ bool ShowFixture::enterInterval(const QString &seconds)
     // The box is checked once the focus has settled, from the event loop.
     QCoreApplication::processEvents();
     return true;
-}
-
-void ShowFixture::press(Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    QTest::keyClick(&viewer(), key, modifiers);
-}
-
-void ShowFixture::trigger(QAction *entry)
-{
-    entry->trigger();
-}
-
-void ShowFixture::tick()
-{
-    if (c.Timer1->isEnabled())
-        emit c.Timer1->timeout();
 }
 
 bool ShowFixture::shownActive()

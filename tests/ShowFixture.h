@@ -7,14 +7,15 @@
 #include "FakeSeams.h"
 
 #include "chrome/frmVivrel.h"
+#include "common/IntervalTimer.h"
+#include "viewer/frmPreview.h"
 
-#include <QList>
+#include <QAbstractButton>
+#include <QAction>
+#include <QRectF>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <Qt>
-
-class QAbstractButton;
-class QAction;
+#include <QTest>
 
 /** How a ShowFixture draws its pictures: picture i is `base` + 10 i pixels wide, `height` high. */
 struct PictureLook
@@ -27,8 +28,7 @@ struct PictureLook
  * A main window as the program starts it (Form_Load, on a settings store of its own that
  * holds the window's own defaults), listing a fresh folder of test pictures through the
  * folder button, with the seams faked. It is worked as a user works it: buttons clicked,
- * boxes ticked, keys pressed in the viewer, the viewer's menu entries, and the show's
- * timer ticking.
+ * keys pressed in the viewer, the viewer's menu entries, and the show's timer ticking.
  */
 struct ShowFixture
 {
@@ -59,11 +59,14 @@ struct ShowFixture
     int paneNow() const { return shown(c.imgPreview); }
     int shown(const PictureElement *element) const;
     void settle() const { waitForSlide(w); }
+    /** Where the viewer's picture element is, once the slide asked for is there. */
+    QRectF element();
 
     // What a user does.
     /** Only the items `indices` selected, as clicks with Ctrl held select them. */
     void select(const QList<int> &indices);
-    static void click(QAbstractButton *button);
+    // QAbstractButton::click(), not a mouse click: a window not shown takes no mouse.
+    static void click(QAbstractButton *button) { button->click(); }
     void start() { click(c.cmdStart); }
     /** The resume button: pauses a running show, resumes a paused one. */
     void pauseOrResume() { click(c.cmdResume); }
@@ -72,7 +75,6 @@ struct ShowFixture
     bool listFolder(const QString &folder);
     /** Ticks or clears a box, as a click on it does. */
     static void tickBox(TriCheckBox *box, bool ticked);
-    /** The interval box's text, as typed. */
     void typeInterval(const QString &seconds);
     /**
      * The interval typed into its box in the shown window and Return pressed there, which
@@ -80,10 +82,17 @@ struct ShowFixture
      */
     [[nodiscard]] bool enterInterval(const QString &seconds);
     /** A key pressed in the viewer. */
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
-    static void trigger(QAction *entry);
+    void press(Qt::Key key, Qt::KeyboardModifiers mods = {})
+    {
+        QTest::keyClick(&viewer(), key, mods);
+    }
+    static void trigger(QAction *entry) { entry->trigger(); }
     /** One tick of the show's timer, as it comes while the show runs; none while it stops. */
-    void tick();
+    void tick()
+    {
+        if (c.Timer1->isEnabled())
+            emit c.Timer1->timeout();
+    }
     /** The window shown and active, as it is for a user's keys. */
     [[nodiscard]] bool shownActive();
 

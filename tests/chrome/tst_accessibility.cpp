@@ -1,8 +1,6 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -10,19 +8,14 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/ShellLinks.h"
-#include "chrome/frmVivrel.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 namespace {

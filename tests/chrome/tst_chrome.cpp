@@ -1,8 +1,6 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -10,7 +8,6 @@
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
 #include "chrome/RoundRegion.h"
-#include "chrome/frmVivrel.h"
 #include "common/Paths.h"
 #include "config/SettingsStore.h"
 
@@ -21,8 +18,6 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 class TestChrome : public QObject

@@ -1,8 +1,6 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -10,24 +8,19 @@
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
 #include "common/JpegLayout.h"
 #include "engine/PickHistory.h"
 #include "engine/SlideCache.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include <algorithm>

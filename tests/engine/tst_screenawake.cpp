@@ -1,24 +1,16 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
-#include "viewer/frmPreview.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include <memory>

@@ -1,8 +1,6 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -10,14 +8,10 @@
 #include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/Module1.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -26,8 +20,6 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 
@@ -45,6 +37,14 @@ struct Show : ShowFixture
         select(selected);
     }
 };
+
+/** The data of a test run in the pane and in the viewer. */
+void paneOrViewer()
+{
+    QTest::addColumn<bool>("fullScreen");
+    QTest::newRow("pane") << false;
+    QTest::newRow("viewer") << true;
+}
 
 } // namespace
 
@@ -281,8 +281,7 @@ private slots:
         Show s({1});
         // Picked in the list, as a user picks: the pane then has an item to show.
         s.c.File1->setCurrentRow(1);
-        s.w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&s.w));
+        QVERIFY(s.shownActive());
         s.c.Text1->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.Text1));
         QTest::keyClick(s.c.Text1, Qt::Key_Return);
@@ -328,8 +327,7 @@ private slots:
         s.c.File1->setCurrentRow(1);
         // The complaint, then Tools' question, answered so that nothing is written.
         s.fake.messageAnswers = {MsgAnswer::Ok, MsgAnswer::No};
-        s.w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&s.w));
+        QVERIFY(s.shownActive());
         auto *target = s.w.findChild<QToolButton *>(button);
         QVERIFY(target);
         QSignalSpy clicked(target, &QToolButton::clicked);
@@ -354,12 +352,7 @@ private slots:
         QCOMPARE(s.fake.messages.size(), button == QLatin1String("cmdTools") ? 2 : 1);
     }
 
-    void unloadableFilesAreStepsLikeAnyOther_data()
-    {
-        QTest::addColumn<bool>("fullScreen");
-        QTest::newRow("pane") << false;
-        QTest::newRow("viewer") << true;
-    }
+    void unloadableFilesAreStepsLikeAnyOther_data() { paneOrViewer(); }
 
     void unloadableFilesAreStepsLikeAnyOther()
     {
@@ -384,12 +377,7 @@ private slots:
         QVERIFY(s.fake.messages.isEmpty());
     }
 
-    void animationsPlayWhileTheyAreTheSlide_data()
-    {
-        QTest::addColumn<bool>("fullScreen");
-        QTest::newRow("pane") << false;
-        QTest::newRow("viewer") << true;
-    }
+    void animationsPlayWhileTheyAreTheSlide_data() { paneOrViewer(); }
 
     void animationsPlayWhileTheyAreTheSlide()
     {

@@ -4,30 +4,22 @@
 // Whole shows across a folder of broken and hostile picture files.
 
 #include "BadPictures.h"
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/PictureLoader.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHash>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 

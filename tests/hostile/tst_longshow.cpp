@@ -5,27 +5,19 @@
 // driven without waiting. Meant for the sanitizer build as much as the normal one.
 
 #include "BadPictures.h"
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
 
 class TestLongShow : public QObject
 {

@@ -4,8 +4,6 @@
 // The folder changes under a running show: files deleted, locked, turned into folders
 // or pipes, the whole folder gone. The show must step on, at its own pace.
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "PortableSetup.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
@@ -13,20 +11,14 @@
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 #include <vector>

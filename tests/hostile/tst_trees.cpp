@@ -4,8 +4,6 @@
 // Folder trees that try to trap or swamp the scan: link loops, very deep and very
 // wide trees, names the file system holds but no QString can carry.
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -13,7 +11,6 @@
 #include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
 #include "common/Files.h"
 #include "common/Paths.h"
 #include "common/PictureLoader.h"
@@ -28,8 +25,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 
 #include <climits>

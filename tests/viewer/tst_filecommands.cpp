@@ -1,24 +1,18 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "config/SettingsStore.h"
 #include "viewer/OpenFileDlg.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -26,8 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
@@ -69,10 +61,6 @@ struct Show : ShowFixture
         waitForSlide(w);
     }
 
-    frmPreview &v() { return w.viewer(); }
-    ViewerControls vc() { return ViewerControls(w.viewer()); }
-    /** Which picture is on screen, by its width. */
-    int shown() { return viewerShows(); }
     QStringList workingFiles() const { return QDir(temp.path()).entryList(QDir::Files); }
 
     QTemporaryDir &pictures = dir;
@@ -92,17 +80,17 @@ private slots:
     {
         Show s;
         QVERIFY(s.c.Timer1->isEnabled());
-        s.vc().mnuOpen->trigger();
+        s.v().mnuOpen->trigger();
         const QString copy = s.temp.path() + QStringLiteral("/Tremallo.jpg");
         QCOMPARE(s.fake.shellTargets, QStringList{QDir::toNativeSeparators(copy)});
         QCOMPARE(readAll(copy), readAll(s.path(0)));
         QVERIFY(!s.c.Timer1->isEnabled());
-        QVERIFY(s.vc().mnuPause->isChecked());
+        QVERIFY(s.v().mnuPause->isChecked());
         QVERIFY(s.fake.messages.isEmpty());
 
         // A second JPEG replaces the copy; nothing else is left behind.
-        s.vc().mnuNext->trigger();
-        s.vc().mnuOpen->trigger();
+        s.v().mnuNext->trigger();
+        s.v().mnuOpen->trigger();
         QCOMPARE(s.fake.shellTargets.size(), 2);
         QCOMPARE(s.workingFiles(), QStringList{"Tremallo.jpg"});
         QCOMPARE(readAll(copy), readAll(s.path(1)));
@@ -139,11 +127,11 @@ private slots:
         // Where a copy named by a separator would otherwise land.
         const QDir stray(s.temp.path() + QStringLiteral("/Tremallo."));
         QVERIFY(stray.mkpath(QStringLiteral(".")));
-        s.v().setCaption(caption.contains(u'%') ? caption.arg(s.pictures.path()) : caption);
-        s.vc().mnuOpen->trigger();
+        s.viewer().setCaption(caption.contains(u'%') ? caption.arg(s.pictures.path()) : caption);
+        s.v().mnuOpen->trigger();
 
         QVERIFY(!s.c.Timer1->isEnabled()); // paused whether or not it opened
-        QVERIFY(s.vc().mnuPause->isChecked());
+        QVERIFY(s.v().mnuPause->isChecked());
         if (copy.isEmpty()) {
             QCOMPARE(s.fake.messages.size(), 1);
             QCOMPARE(s.fake.messages[0].style, 16);
@@ -164,7 +152,7 @@ private slots:
     {
         Show s;
         s.fake.messageAnswers = {MsgAnswer::No};
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QCOMPARE(s.fake.messages[0].text, QStringLiteral("Delete ") + s.path(0) + u'?');
         QCOMPARE(s.fake.messages[0].title, QStringLiteral("Delete File"));
@@ -176,16 +164,16 @@ private slots:
     {
         Show s;
         const QByteArray before = readAll(s.path(0));
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QVERIFY(!QFile::exists(s.path(0)));
         if (trashFiles().isEmpty())
             QSKIP("the recycle bin is not a folder a test can look into");
         QCOMPARE(readAll(trashFiles() + QStringLiteral("/p0.jpg")), before);
         // The slide stays, and so does the show.
-        QVERIFY(s.v().isVisible());
-        QCOMPARE(s.shown(), 0);
-        QCOMPARE(s.v().caption(), s.path(0));
+        QVERIFY(s.viewer().isVisible());
+        QCOMPARE(s.viewerShows(), 0);
+        QCOMPARE(s.viewer().caption(), s.path(0));
         QVERIFY(s.c.Timer1->isEnabled());
         QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
     }
@@ -200,8 +188,8 @@ private slots:
             return int(MsgAnswer::Yes);
         };
         ScopedSeams scope(stepping);
-        s.vc().mnuDelete->trigger();
-        QCOMPARE(s.v().caption(), s.path(1));
+        s.v().mnuDelete->trigger();
+        QCOMPARE(s.viewer().caption(), s.path(1));
         QVERIFY(!QFile::exists(s.path(0)));
         QVERIFY(QFile::exists(s.path(1)));
         QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
@@ -227,7 +215,7 @@ private slots:
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());
         s.fake.messageAnswers = {MsgAnswer::Yes, answer};
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         qputenv("XDG_DATA_HOME", saved);
         QCOMPARE(s.fake.messages.size(), 2); // the question, then the second one
         const FakeSeams::Message &again = s.fake.messages[1];
@@ -240,7 +228,7 @@ private slots:
         QVERIFY(
             !QFileInfo::exists(QDir::currentPath() + QStringLiteral("/files"))); // not moved aside
         // Either way the slide stays on screen and the show runs on.
-        QCOMPARE(s.shown(), 0);
+        QCOMPARE(s.viewerShows(), 0);
         QVERIFY(s.c.Timer1->isEnabled());
     }
 
@@ -248,15 +236,15 @@ private slots:
     {
         // Larger than the screen: at natural size only the part on screen is decoded.
         Show s(true);
-        PictureElement *element = s.vc().imgPreview;
-        QVERIFY(element->width() > s.v().width() - 1); // cut to the window
+        PictureElement *element = s.v().imgPreview;
+        QVERIFY(element->width() > s.viewer().width() - 1); // cut to the window
         QVERIFY(!element->picture().isWhole());
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         QVERIFY(!QFile::exists(s.path(0)));
         // Stretched, the whole picture fills the window: its four quarters, not its corner.
-        s.vc().mnuStretch->trigger();
+        s.v().mnuStretch->trigger();
         QCOMPARE(QSizeF(element->width(), element->height()),
-                 QSizeF(s.v().width(), s.v().height()));
+                 QSizeF(s.viewer().width(), s.viewer().height()));
         const QImage grab = element->grab().toImage();
         const QSize size = grab.size() / grab.devicePixelRatio();
         for (int i = 0; i < 4; ++i) {
@@ -290,7 +278,7 @@ private slots:
         } else {
             QVERIFY(QFile::remove(s.path(0)));
         }
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         QCOMPARE(s.fake.messages.size(), 2);
@@ -299,9 +287,9 @@ private slots:
         QVERIFY(report.text.contains(s.path(0)));
         QVERIFY(!report.text.endsWith(QStringLiteral(": "))); // with the reason
         QCOMPARE(QFile::exists(s.path(0)), readOnlyFolder);
-        QVERIFY(s.v().isVisible());
+        QVERIFY(s.viewer().isVisible());
         QVERIFY(s.c.Timer1->isEnabled());
-        QCOMPARE(s.shown(), 0);
+        QCOMPARE(s.viewerShows(), 0);
     }
 
     void chooserFilters_data()
@@ -328,12 +316,12 @@ private slots:
         writePicture(old, 40, 30, "bmp");
         QVERIFY(SettingsStore::SaveSetting(QStringLiteral("mBgd"), old));
         s.start(); // a show's start puts the stored background up
-        QCOMPARE(s.v().background().size(), QSize(40, 30));
+        QCOMPARE(s.viewer().background().size(), QSize(40, 30));
 
-        s.vc().mnuBackground->trigger(); // no answer: cancelled
+        s.v().mnuBackground->trigger(); // no answer: cancelled
         QCOMPARE(s.fake.offeredFilters, QStringList{"Background (*.jpg *.bmp)"});
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), old);
-        QCOMPARE(s.v().background().size(), QSize(40, 30));
+        QCOMPARE(s.viewer().background().size(), QSize(40, 30));
     }
 
     void backgroundChosenIsStoredAndShown()
@@ -342,9 +330,9 @@ private slots:
         const QString chosen = s.pictures.path() + QStringLiteral("/bgd.bmp");
         writePicture(chosen, 50, 40, "bmp");
         s.fake.fileAnswers = {{chosen, QString()}};
-        s.vc().mnuBackground->trigger();
+        s.v().mnuBackground->trigger();
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), chosen);
-        QCOMPARE(s.v().background().size(), QSize(50, 40));
+        QCOMPARE(s.viewer().background().size(), QSize(50, 40));
     }
 
     void nonPictureKeepsBackgroundAndItsFilterIsOfferedNext()
@@ -355,13 +343,13 @@ private slots:
         writePicture(picture, 50, 40, "bmp");
         writeFile(s.pictures.path(), QStringLiteral("notes.txt"), "not a picture");
         s.fake.fileAnswers = {{picture, QString()}, {text, QStringLiteral("All Files (*)")}};
-        s.vc().mnuBackground->trigger();
-        s.vc().mnuBackground->trigger();
+        s.v().mnuBackground->trigger();
+        s.v().mnuBackground->trigger();
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), text);
-        QCOMPARE(s.v().background().size(), QSize(50, 40));
-        QVERIFY(s.v().isVisible());
+        QCOMPARE(s.viewer().background().size(), QSize(50, 40));
+        QVERIFY(s.viewer().isVisible());
 
-        s.vc().mnuBackground->trigger(); // cancelled
+        s.v().mnuBackground->trigger(); // cancelled
         QCOMPARE(s.fake.offeredFilters, (QStringList{"Background (*.jpg *.bmp)",
                                                      "Background (*.jpg *.bmp)", "All Files (*)"}));
     }
@@ -369,7 +357,7 @@ private slots:
     void backgroundIsDrawnBehindTheSlide()
     {
         Show s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         const QString bgd = s.pictures.path() + QStringLiteral("/bgd.bmp");
         const QString slide = s.pictures.path() + QStringLiteral("/more/slide.bmp");

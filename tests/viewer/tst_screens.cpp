@@ -1,23 +1,17 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "engine/SlideCache.h"
 #include "viewer/ViewerScreen.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -25,8 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 using namespace TestTrees;
@@ -67,15 +59,6 @@ struct Desk : ShowFixture
         QVERIFY(listFolder(QFileInfo(file).path()));
         select({1});
         start();
-    }
-
-    frmPreview &v() { return w.viewer(); }
-    QRectF element()
-    {
-        // Slides are decoded off the window thread: wait for the one asked for.
-        waitForSlide(w);
-        const PictureElement *e = ViewerControls(w.viewer()).imgPreview;
-        return QRectF(e->left(), e->top(), e->width(), e->height());
     }
 
     const QString wide = path(0);
@@ -122,33 +105,33 @@ private slots:
     void showOpensOnTheMainWindowsMonitor()
     {
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         vc.mnuStretch->setChecked(true);
         vc.mnuRetainShape->setChecked(true);
 
         // Mostly on A, a little on B.
         d.moveTo(QPoint(1000, 100), QStringLiteral("A"));
         d.c.cmdResume->click();
-        QCOMPARE(d.v().screen()->name(), QStringLiteral("A"));
-        QCOMPARE(d.v().geometry(), QRect(0, 0, 1280, 1024));
-        QVERIFY(d.v().isFullScreen());
+        QCOMPARE(d.viewer().screen()->name(), QStringLiteral("A"));
+        QCOMPARE(d.viewer().geometry(), QRect(0, 0, 1280, 1024));
+        QVERIFY(d.viewer().isFullScreen());
         QCOMPARE(d.element(), QRectF(0, 32, 1280, 960)); // 4:3 across a 5:4 monitor
 
         // Closed, and the show resumed where the main window is now.
-        d.v().close();
+        d.viewer().close();
         d.moveTo(QPoint(1180, 100), QStringLiteral("B"));
         d.c.cmdResume->click(); // still says "Pause": now it says "Resume"
         d.c.cmdResume->click();
-        QCOMPARE(d.v().screen()->name(), QStringLiteral("B"));
-        QCOMPARE(d.v().geometry(), QRect(1280, 0, 1920, 1080));
+        QCOMPARE(d.viewer().screen()->name(), QStringLiteral("B"));
+        QCOMPARE(d.viewer().geometry(), QRect(1280, 0, 1920, 1080));
         QCOMPARE(d.element(), QRectF(240, 0, 1440, 1080)); // 4:3 fitted to a 16:9 height
 
         // Resumed while the viewer is still up: it moves.
         d.moveTo(QPoint(100, 100), QStringLiteral("A"));
         d.c.cmdResume->click(); // pauses
         d.c.cmdResume->click();
-        QCOMPARE(d.v().geometry(), QRect(0, 0, 1280, 1024));
-        QVERIFY(d.v().isFullScreen());
+        QCOMPARE(d.viewer().geometry(), QRect(0, 0, 1280, 1024));
+        QVERIFY(d.viewer().isFullScreen());
         QCOMPARE(d.element(), QRectF(0, 32, 1280, 960));
     }
 
@@ -167,7 +150,7 @@ private slots:
         QFETCH(QString, focus);
         Desk d;
         d.c.cmdResume->click();
-        QVERIFY(d.v().isVisible());
+        QVERIFY(d.viewer().isVisible());
         QVERIFY(d.c.Timer1->isEnabled());
         auto *target = d.w.findChild<QWidget *>(focus);
         QVERIFY(target);
@@ -176,7 +159,7 @@ private slots:
         target->setFocus();
 
         QTest::keyClick(target, Qt::Key_Escape);
-        QVERIFY(!d.v().isVisible());
+        QVERIFY(!d.viewer().isVisible());
         QVERIFY(!d.c.Timer1->isEnabled());
         QVERIFY(d.fake.endProgramCalls.isEmpty());
         // The key still held: its repeats after the viewer has closed end nothing.
@@ -192,9 +175,9 @@ private slots:
         Desk d;
         d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
         d.w.move(20000, 20000);
-        d.v().showViewer();
-        QCOMPARE(d.v().screen(), d.w.screen());
-        QCOMPARE(d.v().geometry(), d.w.screen()->geometry());
+        d.viewer().showViewer();
+        QCOMPARE(d.viewer().screen(), d.w.screen());
+        QCOMPARE(d.viewer().geometry(), d.w.screen()->geometry());
     }
 
     void slideOnShowFollowsTheNewSize_data()
@@ -223,9 +206,9 @@ private slots:
         QFETCH(QRectF, onA);
         QFETCH(QRectF, onB);
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         d.moveTo(QPoint(100, 100), QStringLiteral("A"));
-        d.v().showViewer();
+        d.viewer().showViewer();
         if (stretch)
             vc.mnuStretch->trigger();
         vc.mnuRetainShape->setChecked(retainShape);
@@ -236,8 +219,8 @@ private slots:
             vc.mnuRetainShape->setChecked(false);
 
         d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
-        d.v().showViewer(); // no new slide: the one on show is placed again
-        QCOMPARE(d.v().geometry(), QRect(1280, 0, 1920, 1080));
+        d.viewer().showViewer(); // no new slide: the one on show is placed again
+        QCOMPARE(d.viewer().geometry(), QRect(1280, 0, 1920, 1080));
         QCOMPARE(d.element(), onB);
         QCOMPARE(vc.imgPreview->picture().natural, QSize(400, 300));
     }
@@ -245,15 +228,15 @@ private slots:
     void largerMonitorShowsMoreOfACutPicture()
     {
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         const QString big = d.dir.path() + QStringLiteral("/more/big.jpg");
         writePicture(big, 2000, 1500, "jpg", 0x2060c0);
         d.moveTo(QPoint(100, 100), QStringLiteral("A"));
-        d.v().showViewer();
+        d.viewer().showViewer();
         d.showAlone(big); // at natural size, cut to 1280 x 1024: only that much decoded
 
         d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
-        d.v().showViewer();
+        d.viewer().showViewer();
         QCOMPARE(d.element(), QRectF(0, 0, 1920, 1080));
         const QImage seen = vc.imgPreview->grab().toImage();
         const QColor corner = seen.pixelColor(1900, 1070); // beyond what A showed
@@ -264,7 +247,7 @@ private slots:
     void stretchedSlidesKeepDetailAtDoubleDensity()
     {
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         // One-pixel stripes at exactly the monitor's device size: drawn pixel for pixel
         // they stay black and white; decoded or scaled for logical pixels they turn grey.
         QImage stripes(3840, 2160, QImage::Format_RGB32);
@@ -276,7 +259,7 @@ private slots:
         QVERIFY(stripes.save(fine, "BMP"));
 
         d.moveTo(QPoint(3300, 100), QStringLiteral("C"));
-        d.v().showViewer();
+        d.viewer().showViewer();
         vc.mnuStretch->trigger();
         d.showAlone(fine);
         QCOMPARE(d.element(), QRectF(0, 0, 1920, 1080));
@@ -301,7 +284,7 @@ private slots:
         QFETCH(QPoint, corner);
         QFETCH(QSize, decoded);
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         const QString photo = d.dir.path() + QStringLiteral("/photo.jpg");
         writePicture(photo, 4000, 3000, "jpg");
         d.c.list->appendFolder(d.dir.path() + u'/', {QStringLiteral("photo.jpg")});

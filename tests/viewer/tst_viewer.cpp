@@ -1,27 +1,19 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 using namespace TestTrees;
@@ -48,17 +40,6 @@ struct Viewer : ShowFixture
         select({i});
         typeInterval(u"0"_s);
         start();
-    }
-
-    frmPreview &v() { return w.viewer(); }
-    ViewerControls vc() { return ViewerControls(w.viewer()); }
-    // Slides are decoded off the window thread: each look waits for the one asked for.
-    int shows() { return viewerShows(); }
-    QRectF element()
-    {
-        waitForSlide(w);
-        const PictureElement *e = vc().imgPreview;
-        return QRectF(e->left(), e->top(), e->width(), e->height());
     }
 };
 
@@ -94,13 +75,13 @@ private slots:
     void coversTheScreen()
     {
         Viewer s;
-        QCOMPARE(s.v().geometry(), s.w.screen()->geometry());
+        QCOMPARE(s.viewer().geometry(), s.w.screen()->geometry());
     }
 
     void stretchAndRetainShapeEntries()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         const float W = float(v.width());
         const float H = float(v.height());
@@ -149,7 +130,7 @@ private slots:
     void pauseEntryFollowsTheTimer()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         s.start();
         QVERIFY(slideSettled(s.w));
@@ -210,19 +191,19 @@ private slots:
     void menuSteps()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         s.start();
         QVERIFY(slideSettled(s.w));
         vc.mnuNext->trigger(); // running: steps, the timer keeps its schedule
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QVERIFY(s.c.Timer1->isEnabled());
         vc.mnuPrev->trigger();
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(vc.mnuPause->isChecked());
         vc.mnuPrev->trigger();
-        QCOMPARE(s.shows(), 0);
+        QCOMPARE(s.viewerShows(), 0);
         QCOMPARE(v.caption(), s.c.list->fullPath(0));
     }
 
@@ -241,32 +222,32 @@ private slots:
     {
         QFETCH(Qt::KeyboardModifiers, modifiers);
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         QSignalSpy help(&v, &frmPreview::helpRequested);
         s.start();
         QVERIFY(slideSettled(s.w));
         QVERIFY(QTest::qWaitForWindowExposed(&v));
-        QCOMPARE(s.shows(), 0);
+        QCOMPARE(s.viewerShows(), 0);
         vc.mnuPause->trigger();
 
         QTest::keyClick(&v, Qt::Key_Right, modifiers); // paused: steps and stays paused
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(vc.mnuPause->isChecked());
 
         vc.mnuPause->trigger();                       // running again
         QTest::keyClick(&v, Qt::Key_Left, modifiers); // the slide on show again, paused
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(vc.mnuPause->isChecked());
         QTest::keyClick(&v, Qt::Key_Left, modifiers);
-        QCOMPARE(s.shows(), 0);
+        QCOMPARE(s.viewerShows(), 0);
 
         QTest::keyClick(&v, Qt::Key_F1, modifiers);
         QCOMPARE(help.count(), 1);
         QTest::keyClick(&v, Qt::Key_A, modifiers); // not a key of the viewer
-        QCOMPARE(s.shows(), 0);
+        QCOMPARE(s.viewerShows(), 0);
 
         QTest::keyClick(&v, Qt::Key_Escape, modifiers);
         QVERIFY(!v.isVisible());
@@ -277,7 +258,7 @@ private slots:
     void closingHidesAndKeepsTheState()
     {
         Viewer s;
-        QPointer<frmPreview> v = &s.v();
+        QPointer<frmPreview> v = &s.viewer();
         const ViewerControls vc(*v);
         s.start();
         QVERIFY(slideSettled(s.w));
@@ -293,20 +274,20 @@ private slots:
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(!vc.mnuPause->isChecked());
         QCOMPARE(v->caption(), caption);
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QCOMPARE(s.w.showPosition(), 2);
 
         s.pauseOrResume(); // caption "Pause": pauses
         s.pauseOrResume(); // resumes in the viewer from the kept position
         QVERIFY(v->isVisible());
-        QCOMPARE(s.shows(), 2);
+        QCOMPARE(s.viewerShows(), 2);
         QVERIFY(s.c.Timer1->isEnabled());
     }
 
     void rightButtonOpensTheMenu()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         s.start();
         QVERIFY(slideSettled(s.w));
@@ -327,13 +308,13 @@ private slots:
         QTest::mousePress(vc.imgPreview, Qt::RightButton, {}, vc.imgPreview->rect().center());
         QTRY_VERIFY(vc.mnuOptions->isVisible());
         vc.mnuOptions->hide();
-        QCOMPARE(s.shows(), 0); // nothing else happened
+        QCOMPARE(s.viewerShows(), 0); // nothing else happened
     }
 
     void stretchedPicturesDecodeAtTheSizeTheyAreDrawn()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         vc.mnuStretch->setChecked(true);
         vc.mnuRetainShape->setChecked(true);
@@ -349,7 +330,7 @@ private slots:
     void picturesAtNaturalSizeDecodeOnlyWhatTheWindowShows()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         s.showAlone(6, 4000, 3000);
         QVERIFY(slideSettled(s.w));
