@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 /** How a ShowFixture draws its pictures: picture i is `base` + 10 i pixels wide, `height` high. */
 struct PictureLook
 {
@@ -99,7 +101,9 @@ struct ShowFixture
     QTemporaryDir dir;
     QTemporaryDir store;
     FakeSeams fake;
-    frmVivrel w;
+    /** The window; a test may let it go (`window.reset()`), and use `w` and `c` no more. */
+    std::unique_ptr<frmVivrel> window = std::make_unique<frmVivrel>();
+    frmVivrel &w = *window;
     const MainControls c{w};
     const PictureLook look;
 };

@@ -550,7 +550,7 @@ private slots:
         FakeSeams fake;
         fake.messageAnswers = {answer};
         frmVivrel w;
-        w.cmdTools_Click();
+        MainControls(w).cmdTools->click();
         QVERIFY(!fake.messages.isEmpty());
         QCOMPARE(fake.messages[0].text, QStringLiteral("Create INI and AUTORUN Files ?"));
         QCOMPARE(fake.messages[0].style, MsgStyle::YesNo | MsgStyle::Question);
@@ -587,7 +587,7 @@ private slots:
         Paths::setExecutableForTesting(folder, QStringLiteral("Vivrel"));
         FakeSeams fake;
         frmVivrel w;
-        w.cmdTools_Click();
+        MainControls(w).cmdTools->click();
         QCOMPARE(fake.messages.size(), 2);
         const FakeSeams::Message &failure = fake.messages[1];
         QCOMPARE(failure.style, int(MsgStyle::Critical));
@@ -604,7 +604,7 @@ private slots:
         FakeSeams fake;
         {
             frmVivrel w;
-            w.cmdTools_Click();
+            MainControls(w).cmdTools->click();
         }
         frmVivrel w;
         const MainControls c(w);

@@ -19,24 +19,12 @@ using namespace TestTrees;
 
 namespace {
 
-/**
- * A main window with three pictures, all selected, and fakes for everything outside. Not
- * a ShowFixture: the window itself goes away in some cases.
- */
-struct Show
+/** A main window with three pictures, all selected; the window itself goes in some cases. */
+struct Show : ShowFixture
 {
-    explicit Show(bool fullScreen)
+    explicit Show(bool fullScreen) : ShowFixture(pictureNames(3))
     {
-        TestSandbox::useSettingsStore(store.path());
-        QStringList names;
-        for (int i = 0; i < 3; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            writePicture(pictures.path() + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
-        }
-        w = std::make_unique<frmVivrel>();
-        const MainControls c(*w);
-        c.list->appendFolder(pictures.path() + u'/', names);
-        c.cmdSelectAll->click();
+        selectAll();
         c.chkRepeat->setValue(0);
         c.chkFullScreen->setValue(fullScreen ? 1 : 0);
     }
@@ -44,29 +32,28 @@ struct Show
     /** Does what the user does by `action`'s name. */
     void act(const QString &action)
     {
-        const MainControls c(*w);
         if (action == u"start")
-            ShowFixture::click(c.cmdStart);
+            start();
         else if (action == u"resumeButton")
-            ShowFixture::click(c.cmdResume);
+            pauseOrResume();
         else if (action == u"tick")
-            emit c.Timer1->timeout(); // as it comes, even to a show that stopped
+            tick();
         else if (action == u"viewerPause")
-            ViewerControls(w->viewer()).mnuPause->trigger();
+            trigger(v().mnuPause);
         else if (action == u"previous")
-            QTest::keyClick(&w->viewer(), Qt::Key_Left);
+            press(Qt::Key_Left);
         else if (action == u"next")
-            QTest::keyClick(&w->viewer(), Qt::Key_Right);
+            press(Qt::Key_Right);
         else if (action == u"escapeViewer")
-            QTest::keyClick(&w->viewer(), Qt::Key_Escape);
+            press(Qt::Key_Escape);
         else if (action == u"previewBox")
-            MainControls(*w).chkPreview->click();
+            click(c.chkPreview);
         else if (action == u"escapeMain")
             pressEscapeOnTheWindow();
         else if (action == u"closeButton")
-            MainControls(*w).cmdClose->click();
+            click(c.cmdClose);
         else if (action == u"windowGoes")
-            w.reset();
+            window.reset();
         else
             QFAIL(qPrintable(QStringLiteral("unknown action ") + action));
     }
@@ -74,16 +61,9 @@ struct Show
     /** Escape is the window's shortcut: it reaches the window while it is the active one. */
     void pressEscapeOnTheWindow()
     {
-        w->show();
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
-        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(shownActive());
+        QTest::keyClick(&w, Qt::Key_Escape);
     }
-
-    QTemporaryDir store;
-    QTemporaryDir pictures;
-    FakeSeams fake;
-    std::unique_ptr<frmVivrel> w;
 };
 
 } // namespace
@@ -147,7 +127,7 @@ private slots:
                            action == u"windowGoes";
             // Until the program ends, a hold is held exactly while the show's timer runs.
             if (!programEnded)
-                QCOMPARE(seen.size() % 2 == 1, MainControls(*s.w).Timer1->isEnabled());
+                QCOMPARE(seen.size() % 2 == 1, s.c.Timer1->isEnabled());
         }
         QCOMPARE(s.fake.screenAwakeCalls, calls);
     }
