@@ -57,6 +57,8 @@ ViewerControls::ViewerControls(const frmPreview &v)
 QString rememberedFolder(frmVivrel &w)
 {
     MainControls(w).chkSaveSettings->setValue(1);
+    // Shut-down called, not closed: a test may shut the same window down twice, which a
+    // close does only once.
     w.Form_Unload();
     // Spelt with "/" as the tests spell paths; Windows keeps "\\" (tst_windows checks it).
     return QDir::fromNativeSeparators(SettingsStore::GetSetting(QStringLiteral("mPath")));

@@ -173,7 +173,7 @@ private slots:
         frmVivrel w;
         const MainControls c(w);
         fillFileTypes(c.cmbFileType);
-        w.cmdDirList_Click();
+        MainControls(w).cmdDirList->click();
         QCOMPARE(c.list->count(), 0);
         QVERIFY(fake.messages.isEmpty());
         QCOMPARE(rememberedFolder(w), QStringLiteral("/no/such/folder/anywhere"));
@@ -206,16 +206,16 @@ private slots:
         const MainControls c(w);
         fillFileTypes(c.cmbFileType);
         fake.folderAnswers.push_back(QStringLiteral("/before")); // no such folder: lists nothing
-        w.cmdDirList_Click();
-        w.cmdDirList_Click(); // cancelled
+        MainControls(w).cmdDirList->click();
+        MainControls(w).cmdDirList->click(); // cancelled
         QCOMPARE(rememberedFolder(w), QStringLiteral("/before"));
         QCOMPARE(fake.folderTitles, QStringList(2, QStringLiteral("Tremallo Vivrel")));
         fake.folderAnswers.push_back(dir.path());
-        w.cmdDirList_Click();
+        MainControls(w).cmdDirList->click();
         QCOMPARE(rememberedFolder(w), dir.path());
         QCOMPARE(c.list->count(), 1);
         fake.folderAnswers.push_back(QString()); // cancelled again: the list stays
-        w.cmdDirList_Click();
+        MainControls(w).cmdDirList->click();
         QCOMPARE(c.list->count(), 1);
     }
 
@@ -247,7 +247,8 @@ private slots:
             names << QStringLiteral("p%1.jpg").arg(i);
         c.list->appendFolder(QStringLiteral("/pics/"), names);
         c.chkPreview->setValue(1);
-        w.cmdSelectAll_Click(); // opens the click preview at its end, as start-up does
+        MainControls(w)
+            .cmdSelectAll->click(); // opens the click preview at its end, as start-up does
         c.File1->setCurrentRow(0);
         QVERIFY(slideSettled(w));
         QCOMPARE(fake.messages.size(), 1); // the click preview is open
@@ -255,7 +256,7 @@ private slots:
         int currentChanges = 0;
         connect(c.File1, &FileListView::currentRowChanged, this,
                 [&](qsizetype) { ++currentChanges; });
-        w.cmdSelectAll_Click();
+        MainControls(w).cmdSelectAll->click();
         QVERIFY(currentChanges > 0);
         QVERIFY(!w.slidePending());
         QCOMPARE(fake.messages.size(), 1); // nothing previewed while selecting
@@ -275,7 +276,7 @@ private slots:
         const MainControls c(w);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.cmdSelectAll_Click();
+        MainControls(w).cmdSelectAll->click();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(c.cmdStart));
         // The click preview is open afterwards: a click on a missing file tries it.
         c.list->appendFolder(QStringLiteral("/pics/"), {QStringLiteral("gone.jpg")});

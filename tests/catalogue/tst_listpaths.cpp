@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QUrl>
 
 #include <optional>
@@ -117,7 +118,7 @@ private slots:
         const MainControls c(w);
         fillFileTypes(c.cmbFileType);
         c.cmbFileType->setCurrentIndex(type);
-        w.cmdDirList_Click();
+        MainControls(w).cmdDirList->click();
         c.list->appendFolder(mDir.path() + u'/', {"old.jpg"});
         QStringList absolute;
         for (const QString &path : paths)

@@ -1,27 +1,21 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/ShellLinks.h"
-#include "chrome/frmVivrel.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -47,17 +41,13 @@ QWidget *afterTab(QWidget *from)
 }
 
 /** A shown main window with three pictures listed, all selected. */
-struct Listed
+struct Listed : ShowFixture
 {
     Listed()
+        : ShowFixture({QStringLiteral("a.jpg"), QStringLiteral("b.jpg"), QStringLiteral("c.jpg")})
     {
-        for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
-            TestTrees::writePicture(dir.path() + u'/' + QLatin1String(name), 40, 30, "jpg");
-        c.list->appendFolder(dir.path() + u'/', {"a.jpg", "b.jpg", "c.jpg"});
         c.File1->selectAllItems();
-        w.show();
-        w.activateWindow();
-        shown = QTest::qWaitForWindowActive(&w);
+        shown = shownActive();
     }
     /** Starts a show in the viewer and returns it, active. */
     frmPreview &showInViewer()
@@ -69,10 +59,6 @@ struct Listed
         return v;
     }
 
-    QTemporaryDir dir;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
     bool shown = false;
 };
 

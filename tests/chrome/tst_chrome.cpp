@@ -1,13 +1,12 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
+#include "TestTrees.h"
 
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
-#include "chrome/frmVivrel.h"
 #include "common/Paths.h"
 #include "config/SettingsStore.h"
 #include "widgets/RoundRegion.h"
@@ -19,8 +18,6 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 class TestChrome : public QObject
@@ -353,22 +350,25 @@ private slots:
         Paths::setExecutableForTesting(exe.path(), QStringLiteral("Vivrel"));
         const auto restore = qScopeGuard([] { Paths::setExecutableForTesting({}, {}); });
         QVERIFY(SettingsStore::SaveSetting(QStringLiteral("mPath"), QString()));
+        TestTrees::writePicture(exe.filePath(QStringLiteral("p.jpg")), 8, 8, "jpg");
         FakeSeams fake;
         frmVivrel w;
         w.Form_Load();
         QVERIFY(fake.messages.isEmpty());
-        w.askForThanksMail();
+        fake.folderAnswers = {exe.path()}; // a picture listed, so that Start Show runs
+        MainControls(w).cmdDirList->click();
+        MainControls(w).File1->setCurrentRow(0); // and picked, so the pane has it to show
+        MainControls(w).cmdStart->click();       // the mail is offered at the run's first start
         QCOMPARE(fake.messages.size(), 1);
-        QCOMPARE(fake.messages[0].text,
-                 QStringLiteral("Please spend a moment to send a mail to Tremlo as a token of "
-                                "appreciation"));
-        QCOMPARE(fake.messages[0].style, 0);
-        QCOMPARE(fake.messages[0].title, QStringLiteral("Thank you for using Tremallo Product"));
+        QVERIFY(expectMessage(fake,
+                              QStringLiteral("Please spend a moment to send a mail to Tremlo as a "
+                                             "token of appreciation"),
+                              0, QStringLiteral("Thank you for using Tremallo Product")));
         QCOMPARE(fake.shellTargets,
                  QStringList{"mailto:feedback@tremallo.example?subject=Thanks for Tremallo "
                              "Vivrel!!!4.6.0"});
 
-        w.askForThanksMail(); // due once only
+        MainControls(w).cmdStart->click(); // due once only
 
         QCOMPARE(fake.messages.size(), 1);
         QCOMPARE(fake.shellTargets.size(), 1);

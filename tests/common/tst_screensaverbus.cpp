@@ -4,15 +4,12 @@
 // The real screen-saver seam against a private session bus: a dbus-daemon of the
 // test's own, with a stand-in for the desktop's org.freedesktop.ScreenSaver service.
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/ScreenSaverInhibitor.h"
 #include "common/Seams.h"
 #include "widgets/TriCheckBox.h"
@@ -20,8 +17,6 @@
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #ifdef VIVREL_HAVE_DBUS
@@ -171,6 +166,18 @@ char *toString(const Call &call)
         qPrintable(QStringLiteral("%1 %2 cookie %3").arg(call.method, call.path).arg(call.cookie)));
 }
 
+/** Two pictures in the preview pane, both selected, played once; the screen kept awake for real. */
+struct TwoPictures : ShowFixture
+{
+    TwoPictures() : ShowFixture(pictureNames(2))
+    {
+        seams().keepScreenAwake = Seams::real().keepScreenAwake;
+        selectAll();
+        c.chkRepeat->setValue(0);
+        c.chkFullScreen->setValue(0);
+    }
+};
+
 } // namespace
 
 class TestScreenSaverBus : public QObject
@@ -268,26 +275,22 @@ private slots:
         QFETCH(QString, stop);
         registerService(servicePaths);
 
-        QTemporaryDir pictures;
-        FakeSeams fake;
-        seams().keepScreenAwake = Seams::real().keepScreenAwake;
-        frmVivrel w;
-        showTwoPictures(w, pictures.path());
+        TwoPictures s;
 
-        w.cmdStart_Click();
-        QVERIFY(MainControls(w).Timer1->isEnabled());
+        s.start();
+        QVERIFY(s.c.Timer1->isEnabled());
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
         QVERIFY(inhibitor);
         if (waitForGrant)
             QTRY_VERIFY(inhibitor->isGranted());
         if (stop == u"pause") {
-            w.cmdResume_Click();
+            s.pauseOrResume();
         } else if (stop == u"endOfPass") {
-            while (MainControls(w).Timer1->isEnabled())
-                w.Timer1_Timer();
+            while (s.c.Timer1->isEnabled())
+                s.tick();
         } else {
-            MainControls(w).cmdClose->click();
-            QCOMPARE(fake.endProgramCalls, QList<int>{0});
+            s.c.cmdClose->click();
+            QCOMPARE(s.fake.endProgramCalls, QList<int>{0});
         }
         // Waits until every call sent has been answered by the service.
         inhibitor->finish();
@@ -302,39 +305,31 @@ private slots:
 
     void noServiceLeavesTheShowAlone()
     {
-        QTemporaryDir pictures;
-        FakeSeams fake;
-        seams().keepScreenAwake = Seams::real().keepScreenAwake;
-        frmVivrel w;
-        showTwoPictures(w, pictures.path());
+        TwoPictures s;
         // Whatever the bus answers, nothing is said about it.
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
 
-        w.cmdStart_Click();
+        s.start();
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
-        w.cmdResume_Click();
-        w.cmdResume_Click();
-        QVERIFY(MainControls(w).Timer1->isEnabled());
+        s.pauseOrResume();
+        s.pauseOrResume();
+        QVERIFY(s.c.Timer1->isEnabled());
         inhibitor->finish();
         QVERIFY(!inhibitor->isGranted());
-        QVERIFY(fake.messages.isEmpty());
+        QVERIFY(s.fake.messages.isEmpty());
     }
 
     void portalWhereNoScreenSaverAnswers()
     {
         registerPortal();
-        QTemporaryDir pictures;
-        FakeSeams fake;
-        seams().keepScreenAwake = Seams::real().keepScreenAwake;
-        frmVivrel w;
-        showTwoPictures(w, pictures.path());
+        TwoPictures s;
 
-        w.cmdStart_Click();
+        s.start();
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
         QTRY_VERIFY(inhibitor->isGranted());
         QCOMPARE(mPortal->lastFlags(), 8u); // idle
         QVERIFY(!mPortal->lastOptions().value(QStringLiteral("reason")).toString().isEmpty());
-        w.cmdResume_Click();
+        s.pauseOrResume();
         inhibitor->finish();
         QVERIFY(!inhibitor->isGranted());
 
@@ -362,24 +357,20 @@ private slots:
         QFETCH(bool, stillWanted);
         registerService({QStringLiteral("/org/freedesktop/ScreenSaver")});
         mService->setAnswerDelay(300);
-        QTemporaryDir pictures;
-        FakeSeams fake;
-        seams().keepScreenAwake = Seams::real().keepScreenAwake;
-        frmVivrel w;
-        showTwoPictures(w, pictures.path());
-        w.cmdStart_Click();
+        TwoPictures s;
+        s.start();
         ScreenSaverInhibitor *inhibitor = ScreenSaverInhibitor::instance();
         inhibitor->setPatience(40);
 
         for (int i = 0; i < pauses; ++i) {
             QTest::qWait(60); // past the patience, short of the answer
-            w.cmdResume_Click();
+            s.pauseOrResume();
             QTest::qWait(10);
-            w.cmdResume_Click();
+            s.pauseOrResume();
         }
         if (!stillWanted)
-            w.cmdResume_Click();
-        QCOMPARE(MainControls(w).Timer1->isEnabled(), stillWanted);
+            s.pauseOrResume();
+        QCOMPARE(s.c.Timer1->isEnabled(), stillWanted);
         QTest::qWait(400); // every answer is in
         QCOMPARE(inhibitor->isGranted(), stillWanted);
 
@@ -432,19 +423,6 @@ private:
             QVERIFY(
                 mServiceBus->registerObject(path, mService.get(), QDBusConnection::ExportAllSlots));
         QVERIFY(mServiceBus->registerService(kService));
-    }
-
-    /** Two pictures in the preview pane, both selected, played once. */
-    static void showTwoPictures(frmVivrel &w, const QString &folder)
-    {
-        const QStringList names{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")};
-        for (const QString &name : names)
-            writePicture(folder + u'/' + name, 40, 30, "jpg");
-        const MainControls c(w);
-        c.list->appendFolder(folder + u'/', names);
-        w.cmdSelectAll_Click();
-        c.chkRepeat->setValue(0);
-        c.chkFullScreen->setValue(0);
     }
 
     QTemporaryDir mBusDir;

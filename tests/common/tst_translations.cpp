@@ -4,21 +4,16 @@
 // The program in the user's language: the German catalogue for a German locale, the
 // English source texts, unchanged, for any other; the locale taken from the environment.
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 
-#include "chrome/frmVivrel.h"
 #include "common/Error.h"
 #include "common/Translations.h"
-#include "viewer/frmPreview.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QProcess>
-#include <QTest>
 
 class TestTranslations : public QObject
 {
@@ -65,10 +60,9 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(bool, found);
         QCOMPARE(Translations::install(QLocale(locale)), found);
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        const ViewerControls v(w.viewer());
+        ShowFixture s(QStringList{});
+        const MainControls &c = s.c;
+        const ViewerControls v = s.v();
         QTEST(c.chkRandom->toolTip(), "toolTip");
         QTEST(c.chkRandom->text(), "checkBox");
         QTEST(v.mnuOpen->text(), "menuEntry");
@@ -76,10 +70,9 @@ private slots:
         // Qt's own catalogue comes with the program's.
         QTEST(QCoreApplication::translate("QCommandLineParser", "Displays version information."),
               "qtText");
-        c.Text1->setText(QStringLiteral("31"));
-        w.Text1_LostFocus();
-        QCOMPARE(fake.messages.size(), 1);
-        QTEST(fake.messages.constFirst().text, "message");
+        QVERIFY(s.enterInterval(QStringLiteral("31"))); // too long a period
+        QCOMPARE(s.fake.messages.size(), 1);
+        QTEST(s.fake.messages.constFirst().text, "message");
     }
 
     void accelerators_data()

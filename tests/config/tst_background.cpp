@@ -25,6 +25,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 class TestBackground : public QObject
 {
@@ -63,7 +64,7 @@ private slots:
         c.list->appendFolder(dir.path() + u'/', {QStringLiteral("slide.jpg")});
         c.File1->setSelected(0, true);
         c.chkFullScreen->setValue(1);
-        w.cmdStart_Click();
+        MainControls(w).cmdStart->click();
         QCOMPARE(w.viewer().background().size(), QSize(6000, 6000));
         QVERIFY(slideSettled(w));
         QCOMPARE(ViewerControls(w.viewer()).imgPreview->picture().natural, QSize(40, 30));

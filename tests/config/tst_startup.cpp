@@ -146,7 +146,7 @@ private slots:
             QVERIFY(mailDue(w, fake));
             c.Text1->setText(QStringLiteral("2.5"));
             fake.folderAnswers = {mPictures->path()};
-            w.cmdDirList_Click();
+            MainControls(w).cmdDirList->click();
             c.chkFullScreen->setValue(1);
             c.chkRepeat->setValue(2);
             c.chkRandom->setValue(1);
@@ -563,7 +563,7 @@ private slots:
         FakeSeams fake;
         fake.messageAnswers = {answer};
         frmVivrel w;
-        w.cmdTools_Click();
+        MainControls(w).cmdTools->click();
         QVERIFY(!fake.messages.isEmpty());
         QCOMPARE(fake.messages[0].text, QStringLiteral("Create INI and AUTORUN Files ?"));
         QCOMPARE(fake.messages[0].style, MsgStyle::YesNo | MsgStyle::Question);
@@ -600,7 +600,7 @@ private slots:
         Paths::setExecutableForTesting(folder, QStringLiteral("Vivrel"));
         FakeSeams fake;
         frmVivrel w;
-        w.cmdTools_Click();
+        MainControls(w).cmdTools->click();
         QCOMPARE(fake.messages.size(), 2);
         const FakeSeams::Message &failure = fake.messages[1];
         QCOMPARE(failure.style, int(MsgStyle::Critical));
@@ -617,7 +617,7 @@ private slots:
         FakeSeams fake;
         {
             frmVivrel w;
-            w.cmdTools_Click();
+            MainControls(w).cmdTools->click();
         }
         frmVivrel w;
         const MainControls c(w);

@@ -1,32 +1,26 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 #include "hostile/BadPictures.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
 #include "common/JpegLayout.h"
 #include "engine/PickHistory.h"
 #include "engine/SlideCache.h"
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include <algorithm>
@@ -68,43 +62,28 @@ constexpr qint64 kDecoding = 100 * 50 * 4;
  * driven by the viewer's keys. Picture i is 40 + 10 i pixels wide, so the width tells
  * which it is.
  */
-struct Show
+struct Show : ShowFixture
 {
     explicit Show(int count, const QList<int> &unselected = {}, bool random = false)
+        : ShowFixture(pictureNames(count))
     {
-        QStringList names;
-        for (int i = 0; i < count; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            writePicture(path(i), 40 + 10 * i, 30, "jpg");
-        }
-        c.list->appendFolder(dir.path() + u'/', names);
         c.File1->selectAllItems();
         for (int i : unselected)
             c.File1->setSelected(i, false);
         c.chkFullScreen->setValue(1);
         c.chkRandom->setValue(random ? 1 : 0);
         // No period: the show moves only when a key says so.
-        c.Text1->setText(QStringLiteral("0"));
-        QTest::mouseClick(c.cmdStart, Qt::LeftButton);
+        typeInterval(QStringLiteral("0"));
+        start();
         // The first slide is decoded cold, off the window thread.
         settled = slideSettled(w);
     }
 
-    QString path(int i) const { return dir.path() + QStringLiteral("/p%1.jpg").arg(i); }
     QString caption() const { return c.lblFileName->text(); }
     const SlideCache &cache() const { return w.slideCache(); }
     /** The picture the viewer shows, by its width; -1 for none. */
-    int shown()
-    {
-        const PictureElement *element = ViewerControls(w.viewer()).imgPreview;
-        return element->hasPicture() ? (element->picture().natural.width() - 40) / 10 : -1;
-    }
-    void press(Qt::Key key) { QTest::keyClick(&w.viewer(), key); }
+    int shown() { return ShowFixture::shown(v().imgPreview); }
 
-    QTemporaryDir dir;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
     bool settled = false;
 };
 
@@ -383,6 +362,7 @@ private slots:
 
         // A view changed and changed back finds its picture still there.
         const ViewerControls v(s.w.viewer());
+        v.mnuStretch->trigger();     // Retain Shape is offered only with Stretch
         v.mnuRetainShape->trigger(); // stretched, shape kept: decoded afresh
         QCOMPARE(s.cache().coldLoads(), cold + 1);
         QVERIFY(slideSettled(s.w));

@@ -1,22 +1,16 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
-#include "viewer/frmPreview.h"
 #include "widgets/TriCheckBox.h"
 
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include <memory>
@@ -25,21 +19,12 @@ using namespace TestTrees;
 
 namespace {
 
-/** A main window with three pictures, all selected, and fakes for everything outside. */
-struct Show
+/** A main window with three pictures, all selected; the window itself goes in some cases. */
+struct Show : ShowFixture
 {
-    explicit Show(bool fullScreen)
+    explicit Show(bool fullScreen) : ShowFixture(pictureNames(3))
     {
-        TestSandbox::useSettingsStore(store.path());
-        QStringList names;
-        for (int i = 0; i < 3; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            writePicture(pictures.path() + u'/' + names.last(), 40 + 10 * i, 30, "jpg");
-        }
-        w = std::make_unique<frmVivrel>();
-        const MainControls c(*w);
-        c.list->appendFolder(pictures.path() + u'/', names);
-        w->cmdSelectAll_Click();
+        selectAll();
         c.chkRepeat->setValue(0);
         c.chkFullScreen->setValue(fullScreen ? 1 : 0);
     }
@@ -48,27 +33,27 @@ struct Show
     void act(const QString &action)
     {
         if (action == u"start")
-            w->cmdStart_Click();
+            start();
         else if (action == u"resumeButton")
-            w->cmdResume_Click();
+            pauseOrResume();
         else if (action == u"tick")
-            w->Timer1_Timer();
+            tick();
         else if (action == u"viewerPause")
-            w->viewer().mnuPause_Click();
+            trigger(v().mnuPause);
         else if (action == u"previous")
-            QTest::keyClick(&w->viewer(), Qt::Key_Left);
+            press(Qt::Key_Left);
         else if (action == u"next")
-            QTest::keyClick(&w->viewer(), Qt::Key_Right);
+            press(Qt::Key_Right);
         else if (action == u"escapeViewer")
-            QTest::keyClick(&w->viewer(), Qt::Key_Escape);
+            press(Qt::Key_Escape);
         else if (action == u"previewBox")
-            MainControls(*w).chkPreview->click();
+            click(c.chkPreview);
         else if (action == u"escapeMain")
             pressEscapeOnTheWindow();
         else if (action == u"closeButton")
-            MainControls(*w).cmdClose->click();
+            click(c.cmdClose);
         else if (action == u"windowGoes")
-            w.reset();
+            window.reset();
         else
             QFAIL(qPrintable(QStringLiteral("unknown action ") + action));
     }
@@ -76,16 +61,9 @@ struct Show
     /** Escape is the window's shortcut: it reaches the window while it is the active one. */
     void pressEscapeOnTheWindow()
     {
-        w->show();
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
-        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(shownActive());
+        QTest::keyClick(&w, Qt::Key_Escape);
     }
-
-    QTemporaryDir store;
-    QTemporaryDir pictures;
-    FakeSeams fake;
-    std::unique_ptr<frmVivrel> w;
 };
 
 } // namespace
@@ -149,7 +127,7 @@ private slots:
                            action == u"windowGoes";
             // Until the program ends, a hold is held exactly while the show's timer runs.
             if (!programEnded)
-                QCOMPARE(seen.size() % 2 == 1, MainControls(*s.w).Timer1->isEnabled());
+                QCOMPARE(seen.size() % 2 == 1, s.c.Timer1->isEnabled());
         }
         QCOMPARE(s.fake.screenAwakeCalls, calls);
     }

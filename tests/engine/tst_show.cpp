@@ -1,22 +1,17 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/Module1.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,71 +20,30 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 
 using namespace TestTrees;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-/** Picture i is 40 + 10 i pixels wide, so the width tells which one is on show. */
-int widthOf(int i)
+/** A show of five pictures with the items `selected` selected; see ShowFixture. */
+struct Show : ShowFixture
 {
-    return 40 + 10 * i;
-}
-
-/**
- * A main window whose list holds `names` from one folder: "p<i>.jpg" names are real
- * pictures, "bad..." is not a picture, "gone..." was deleted after the scan.
- */
-struct Show
-{
-    explicit Show(const QStringList &names, const QList<int> &selected)
+    explicit Show(const QList<int> &selected, const QStringList &names = pictureNames(5))
+        : ShowFixture(names)
     {
-        for (int i = 0; i < names.size(); ++i) {
-            const QString path = dir.path() + u'/' + names[i];
-            if (names[i].startsWith(u"bad"))
-                writeFile(dir.path(), names[i], "not a picture");
-            else if (!names[i].startsWith(u"gone"))
-                writePicture(path, widthOf(i), 30, "jpg");
-        }
-        // Start-up ends by opening the list's click preview; "Select All" on the list
-        // while it is still empty opens it the same way, without the rest of start-up.
-        w.cmdSelectAll_Click();
-        c.list->appendFolder(dir.path() + u'/', names);
-        for (int i : selected)
-            c.File1->setSelected(i, true);
+        select(selected);
     }
-
-    QString path(int i) const { return c.list->fullPath(i); }
-    /** The viewer's controls; the viewer is made on first use. */
-    ViewerControls v() { return ViewerControls(w.viewer()); }
-    /** Index of the picture on show in the pane or the viewer, -1 when none. */
-    // Slides are decoded off the window thread: each look waits for the one asked for.
-    int paneShows() const { return settled(), shown(c.imgPreview); }
-    int viewerShows() { return settled(), shown(v().imgPreview); }
-    void settled() const { waitForSlide(w); }
-    /** The pane as it is, the slide asked for there or not. */
-    int paneNow() const { return shown(c.imgPreview); }
-
-    static int shown(const PictureElement *element)
-    {
-        if (!element->hasPicture())
-            return -1;
-        return (element->picture().natural.width() - 40) / 10;
-    }
-
-    QTemporaryDir dir;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
 };
 
-QStringList fiveNames()
+/** The data of a test run in the pane and in the viewer. */
+void paneOrViewer()
 {
-    return {"p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg"};
+    QTest::addColumn<bool>("fullScreen");
+    QTest::newRow("pane") << false;
+    QTest::newRow("viewer") << true;
 }
 
 } // namespace
@@ -118,20 +72,20 @@ private slots:
         QFETCH(QList<int>, shown);
         QFETCH(QList<int>, positions);
         QFETCH(QList<bool>, running);
-        Show s(fiveNames(), {1, 3});
+        Show s({1, 3});
         s.c.chkRepeat->setValue(repeat ? 1 : 0);
-        s.w.cmdStart_Click();
+        s.start();
         QCOMPARE(s.c.lblFileName->text(), s.path(1));
         QCOMPARE(s.paneShows(), 1);
-        QCOMPARE(s.w.viewer().caption(), s.path(1));
-        QVERIFY(!s.w.viewer().isVisible());
+        QCOMPARE(s.viewer().caption(), s.path(1));
+        QVERIFY(!s.viewer().isVisible());
         QCOMPARE(s.c.chkPreview->value(), 1);
         QVERIFY(s.c.WebBrowser1->isHidden());
         QCOMPARE(s.w.showPosition(), 2);
         QVERIFY(s.c.Timer1->isEnabled());
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
         for (qsizetype t = 0; t < shown.size(); ++t) {
-            s.w.Timer1_Timer();
+            s.tick();
             QCOMPARE(s.c.lblFileName->text(), s.path(shown[t]));
             QCOMPARE(s.paneShows(), shown[t]);
             QCOMPARE(s.w.showPosition(), positions[t]);
@@ -142,9 +96,9 @@ private slots:
 
     void timerDrivesTheShow()
     {
-        Show s(fiveNames(), {0, 2});
+        Show s({0, 2});
         s.c.Text1->setText(QStringLiteral("0.01"));
-        s.w.cmdStart_Click();
+        s.start();
         QCOMPARE(s.c.Timer1->interval(), 10);
         QTRY_COMPARE(s.c.lblFileName->text(), s.path(2));
         QTRY_VERIFY(!s.c.Timer1->isEnabled());
@@ -154,20 +108,20 @@ private slots:
     {
         // The names shown, pass by pass, and whether the show still ran after the last.
         const auto play = [](bool repeat, int passes, bool *runningAfter) {
-            Show s(fiveNames(), {0, 1, 2, 3, 4});
+            Show s({0, 1, 2, 3, 4});
             s.c.chkRandom->setValue(1);
             s.c.chkRepeat->setValue(repeat ? 1 : 0);
-            s.w.cmdStart_Click();
+            s.start();
             QList<QStringList> all;
             for (int pass = 0; pass < passes; ++pass) {
                 QStringList seen;
                 for (int i = 0; i < 5; ++i) {
                     if (pass > 0 || i > 0)
-                        s.w.Timer1_Timer();
+                        s.tick();
                     seen << QFileInfo(s.c.lblFileName->text()).fileName();
                 }
                 all << seen;
-                s.w.Timer1_Timer(); // the pass is over: wraps or stops
+                s.tick(); // the pass is over: wraps or stops
             }
             *runningAfter = s.c.Timer1->isEnabled();
             return all;
@@ -199,18 +153,18 @@ private slots:
         QFETCH(bool, random);
         QFETCH(int, shown);
         QFETCH(int, position);
-        Show s(fiveNames(), {0, 1, 2, 3, 4});
+        Show s({0, 1, 2, 3, 4});
         s.c.chkRandom->setValue(random ? 1 : 0);
-        s.w.cmdResume_Click();
+        s.pauseOrResume();
         QCOMPARE(s.c.lblFileName->text(), shown < 0 ? QString() : s.path(shown));
         QCOMPARE(s.w.showPosition(), position);
         // The show runs all the same, and its ticks find no history either.
         QVERIFY(s.c.Timer1->isEnabled());
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
-        s.w.Timer1_Timer();
+        s.tick();
         QCOMPARE(s.w.showPosition(), position + (random ? 0 : 1));
         // A start makes the history: from then on the random show plays.
-        s.w.cmdStart_Click();
+        s.start();
         QVERIFY(!s.c.lblFileName->text().isEmpty());
         QCOMPARE(s.w.showPosition(), 1);
     }
@@ -225,13 +179,13 @@ private slots:
     void noneSelected()
     {
         QFETCH(bool, repeat);
-        Show s(fiveNames(), {});
+        Show s({});
         s.c.chkRepeat->setValue(repeat ? 1 : 0);
-        s.w.cmdStart_Click();
+        s.start();
         QVERIFY(s.c.lblFileName->text().isEmpty());
         QCOMPARE(s.w.showPosition(), 5);
         for (int tick = 0; tick < 4; ++tick)
-            s.w.Timer1_Timer();
+            s.tick();
         QCOMPARE(s.c.Timer1->isEnabled(), repeat);
         QVERIFY(s.c.lblFileName->text().isEmpty());
         QCOMPARE(s.paneShows(), -1);
@@ -239,34 +193,34 @@ private slots:
 
     void previousAndNext()
     {
-        Show s(fiveNames(), {1, 3});
+        Show s({1, 3});
         s.c.chkFullScreen->setValue(1);
-        s.w.cmdStart_Click();
-        QVERIFY(s.w.viewer().isVisible());
+        s.start();
+        QVERIFY(s.viewer().isVisible());
         QCOMPARE(s.viewerShows(), 1);
-        s.w.Timer1_Timer();
+        s.tick();
         QCOMPARE(s.viewerShows(), 3);
 
-        s.w.DoPrevious(); // the slide on show, again, paused
+        s.trigger(s.v().mnuPrev); // the slide on show, again, paused
         QCOMPARE(s.c.lblFileName->text(), s.path(3));
-        QCOMPARE(s.w.viewer().caption(), s.path(3));
+        QCOMPARE(s.viewer().caption(), s.path(3));
         QCOMPARE(s.viewerShows(), 3);
         QCOMPARE(s.w.showPosition(), 3);
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(s.v().mnuPause->isChecked());
 
-        s.w.DoPrevious();
+        s.trigger(s.v().mnuPrev);
         QCOMPARE(s.viewerShows(), 1);
         QCOMPARE(s.w.showPosition(), 1);
 
-        s.w.Timer1_Timer(); // Next shows the slide on screen once more
+        s.trigger(s.v().mnuNext); // Next shows the slide on screen once more
         QCOMPARE(s.viewerShows(), 1);
-        QCOMPARE(s.w.viewer().caption(), s.path(1));
+        QCOMPARE(s.viewer().caption(), s.path(1));
         QCOMPARE(s.w.showPosition(), 2);
         QVERIFY(!s.c.Timer1->isEnabled());
 
-        s.w.DoPrevious();
-        s.w.DoPrevious(); // nothing selected below: only pauses
+        s.trigger(s.v().mnuPrev);
+        s.trigger(s.v().mnuPrev); // nothing selected below: only pauses
         QCOMPARE(s.c.lblFileName->text(), s.path(1));
         QCOMPARE(s.viewerShows(), 1);
         QCOMPARE(s.w.showPosition(), 1);
@@ -274,11 +228,11 @@ private slots:
 
     void previousLoadsIntoTheViewerEvenFromThePane()
     {
-        Show s(fiveNames(), {1, 3});
-        s.w.cmdStart_Click();
-        s.w.DoPrevious();
+        Show s({1, 3});
+        s.start();
+        s.trigger(s.v().mnuPrev);
         QCOMPARE(s.viewerShows(), 1);
-        QVERIFY(!s.w.viewer().isVisible());
+        QVERIFY(!s.viewer().isVisible());
     }
 
     void interval_data()
@@ -309,17 +263,13 @@ private slots:
         QFETCH(bool, complains);
         QFETCH(qint64, period);
         QFETCH(bool, ticks);
-        Show s(fiveNames(), {1, 3});
-        s.c.Text1->setText(text);
-        s.w.Text1_LostFocus();
+        Show s({1, 3});
+        QVERIFY(s.enterInterval(text));
         QCOMPARE(s.fake.messages.size(), complains ? 1 : 0);
-        if (complains) {
-            QCOMPARE(s.fake.messages[0].text, QStringLiteral("Max interval is 30 only"));
-            QCOMPARE(s.fake.messages[0].style, 64);
-            QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
-        }
+        if (complains)
+            QVERIFY(expectMessage(s.fake, u"Max interval is 30 only"_s, 64, u"Vivrel"_s));
         QCOMPARE(s.c.Text1->text(), text);
-        s.w.cmdStart_Click();
+        s.start();
         QCOMPARE(s.c.lblFileName->text(), s.path(1)); // the first slide never waits
         QCOMPARE(s.c.Timer1->interval(), period);
         QVERIFY(s.c.Timer1->isEnabled());
@@ -328,11 +278,10 @@ private slots:
 
     void intervalBoxKeys()
     {
-        Show s(fiveNames(), {1});
+        Show s({1});
         // Picked in the list, as a user picks: the pane then has an item to show.
         s.c.File1->setCurrentRow(1);
-        s.w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&s.w));
+        QVERIFY(s.shownActive());
         s.c.Text1->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(s.c.Text1));
         QTest::keyClick(s.c.Text1, Qt::Key_Return);
@@ -373,13 +322,12 @@ private slots:
     void clickingAButtonChecksTheBox()
     {
         QFETCH(QString, button);
-        Show s(fiveNames(), {1});
+        Show s({1});
         // Picked in the list, as a user picks: the pane then has an item to show.
         s.c.File1->setCurrentRow(1);
         // The complaint, then Tools' question, answered so that nothing is written.
         s.fake.messageAnswers = {MsgAnswer::Ok, MsgAnswer::No};
-        s.w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&s.w));
+        QVERIFY(s.shownActive());
         auto *target = s.w.findChild<QToolButton *>(button);
         QVERIFY(target);
         QSignalSpy clicked(target, &QToolButton::clicked);
@@ -404,50 +352,40 @@ private slots:
         QCOMPARE(s.fake.messages.size(), button == QLatin1String("cmdTools") ? 2 : 1);
     }
 
-    void unloadableFilesAreStepsLikeAnyOther_data()
-    {
-        QTest::addColumn<bool>("fullScreen");
-        QTest::newRow("pane") << false;
-        QTest::newRow("viewer") << true;
-    }
+    void unloadableFilesAreStepsLikeAnyOther_data() { paneOrViewer(); }
 
     void unloadableFilesAreStepsLikeAnyOther()
     {
         QFETCH(bool, fullScreen);
-        Show s({"p0.jpg", "bad.jpg", "gone.jpg", "p3.jpg"}, {0, 1, 2, 3});
+        Show s({0, 1, 2, 3}, {u"p0.jpg"_s, u"p1bad.jpg"_s, u"p2gone.jpg"_s, u"p3.jpg"_s});
         s.c.chkFullScreen->setValue(fullScreen ? 1 : 0);
         // Picked in the list, as a user picks: the pane then has an item to show.
         s.c.File1->setCurrentRow(0);
         const auto onShow = [&] { return fullScreen ? s.viewerShows() : s.paneShows(); };
-        s.w.cmdStart_Click();
+        s.start();
         QCOMPARE(onShow(), 0);
         for (int i : {1, 2}) {
-            s.w.Timer1_Timer();
+            s.tick();
             QCOMPARE(s.c.lblFileName->text(), s.path(i));
-            QCOMPARE(s.w.viewer().caption(), s.path(i));
+            QCOMPARE(s.viewer().caption(), s.path(i));
             QCOMPARE(s.w.showPosition(), i + 1);
             QCOMPARE(onShow(), 0); // the previous picture stays
         }
-        s.w.Timer1_Timer();
+        s.tick();
         QCOMPARE(onShow(), 3);
         QVERIFY(s.c.Timer1->isEnabled());
         QVERIFY(s.fake.messages.isEmpty());
     }
 
-    void animationsPlayWhileTheyAreTheSlide_data()
-    {
-        QTest::addColumn<bool>("fullScreen");
-        QTest::newRow("pane") << false;
-        QTest::newRow("viewer") << true;
-    }
+    void animationsPlayWhileTheyAreTheSlide_data() { paneOrViewer(); }
 
     void animationsPlayWhileTheyAreTheSlide()
     {
         QFETCH(bool, fullScreen);
-        Show s({"a0.gif", "p1.jpg", "a2.gif", "bad.jpg"}, {0, 1, 2, 3});
+        Show s({0, 1, 2, 3}, {u"p0.gif"_s, u"p1.jpg"_s, u"p2.gif"_s, u"p3bad.jpg"_s});
         for (int i : {0, 2}) {
             writeAll(s.path(i),
-                     animatedGif({widthOf(i), 30}, {0xffff0000, 0xff0000ff, 0xff00ff00}));
+                     animatedGif({40 + 10 * i, 30}, {0xffff0000, 0xff0000ff, 0xff00ff00}));
         }
         s.c.chkFullScreen->setValue(fullScreen ? 1 : 0);
         s.c.Text1->setText(QStringLiteral("30")); // the steps below are the only ones
@@ -461,22 +399,22 @@ private slots:
         QSignalSpy frames(element, &PictureElement::frameShown);
         const auto onShow = [&] { return fullScreen ? s.viewerShows() : s.paneShows(); };
 
-        s.w.cmdStart_Click();
+        s.start();
         QCOMPARE(onShow(), 0);
         QTRY_VERIFY(frames.count() >= 3);
         // Its frames, however many, are not steps of the show.
         QCOMPARE(s.w.showPosition(), 1);
         QCOMPARE(onShow(), 0);
 
-        s.w.Timer1_Timer();
+        s.tick();
         QCOMPARE(onShow(), 1);
         QVERIFY(!element->isPlaying());
 
-        s.w.Timer1_Timer();
+        s.tick();
         QCOMPARE(onShow(), 2);
         QVERIFY(element->isPlaying());
         // The next slide does not load: the animation stays on show, but still.
-        s.w.Timer1_Timer();
+        s.tick();
         QCOMPARE(s.c.lblFileName->text(), s.path(3));
         QCOMPARE(onShow(), 2);
         QVERIFY(!element->isPlaying());
@@ -486,28 +424,23 @@ private slots:
     void emptyListIsRefused()
     {
         Show s({}, {});
-        s.c.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                                   QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
         s.c.cmbFileType->setCurrentIndex(3);
         s.c.chkFullScreen->setValue(1);
-        s.w.cmdStart_Click();
+        s.start();
         QCOMPARE(s.fake.messages.size(), 1);
-        QCOMPARE(s.fake.messages[0].text, QStringLiteral("No *.gif  found"));
-        QCOMPARE(s.fake.messages[0].style, 16);
-        QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
+        QVERIFY(expectMessage(s.fake, u"No *.gif  found"_s, 16, u"Vivrel"_s));
         QVERIFY(!s.c.Timer1->isEnabled());
-        QVERIFY(!s.w.hasViewer() || !s.w.viewer().isVisible());
+        QVERIFY(!s.w.hasViewer() || !s.viewer().isVisible());
         QVERIFY(s.c.cmdResume->text() != QLatin1String("Pause"));
         QCOMPARE(s.w.windowTitle(), QStringLiteral("Tremallo Vivrel"));
     }
 
     void startRestoresCaptionAndPointer()
     {
-        Show s(fiveNames(), {1});
-        s.c.chkAdditive->setValue(1);                   // the list stays as it is
-        s.fake.folderAnswers = {QStringLiteral("/mn")}; // no such folder: adds nothing
-        s.w.cmdDirList_Click();
-        s.w.cmdStart_Click();
+        Show s({1});
+        s.c.chkAdditive->setValue(1); // the list stays as it is
+        s.listFolder(u"/mn"_s);       // no such folder: adds nothing
+        s.start();
         QCOMPARE(s.w.windowTitle(), QStringLiteral("Tremallo Vivrel"));
         QCOMPARE(s.w.cursor().shape(), Qt::ArrowCursor);
         QVERIFY(s.c.WebBrowser1->isHidden());
@@ -516,16 +449,16 @@ private slots:
 
     void pauseAndResume()
     {
-        Show s(fiveNames(), {1, 3});
-        s.w.cmdStart_Click();
-        s.w.cmdResume_Click();
+        Show s({1, 3});
+        s.start();
+        s.pauseOrResume();
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Resume"));
         QVERIFY(!s.c.Timer1->isEnabled());
         QCOMPARE(s.w.showPosition(), 2);
         QCOMPARE(s.c.lblFileName->text(), s.path(1));
 
         s.c.Text1->setText(QStringLiteral("2.5"));
-        s.w.cmdResume_Click(); // the next slide at once, at the box's interval
+        s.pauseOrResume(); // the next slide at once, at the box's interval
         QCOMPARE(s.c.lblFileName->text(), s.path(3));
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
         QVERIFY(s.c.Timer1->isEnabled());
@@ -534,15 +467,15 @@ private slots:
 
     void stoppedAtTheEndKeepsPause()
     {
-        Show s(fiveNames(), {1, 3});
-        s.w.cmdStart_Click();
+        Show s({1, 3});
+        s.start();
         for (int tick = 0; tick < 3; ++tick)
-            s.w.Timer1_Timer();
+            s.tick();
         QVERIFY(!s.c.Timer1->isEnabled());
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
-        s.w.cmdResume_Click();
+        s.pauseOrResume();
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Resume"));
-        s.w.cmdResume_Click();
+        s.pauseOrResume();
         QCOMPARE(s.c.cmdResume->text(), QStringLiteral("Pause"));
         QCOMPARE(s.c.lblFileName->text(), s.path(3));
         QCOMPARE(s.w.showPosition(), 5);
@@ -550,13 +483,11 @@ private slots:
 
     void previewPane()
     {
-        Show s({"p0.jpg", "p1.jpg", "bad.jpg", "p3.jpg"}, {0, 1, 2, 3});
+        Show s({0, 1, 2, 3}, {u"p0.jpg"_s, u"p1.jpg"_s, u"p2bad.jpg"_s, u"p3.jpg"_s});
         QVERIFY(!s.c.WebBrowser1->isHidden());
         s.c.chkPreview->setValue(1); // no current item yet: the lookup fails, said once
         QCOMPARE(s.fake.messages.size(), 1);
-        QCOMPARE(s.fake.messages[0].text, QStringLiteral("No list item chosen"));
-        QCOMPARE(s.fake.messages[0].style, 16);
-        QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
+        QVERIFY(expectMessage(s.fake, u"No list item chosen"_s, 16, u"Vivrel"_s));
         s.fake.messages.clear();
         QCOMPARE(s.paneShows(), -1);
         QVERIFY(s.c.WebBrowser1->isHidden());
@@ -567,15 +498,13 @@ private slots:
         QCOMPARE(s.paneShows(), 0);
 
         s.c.File1->setCurrentRow(2); // not a picture: one message, the pane unchanged
-        s.settled();
+        s.settle();
         QCOMPARE(s.fake.messages.size(), 1);
-        QCOMPARE(s.fake.messages[0].text, QStringLiteral("Invalid picture"));
-        QCOMPARE(s.fake.messages[0].style, 16);
-        QCOMPARE(s.fake.messages[0].title, QStringLiteral("Vivrel"));
+        QVERIFY(expectMessage(s.fake, u"Invalid picture"_s, 16, u"Vivrel"_s));
         QCOMPARE(s.paneShows(), 0);
 
         // Switching the option halts a running show, whichever way it goes.
-        s.w.cmdStart_Click();
+        s.start();
         QVERIFY(s.c.Timer1->isEnabled());
         s.c.chkPreview->setValue(0);
         QCOMPARE(s.paneShows(), -1);
@@ -591,7 +520,7 @@ private slots:
         // While "Select All" selects, the current item's moves preview nothing.
         s.c.File1->setCurrentRow(0);
         QCOMPARE(s.paneShows(), 0);
-        s.w.cmdSelectAll_Click();
+        s.selectAll();
         QCOMPARE(s.c.File1->currentRow(), qsizetype(3));
         QCOMPARE(s.paneShows(), 0);
     }
@@ -605,11 +534,10 @@ private slots:
         QTemporaryDir tree;
         touch(tree.path(), {"x.jpg", "a/x.jpg", "b/x.jpg", "c/x.jpg"});
 
-        Show s(fiveNames(), {0, 1, 2, 3, 4});
-        fillFileTypes(s.c.cmbFileType);
+        Show s({0, 1, 2, 3, 4});
         s.c.chkAdditive->setValue(1);
         s.c.Text1->setText(QStringLiteral("0")); // no tick until the first slide is there
-        s.w.cmdStart_Click();
+        s.start();
         QCOMPARE(s.paneShows(), 0);
         s.c.Timer1->setInterval(1); // then due again whenever events run
 
@@ -649,7 +577,7 @@ private slots:
 
     void openFromTheList()
     {
-        Show s(fiveNames(), {});
+        Show s({});
         Module1::initTempPath();
         const QString copy = Module1::mTempPath() + QStringLiteral("Tremallo.jpg");
         QTest::keyClick(s.c.File1, Qt::Key_Return); // no current item: nothing

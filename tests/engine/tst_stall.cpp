@@ -4,18 +4,15 @@
 // A show whose file stops answering: a read that hangs (a network share or a disk that
 // went away) must never hold the window, its keys or the end of the program.
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
 #include "common/Files.h"
 #include "common/Workers.h"
 #include "engine/SlideCache.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
@@ -23,8 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -93,37 +88,21 @@ void readForever(const QString &path)
     static_cast<void>(::read(gNeverAnswers, &byte, 1));
 }
 
-/** a.jpg, stalled.jpg and c.jpg, 40, 50 and 60 pixels wide, in a show driven by keys. */
-struct StallShow
+/** a.jpg, b-stalled.jpg and c.jpg, 40, 50 and 60 pixels wide, in a show driven by keys. */
+struct StallShow : ShowFixture
 {
     explicit StallShow(bool fullScreen)
+        : ShowFixture(
+              {QStringLiteral("a.jpg"), QStringLiteral("b-stalled.jpg"), QStringLiteral("c.jpg")})
     {
-        const QStringList names{QStringLiteral("a.jpg"), QStringLiteral("stalled.jpg"),
-                                QStringLiteral("c.jpg")};
-        for (int i = 0; i < names.size(); ++i)
-            TestTrees::writePicture(path(i), 40 + 10 * i, 30, "jpg");
-        c.list->appendFolder(dir.path() + u'/', names);
         c.File1->selectAllItems();
+        c.File1->setCurrentRow(0); // picked, as a user picks: the pane has it to show
         c.chkFullScreen->setValue(fullScreen ? 1 : 0);
-        c.Text1->setText(QStringLiteral("0"));
+        typeInterval(QStringLiteral("0"));
     }
 
-    QString path(int i) const
-    {
-        static const char *const names[] = {"a.jpg", "stalled.jpg", "c.jpg"};
-        return dir.path() + u'/' + QLatin1String(names[i]);
-    }
-    /** The picture on screen, by its width; -1 for none. */
-    int shown(const PictureElement *element) const
-    {
-        return element->hasPicture() ? (element->picture().natural.width() - 40) / 10 : -1;
-    }
-    int shownInViewer() const { return shown(ViewerControls(w->viewer()).imgPreview); }
-
-    QTemporaryDir dir;
-    FakeSeams fake;
-    std::unique_ptr<frmVivrel> w = std::make_unique<frmVivrel>();
-    const MainControls c{*w};
+    /** The picture in the viewer as it is, the slide asked for there or not. */
+    int shownInViewer() { return shown(v().imgPreview); }
 };
 
 /** Whether the event loop turns: a timer posted now fires within `within`. */
@@ -165,30 +144,30 @@ private slots:
     {
         StallShow s(true);
         QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
-        QVERIFY(slideSettled(*s.w));
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(s.shownInViewer(), 0);
 
-        QTest::keyClick(&s.w->viewer(), Qt::Key_Right);
+        QTest::keyClick(&s.w.viewer(), Qt::Key_Right);
         // The step is made and said: the name is on show, the picture before stays.
         QCOMPARE(s.c.lblFileName->text(), s.path(1));
-        QCOMPARE(s.w->viewer().caption(), s.path(1));
-        QCOMPARE(s.w->showPosition(), 2);
+        QCOMPARE(s.w.viewer().caption(), s.path(1));
+        QCOMPARE(s.w.showPosition(), 2);
         QTRY_COMPARE(stuck(), 1);
-        QVERIFY(s.w->slidePending());
+        QVERIFY(s.w.slidePending());
         QCOMPARE(s.shownInViewer(), 0);
         QVERIFY(loopTurns());
 
         // The menu and Escape answer at once.
-        QTest::keyClick(&s.w->viewer(), Qt::Key_Escape);
-        QVERIFY(!s.w->viewer().isVisible());
+        QTest::keyClick(&s.w.viewer(), Qt::Key_Escape);
+        QVERIFY(!s.w.viewer().isVisible());
         QVERIFY(loopTurns());
-        s.w->Form_Unload(); // Escape in the main window: the settings saved, the program ends
+        s.w.close(); // closed, as Escape closes it: the settings saved, the program ends
         QCOMPARE(s.fake.endProgramCalls, QList<int>{0});
 
         // The window goes without waiting for the worker, which still hangs.
         QElapsedTimer gone;
         gone.start();
-        s.w.reset();
+        s.window.reset();
         QVERIFY2(gone.elapsed() < 1000, qPrintable(QString::number(gone.elapsed())));
         QCOMPARE(stuck(), 1);
     }
@@ -197,17 +176,17 @@ private slots:
     {
         StallShow s(true);
         QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
-        QVERIFY(slideSettled(*s.w));
-        QTest::keyClick(&s.w->viewer(), Qt::Key_Right);
+        QVERIFY(slideSettled(s.w));
+        QTest::keyClick(&s.w.viewer(), Qt::Key_Right);
         QTRY_COMPARE(stuck(), 1);
         QTest::qWait(100);
         QCOMPARE(s.shownInViewer(), 0);
-        QVERIFY(s.w->slidePending());
+        QVERIFY(s.w.slidePending());
 
         setGate(true);
-        QVERIFY(slideSettled(*s.w));
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(s.shownInViewer(), 1);
-        QCOMPARE(s.w->viewer().caption(), s.path(1));
+        QCOMPARE(s.w.viewer().caption(), s.path(1));
     }
 
     void lateSlideCountsAsNotLoaded()
@@ -215,29 +194,29 @@ private slots:
         Workers::setDeadline(1s);
         StallShow s(true);
         QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
-        QVERIFY(slideSettled(*s.w));
+        QVERIFY(slideSettled(s.w));
         // Its read started as it was decoded ahead, and hangs: the step waits for it.
-        QTest::keyClick(&s.w->viewer(), Qt::Key_Right);
-        QVERIFY(s.w->slidePending());
-        QVERIFY(slideSettled(*s.w));
+        QTest::keyClick(&s.w.viewer(), Qt::Key_Right);
+        QVERIFY(s.w.slidePending());
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(stuck(), 1);
         // As for a file that does not load: the name stays on show over the picture before.
         QCOMPARE(s.shownInViewer(), 0);
-        QCOMPARE(s.w->viewer().caption(), s.path(1));
+        QCOMPARE(s.w.viewer().caption(), s.path(1));
         QVERIFY(s.fake.messages.isEmpty());
 
         // Another worker took the place of the one that hangs: the show goes on.
-        QTest::keyClick(&s.w->viewer(), Qt::Key_Right);
-        QVERIFY(slideSettled(*s.w));
+        QTest::keyClick(&s.w.viewer(), Qt::Key_Right);
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(s.shownInViewer(), 2);
         // Back to it while its read still hangs: no second wait and no second thread.
-        QTest::keyClick(&s.w->viewer(), Qt::Key_Left);
-        QTest::keyClick(&s.w->viewer(), Qt::Key_Left);
+        QTest::keyClick(&s.w.viewer(), Qt::Key_Left);
+        QTest::keyClick(&s.w.viewer(), Qt::Key_Left);
         QCOMPARE(s.c.lblFileName->text(), s.path(1));
-        QVERIFY(!s.w->slidePending());
+        QVERIFY(!s.w.slidePending());
         QCOMPARE(s.shownInViewer(), 2);
         QCOMPARE(stuck(), 1);
-        QCOMPARE(s.w->slideCache().abandoned(), 1);
+        QCOMPARE(s.w.slideCache().abandoned(), 1);
     }
 
     void previewPaneGivesUpOnAHangingRead()
@@ -245,21 +224,21 @@ private slots:
         Workers::setDeadline(300ms);
         StallShow s(false);
         QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
-        QVERIFY(slideSettled(*s.w));
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(s.shown(s.c.imgPreview), 0);
 
-        s.w->Timer1_Timer();
+        s.tick();
         QCOMPARE(s.c.lblFileName->text(), s.path(1));
         QTRY_COMPARE(stuck(), 1);
-        QVERIFY(s.w->slidePending());
+        QVERIFY(s.w.slidePending());
         QVERIFY(loopTurns());
-        QVERIFY(slideSettled(*s.w));
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(s.shown(s.c.imgPreview), 0);
         QVERIFY(s.fake.messages.isEmpty()); // a show passes over it in silence
 
         // The next item is not held up by the read that still hangs.
-        s.w->Timer1_Timer();
-        QVERIFY(slideSettled(*s.w));
+        s.tick();
+        QVERIFY(slideSettled(s.w));
         QCOMPARE(s.shown(s.c.imgPreview), 2);
         QCOMPARE(stuck(), 1);
     }
@@ -292,13 +271,13 @@ private slots:
         Files::setStallForTests(readForever);
         StallShow s(true);
         QTest::mouseClick(s.c.cmdStart, Qt::LeftButton);
-        QVERIFY(slideSettled(*s.w));
-        QTest::keyClick(&s.w->viewer(), Qt::Key_Right);
-        QVERIFY(s.w->slidePending());
+        QVERIFY(slideSettled(s.w));
+        QTest::keyClick(&s.w.viewer(), Qt::Key_Right);
+        QVERIFY(s.w.slidePending());
         QVERIFY(QTest::qWaitFor([] { return Workers::running() > 0; }));
-        s.w->Form_Unload();
+        s.w.close();
         QCOMPARE(s.fake.endProgramCalls, QList<int>{0});
-        s.w.reset();
+        s.window.reset();
         // The test ends and the process with it, the read still hanging.
     }
 };

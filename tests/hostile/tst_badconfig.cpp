@@ -176,7 +176,7 @@ private slots:
         const MainControls c(w);
         w.Form_Load();
         c.chkSaveSettings->setValue(1);
-        w.Form_Unload();
+        w.close(); // as the window manager closes it: shut-down
         // The program ends whatever became of the store.
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
     }
@@ -215,7 +215,7 @@ private slots:
         for (TriCheckBox *box :
              {c.chkFullScreen, c.chkPreview, c.chkRepeat, c.chkRandom, c.chkSaveSettings})
             QVERIFY(box->value() >= 0 && box->value() <= 2);
-        w.Form_Unload();
+        w.close(); // as the window manager closes it: shut-down
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
     }
 };

@@ -4,29 +4,22 @@
 // Whole shows across a folder of broken and hostile picture files.
 
 #include "BadPictures.h"
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/PictureLoader.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHash>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
@@ -90,11 +83,10 @@ private slots:
         QFETCH(bool, fullScreen);
         QFETCH(bool, random);
         QFETCH(bool, stretch);
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        TestTrees::fillFileTypes(c.cmbFileType);
-        QVERIFY(w.DirSearch(mDir->path()));
+        ShowFixture s(QStringList{});
+        frmVivrel &w = s.w;
+        const MainControls &c = s.c;
+        QVERIFY(s.listFolder(mDir->path()));
         QStringList listed;
         for (qsizetype i = 0; i < c.list->count(); ++i)
             listed << QFileInfo(c.list->fullPath(i)).fileName();
@@ -107,7 +99,7 @@ private slots:
                 unlisted << item.name;
         }
         c.list->appendFolder(mDir->path() + u'/', unlisted);
-        w.cmdSelectAll_Click();
+        s.selectAll();
         const qsizetype n = c.list->count();
         QCOMPARE(n, mItems.size());
 
@@ -171,11 +163,11 @@ private slots:
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
         }
-        w.cmdStart_Click();
+        s.start();
         QVERIFY(c.Timer1->isEnabled());
         check();
         for (int step = 1; step < n; ++step) {
-            w.Timer1_Timer();
+            s.tick();
             check();
             if (QTest::currentTestFailed())
                 return;
@@ -183,30 +175,29 @@ private slots:
         QCOMPARE(seen.size(), n);
         QCOMPARE(animated, 4);
         QVERIFY(c.Timer1->isEnabled());
-        w.Timer1_Timer(); // the pass is over
+        s.tick(); // the pass is over
         QVERIFY(!c.Timer1->isEnabled());
         QCOMPARE(w.showPosition(), n);
         // Bad files are passed over in silence during a show.
-        QVERIFY(fake.messages.isEmpty());
+        QVERIFY(s.fake.messages.isEmpty());
         QCOMPARE(w.viewer().isVisible(), fullScreen);
     }
 
     void previousAcrossTheCorpus()
     {
         // Stepping back meets every file too, always in the viewer.
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        TestTrees::fillFileTypes(c.cmbFileType);
-        QVERIFY(w.DirSearch(mDir->path()));
-        w.cmdSelectAll_Click();
+        ShowFixture s(QStringList{});
+        frmVivrel &w = s.w;
+        const MainControls &c = s.c;
+        QVERIFY(s.listFolder(mDir->path()));
+        s.selectAll();
         c.chkFullScreen->setValue(1);
-        w.cmdStart_Click();
+        s.start();
         while (w.showPosition() < c.list->count())
-            w.Timer1_Timer();
+            s.tick();
         qint64 position = w.showPosition();
         while (true) {
-            w.DoPrevious();
+            s.trigger(s.v().mnuPrev);
             if (w.showPosition() == position)
                 break;
             QCOMPARE(w.showPosition(), position - 1);
@@ -216,7 +207,7 @@ private slots:
         QCOMPARE(position, 0);
         QVERIFY(!c.Timer1->isEnabled());
         QVERIFY(ViewerControls(w.viewer()).mnuPause->isChecked());
-        QVERIFY(fake.messages.isEmpty());
+        QVERIFY(s.fake.messages.isEmpty());
     }
 };
 

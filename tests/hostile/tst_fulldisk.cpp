@@ -4,6 +4,7 @@
 // Writes that meet a full disk: the working copy for Open, and the Tools command's
 // files. A small memory file system stands in for the full disk.
 
+#include "Controls.h"
 #include "FakeSeams.h"
 #include "TestSandbox.h"
 
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <cerrno>
 #include <cstring>
@@ -140,7 +142,7 @@ private slots:
         Paths::setExecutableForTesting(disk.path(), QStringLiteral("Vivrel"));
         FakeSeams fake;
         frmVivrel w;
-        w.cmdTools_Click();
+        MainControls(w).cmdTools->click();
         Paths::setExecutableForTesting(QString(), QString());
         QCOMPARE(fake.messages.size(), 2);
         QCOMPARE(fake.messages[1].style, int(MsgStyle::Critical));

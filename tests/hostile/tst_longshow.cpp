@@ -5,26 +5,19 @@
 // driven without waiting. Meant for the sanitizer build as much as the normal one.
 
 #include "BadPictures.h"
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
 
 class TestLongShow : public QObject
 {
@@ -56,22 +49,20 @@ private slots:
                                     40 - 5 * i, i % 2 ? "bmp" : "jpg");
         BadPictures::make(dir.path(), false);
 
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        c.cmbFileType->addItems({QStringLiteral("*.jpg;*.bmp;*.gif"), QStringLiteral("*.jpg"),
-                                 QStringLiteral("*.bmp"), QStringLiteral("*.gif")});
-        c.cmbFileType->setCurrentIndex(0);
-        QVERIFY(w.DirSearch(dir.path()));
+        ShowFixture s(QStringList{});
+        const MainControls &c = s.c;
+        frmVivrel &w = s.w;
+        QVERIFY(s.listFolder(dir.path()));
         const qsizetype n = c.list->count();
         QVERIFY(n > 20);
-        w.cmdSelectAll_Click();
+        s.selectAll();
         c.File1->setCurrentRow(0);
         c.chkFullScreen->setValue(fullScreen ? 1 : 0);
         c.chkRandom->setValue(random ? 1 : 0);
         c.chkRepeat->setValue(1);
-        w.cmdStart_Click();
+        s.start();
         frmPreview &viewer = w.viewer();
+        const ViewerControls v(viewer);
 
         QRandomGenerator dice(4242);
         for (int step = 0; step < 10000; ++step) {
@@ -80,23 +71,23 @@ private slots:
             case 1:
             case 2:
             case 3:
-                viewer.mnuNext_Click();
+                s.trigger(v.mnuNext);
                 break;
             case 4:
             case 5:
-                viewer.mnuPrev_Click();
+                s.trigger(v.mnuPrev);
                 break;
             case 6:
-                viewer.mnuPause_Click();
+                s.trigger(v.mnuPause);
                 break;
             case 7:
-                viewer.mnuStretch_Click();
+                s.trigger(v.mnuStretch);
                 break;
             case 8:
-                viewer.mnuRetainShape_Click();
+                s.trigger(v.mnuRetainShape);
                 break;
             case 9:
-                w.Timer1_Timer(); // a tick
+                s.tick();
                 break;
             }
             // The position stays within the pass, whatever the order of commands.
@@ -108,7 +99,7 @@ private slots:
                 return;
         }
         QVERIFY(slideSettled(w)); // the last slide asked for, decoded off the window thread
-        QVERIFY(fake.messages.isEmpty());
+        QVERIFY(s.fake.messages.isEmpty());
         // A good picture was shown at some point and is still held.
         QVERIFY(ViewerControls(viewer).imgPreview->hasPicture() || c.imgPreview->hasPicture());
     }

@@ -4,28 +4,21 @@
 // The folder changes under a running show: files deleted, locked, turned into folders
 // or pipes, the whole folder gone. The show must step on, at its own pace.
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "PortableSetup.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 #include <vector>
@@ -101,24 +94,17 @@ private slots:
             QSKIP("a file another program holds open keeps its stamp on Windows: the picture "
                   "decoded ahead of it is its unchanged content, and is shown");
 #endif
-        QTemporaryDir root;
-        const QString dir = root.path() + QStringLiteral("/pictures");
-        QVERIFY(QDir().mkdir(dir));
         const int n = 5;
-        for (int i = 0; i < n; ++i)
-            TestTrees::writePicture(dir + QStringLiteral("/p%1.jpg").arg(i), widthOf(i), 30, "jpg");
-
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        TestTrees::fillFileTypes(c.cmbFileType);
-        QVERIFY(w.DirSearch(dir));
+        ShowFixture s(ShowFixture::pictureNames(n));
+        const QString dir = s.dir.path();
+        const MainControls &c = s.c;
+        frmVivrel &w = s.w;
         QCOMPARE(c.list->count(), n);
-        w.cmdSelectAll_Click();
+        s.selectAll();
         c.chkFullScreen->setValue(fullScreen ? 1 : 0);
         c.chkRepeat->setValue(1);
-        c.Text1->setText(QStringLiteral("2.5"));
-        w.cmdStart_Click();
+        s.typeInterval(QStringLiteral("2.5"));
+        s.start();
         const PictureElement *element =
             fullScreen ? ViewerControls(w.viewer()).imgPreview : c.imgPreview;
         QVERIFY(slideSettled(w));
@@ -149,7 +135,7 @@ private slots:
         int shown = widthOf(0);
         for (int step = 1; step < 3 * (n + 1); ++step) {
             const qint64 position = w.showPosition();
-            w.Timer1_Timer();
+            s.tick();
             if (position >= n) {
                 QCOMPARE(w.showPosition(), 0); // wrapped, nothing shown
             } else {
@@ -165,10 +151,10 @@ private slots:
             QVERIFY(c.Timer1->isEnabled());
             QCOMPARE(c.Timer1->interval(), period);
         }
-        QVERIFY(fake.messages.isEmpty());
+        QVERIFY(s.fake.messages.isEmpty());
 
         // Stepping back onto a broken file pauses the show like any other.
-        w.DoPrevious();
+        s.trigger(s.v().mnuPrev);
         QVERIFY(!c.Timer1->isEnabled());
         QVERIFY(ViewerControls(w.viewer()).mnuPause->isChecked());
 

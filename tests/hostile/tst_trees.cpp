@@ -4,15 +4,13 @@
 // Folder trees that try to trap or swamp the scan: link loops, very deep and very
 // wide trees, names the file system holds but no QString can carry.
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/DirScanner.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
 #include "common/Files.h"
 #include "common/Paths.h"
 #include "common/PictureLoader.h"
@@ -27,8 +25,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 
 #include <climits>
@@ -161,11 +157,10 @@ private slots:
         QVERIFY(write(latinFolder + "/inside.jpg"));
         QVERIFY(write(r + "/good.jpg"));
 
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        TestTrees::fillFileTypes(c.cmbFileType);
-        QVERIFY(w.DirSearch(dir.path()));
+        ShowFixture s(QStringList{});
+        const MainControls &c = s.c;
+        FakeSeams &fake = s.fake;
+        QVERIFY(s.listFolder(dir.path()));
         QCOMPARE(c.list->count(), 3);
         const QList<QByteArray> expected = {badFile, r + "/good.jpg", latinFolder + "/inside.jpg"};
         for (int i = 0; i < 3; ++i) {
@@ -186,7 +181,7 @@ private slots:
                                        [&reported](const QString &) { reported = true; });
         QVERIFY(!reported);
         QCOMPARE(named.size(), 2);
-        w.openPaths(named);
+        s.w.openPaths(named);
         QCOMPARE(c.list->count(), 2);
         QCOMPARE(Paths::toNative(c.list->fullPath(1)), latinFolder + "/inside.jpg");
     }
@@ -245,21 +240,20 @@ private slots:
         ::close(fd);
         QVERIFY(tooLong > 5);
 
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        TestTrees::fillFileTypes(c.cmbFileType);
-        QVERIFY(w.DirSearch(dir.path()));
+        ShowFixture s(QStringList{});
+        const MainControls &c = s.c;
+        FakeSeams &fake = s.fake;
+        QVERIFY(s.listFolder(dir.path()));
         QCOMPARE(c.list->count(), listable);
         for (qsizetype i = 0; i < c.list->count(); ++i)
             QVERIFY(Files::check(c.list->fullPath(i)));
         // Told once, with how many and why.
         QCOMPARE(fake.messages.size(), 1);
-        QCOMPARE(fake.messages[0].text,
-                 QStringLiteral("%1 pictures were left out: their paths are longer than the "
-                                "system allows.")
-                     .arg(tooLong));
-        QCOMPARE(fake.messages[0].style, 48);
+        QVERIFY(expectMessage(fake,
+                              QStringLiteral("%1 pictures were left out: their paths are longer "
+                                             "than the system allows.")
+                                  .arg(tooLong),
+                              48, QStringLiteral("Vivrel")));
         QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), dir.path()});
     }
 
@@ -278,17 +272,16 @@ private slots:
         }
         ::close(fd);
 
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        TestTrees::fillFileTypes(c.cmbFileType);
-        QVERIFY(w.DirSearch(dir.path()));
+        ShowFixture s(QStringList{});
+        const MainControls &c = s.c;
+        FakeSeams &fake = s.fake;
+        QVERIFY(s.listFolder(dir.path()));
         QCOMPARE(c.list->count(), count);
         // Natural order: f0, f1, ..., f9, f10, ...
         QCOMPARE(QFileInfo(c.list->fullPath(0)).fileName(), QStringLiteral("f0.jpg"));
         QCOMPARE(QFileInfo(c.list->fullPath(10)).fileName(), QStringLiteral("f10.jpg"));
         QCOMPARE(QFileInfo(c.list->fullPath(count - 1)).fileName(), QStringLiteral("f99999.jpg"));
-        w.cmdSelectAll_Click();
+        s.selectAll();
         QVERIFY(c.File1->isSelected(count - 1));
         QVERIFY(fake.messages.isEmpty());
     }

@@ -1,23 +1,18 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "common/Module1.h"
 #include "config/SettingsStore.h"
 #include "viewer/OpenFileDlg.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -25,8 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
@@ -51,49 +44,27 @@ QString trashFiles()
 constexpr QRgb kQuarters[] = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffff00};
 
 /** A running full-screen show of three pictures; picture i is 100 + 10 i wide. */
-struct Show
+struct Show : ShowFixture
 {
     /** With `firstBig`, p0 is a 2000 x 1500 picture in four quarters (kQuarters). */
-    explicit Show(bool firstBig = false)
+    explicit Show(bool firstBig = false) : ShowFixture(pictureNames(3), {100, 60})
     {
         // Spelt as the program's own start spells it.
         Module1::mTempPath() = QDir::toNativeSeparators(temp.path() + u'/');
-        TestSandbox::useSettingsStore(store.path());
         OpenFileDlg::resetForTesting();
-        QStringList names;
-        for (int i = 0; i < 3; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            writePicture(path(i), 100 + 10 * i, 60, "jpg");
-        }
         if (firstBig)
             writeAll(path(0), quarteredJpeg(QSize(2000, 1500), kQuarters));
-        c.list->appendFolder(pictures.path() + u'/', names);
-        c.File1->selectAllItems();
+        selectAll();
         c.chkFullScreen->setValue(1);
-        c.Text1->setText(QStringLiteral("30")); // no tick comes during a test
-        w.cmdStart_Click();
+        typeInterval(QStringLiteral("30")); // no tick comes during a test
+        start();
         waitForSlide(w);
     }
 
-    frmPreview &v() { return w.viewer(); }
-    ViewerControls vc() { return ViewerControls(w.viewer()); }
-    QString path(int i) const { return pictures.path() + QStringLiteral("/p%1.jpg").arg(i); }
-    /** Which picture is on screen, by its width. */
-    int shown()
-    {
-        // Slides are decoded off the window thread: wait for the one asked for.
-        waitForSlide(w);
-        return (vc().imgPreview->picture().natural.width() - 100) / 10;
-    }
     QStringList workingFiles() const { return QDir(temp.path()).entryList(QDir::Files); }
 
-    // In the sandbox home, so the trash that Delete uses is the one below it.
-    QTemporaryDir pictures{gSandbox + QStringLiteral("/pictures-XXXXXX")};
+    QTemporaryDir &pictures = dir;
     QTemporaryDir temp;
-    QTemporaryDir store;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
 };
 
 } // namespace
@@ -109,17 +80,17 @@ private slots:
     {
         Show s;
         QVERIFY(s.c.Timer1->isEnabled());
-        s.vc().mnuOpen->trigger();
+        s.v().mnuOpen->trigger();
         const QString copy = s.temp.path() + QStringLiteral("/Tremallo.jpg");
         QCOMPARE(s.fake.shellTargets, QStringList{QDir::toNativeSeparators(copy)});
         QCOMPARE(readAll(copy), readAll(s.path(0)));
         QVERIFY(!s.c.Timer1->isEnabled());
-        QVERIFY(s.vc().mnuPause->isChecked());
+        QVERIFY(s.v().mnuPause->isChecked());
         QVERIFY(s.fake.messages.isEmpty());
 
         // A second JPEG replaces the copy; nothing else is left behind.
-        s.vc().mnuNext->trigger();
-        s.vc().mnuOpen->trigger();
+        s.v().mnuNext->trigger();
+        s.v().mnuOpen->trigger();
         QCOMPARE(s.fake.shellTargets.size(), 2);
         QCOMPARE(s.workingFiles(), QStringList{"Tremallo.jpg"});
         QCOMPARE(readAll(copy), readAll(s.path(1)));
@@ -156,11 +127,11 @@ private slots:
         // Where a copy named by a separator would otherwise land.
         const QDir stray(s.temp.path() + QStringLiteral("/Tremallo."));
         QVERIFY(stray.mkpath(QStringLiteral(".")));
-        s.v().setCaption(caption.contains(u'%') ? caption.arg(s.pictures.path()) : caption);
-        s.vc().mnuOpen->trigger();
+        s.viewer().setCaption(caption.contains(u'%') ? caption.arg(s.pictures.path()) : caption);
+        s.v().mnuOpen->trigger();
 
         QVERIFY(!s.c.Timer1->isEnabled()); // paused whether or not it opened
-        QVERIFY(s.vc().mnuPause->isChecked());
+        QVERIFY(s.v().mnuPause->isChecked());
         if (copy.isEmpty()) {
             QCOMPARE(s.fake.messages.size(), 1);
             QCOMPARE(s.fake.messages[0].style, 16);
@@ -181,7 +152,7 @@ private slots:
     {
         Show s;
         s.fake.messageAnswers = {MsgAnswer::No};
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QCOMPARE(s.fake.messages[0].text, QStringLiteral("Delete ") + s.path(0) + u'?');
         QCOMPARE(s.fake.messages[0].title, QStringLiteral("Delete File"));
@@ -193,16 +164,16 @@ private slots:
     {
         Show s;
         const QByteArray before = readAll(s.path(0));
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         QCOMPARE(s.fake.messages.size(), 1);
         QVERIFY(!QFile::exists(s.path(0)));
         if (trashFiles().isEmpty())
             QSKIP("the recycle bin is not a folder a test can look into");
         QCOMPARE(readAll(trashFiles() + QStringLiteral("/p0.jpg")), before);
         // The slide stays, and so does the show.
-        QVERIFY(s.v().isVisible());
-        QCOMPARE(s.shown(), 0);
-        QCOMPARE(s.v().caption(), s.path(0));
+        QVERIFY(s.viewer().isVisible());
+        QCOMPARE(s.viewerShows(), 0);
+        QCOMPARE(s.viewer().caption(), s.path(0));
         QVERIFY(s.c.Timer1->isEnabled());
         QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
     }
@@ -213,12 +184,12 @@ private slots:
         // The show steps on while the question is open.
         Seams stepping = seams();
         stepping.showMessage = [&s](const QString &, int, const QString &) {
-            s.w.Timer1_Timer();
+            s.tick();
             return int(MsgAnswer::Yes);
         };
         ScopedSeams scope(stepping);
-        s.vc().mnuDelete->trigger();
-        QCOMPARE(s.v().caption(), s.path(1));
+        s.v().mnuDelete->trigger();
+        QCOMPARE(s.viewer().caption(), s.path(1));
         QVERIFY(!QFile::exists(s.path(0)));
         QVERIFY(QFile::exists(s.path(1)));
         QFile::remove(trashFiles() + QStringLiteral("/p0.jpg"));
@@ -244,7 +215,7 @@ private slots:
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", blocked.toLocal8Bit());
         s.fake.messageAnswers = {MsgAnswer::Yes, answer};
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         qputenv("XDG_DATA_HOME", saved);
         QCOMPARE(s.fake.messages.size(), 2); // the question, then the second one
         const FakeSeams::Message &again = s.fake.messages[1];
@@ -257,7 +228,7 @@ private slots:
         QVERIFY(
             !QFileInfo::exists(QDir::currentPath() + QStringLiteral("/files"))); // not moved aside
         // Either way the slide stays on screen and the show runs on.
-        QCOMPARE(s.shown(), 0);
+        QCOMPARE(s.viewerShows(), 0);
         QVERIFY(s.c.Timer1->isEnabled());
     }
 
@@ -265,15 +236,15 @@ private slots:
     {
         // Larger than the screen: at natural size only the part on screen is decoded.
         Show s(true);
-        PictureElement *element = s.vc().imgPreview;
-        QVERIFY(element->width() > s.v().width() - 1); // cut to the window
+        PictureElement *element = s.v().imgPreview;
+        QVERIFY(element->width() > s.viewer().width() - 1); // cut to the window
         QVERIFY(!element->picture().isWhole());
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         QVERIFY(!QFile::exists(s.path(0)));
         // Stretched, the whole picture fills the window: its four quarters, not its corner.
-        s.vc().mnuStretch->trigger();
+        s.v().mnuStretch->trigger();
         QCOMPARE(QSizeF(element->width(), element->height()),
-                 QSizeF(s.v().width(), s.v().height()));
+                 QSizeF(s.viewer().width(), s.viewer().height()));
         const QImage grab = element->grab().toImage();
         const QSize size = grab.size() / grab.devicePixelRatio();
         for (int i = 0; i < 4; ++i) {
@@ -307,7 +278,7 @@ private slots:
         } else {
             QVERIFY(QFile::remove(s.path(0)));
         }
-        s.vc().mnuDelete->trigger();
+        s.v().mnuDelete->trigger();
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         QCOMPARE(s.fake.messages.size(), 2);
@@ -316,9 +287,9 @@ private slots:
         QVERIFY(report.text.contains(s.path(0)));
         QVERIFY(!report.text.endsWith(QStringLiteral(": "))); // with the reason
         QCOMPARE(QFile::exists(s.path(0)), readOnlyFolder);
-        QVERIFY(s.v().isVisible());
+        QVERIFY(s.viewer().isVisible());
         QVERIFY(s.c.Timer1->isEnabled());
-        QCOMPARE(s.shown(), 0);
+        QCOMPARE(s.viewerShows(), 0);
     }
 
     void chooserFilters_data()
@@ -344,13 +315,13 @@ private slots:
         const QString old = s.pictures.path() + QStringLiteral("/old.bmp");
         writePicture(old, 40, 30, "bmp");
         QVERIFY(SettingsStore::SaveSetting(QStringLiteral("mBgd"), old));
-        s.w.LoadViewerBackground();
-        QCOMPARE(s.v().background().size(), QSize(40, 30));
+        s.start(); // a show's start puts the stored background up
+        QCOMPARE(s.viewer().background().size(), QSize(40, 30));
 
-        s.vc().mnuBackground->trigger(); // no answer: cancelled
+        s.v().mnuBackground->trigger(); // no answer: cancelled
         QCOMPARE(s.fake.offeredFilters, QStringList{"Background (*.jpg *.bmp)"});
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), old);
-        QCOMPARE(s.v().background().size(), QSize(40, 30));
+        QCOMPARE(s.viewer().background().size(), QSize(40, 30));
     }
 
     void backgroundChosenIsStoredAndShown()
@@ -359,9 +330,9 @@ private slots:
         const QString chosen = s.pictures.path() + QStringLiteral("/bgd.bmp");
         writePicture(chosen, 50, 40, "bmp");
         s.fake.fileAnswers = {{chosen, QString()}};
-        s.vc().mnuBackground->trigger();
+        s.v().mnuBackground->trigger();
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), chosen);
-        QCOMPARE(s.v().background().size(), QSize(50, 40));
+        QCOMPARE(s.viewer().background().size(), QSize(50, 40));
     }
 
     void nonPictureKeepsBackgroundAndItsFilterIsOfferedNext()
@@ -372,13 +343,13 @@ private slots:
         writePicture(picture, 50, 40, "bmp");
         writeFile(s.pictures.path(), QStringLiteral("notes.txt"), "not a picture");
         s.fake.fileAnswers = {{picture, QString()}, {text, QStringLiteral("All Files (*)")}};
-        s.vc().mnuBackground->trigger();
-        s.vc().mnuBackground->trigger();
+        s.v().mnuBackground->trigger();
+        s.v().mnuBackground->trigger();
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), text);
-        QCOMPARE(s.v().background().size(), QSize(50, 40));
-        QVERIFY(s.v().isVisible());
+        QCOMPARE(s.viewer().background().size(), QSize(50, 40));
+        QVERIFY(s.viewer().isVisible());
 
-        s.vc().mnuBackground->trigger(); // cancelled
+        s.v().mnuBackground->trigger(); // cancelled
         QCOMPARE(s.fake.offeredFilters, (QStringList{"Background (*.jpg *.bmp)",
                                                      "Background (*.jpg *.bmp)", "All Files (*)"}));
     }
@@ -386,10 +357,10 @@ private slots:
     void backgroundIsDrawnBehindTheSlide()
     {
         Show s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         const QString bgd = s.pictures.path() + QStringLiteral("/bgd.bmp");
-        const QString slide = s.pictures.path() + QStringLiteral("/slide.bmp");
+        const QString slide = s.pictures.path() + QStringLiteral("/more/slide.bmp");
         writePicture(bgd, v.width() / 2, v.height() / 2 + 20, "bmp", 0xff0000);
         writePicture(slide, 60, 40, "bmp", 0x0000ff);
         s.fake.fileAnswers = {{bgd, QString()}};
@@ -404,8 +375,10 @@ private slots:
 
         // A slide at natural size is centred over it, in front.
         vc.mnuStretch->setChecked(false);
-        s.c.lblFileName->setText(slide);
-        s.w.DoLoadFullScreen();
+        ShowFixture::tickBox(s.c.chkAdditive, true);
+        QVERIFY(s.listFolder(QFileInfo(slide).path()));
+        s.select({3});
+        s.start();
         QVERIFY(slideSettled(s.w));
         shot = v.grab().toImage();
         QCOMPARE(shot.pixelColor(v.width() / 2, v.height() / 2), QColor(Qt::blue));

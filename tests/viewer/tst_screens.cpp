@@ -1,29 +1,24 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
 #include "engine/SlideCache.h"
 #include "viewer/ViewerScreen.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 using namespace TestTrees;
@@ -39,16 +34,14 @@ constexpr char kScreens[] = R"({"screens": [
 ]})";
 
 /** A shown main window with a 400 x 300 picture listed and selected. */
-struct Desk
+struct Desk : ShowFixture
 {
-    Desk()
+    Desk() : ShowFixture({QStringLiteral("wide.jpg")})
     {
-        wide = dir.path() + QStringLiteral("/wide.jpg");
         writePicture(wide, 400, 300, "jpg");
-        c.list->appendFolder(dir.path() + u'/', {QStringLiteral("wide.jpg")});
-        c.File1->selectAllItems();
+        selectAll();
         c.chkFullScreen->setValue(1);
-        c.Text1->setText(QStringLiteral("0")); // a show that never ticks by itself
+        typeInterval(QStringLiteral("0")); // a show that never ticks by itself
         w.show();
     }
 
@@ -59,20 +52,16 @@ struct Desk
         QTRY_COMPARE(w.screen()->name(), expectedScreen);
     }
 
-    frmPreview &v() { return w.viewer(); }
-    QRectF element()
+    /** `file`, in a folder below, added to the list and shown alone. */
+    void showAlone(const QString &file)
     {
-        // Slides are decoded off the window thread: wait for the one asked for.
-        waitForSlide(w);
-        const PictureElement *e = ViewerControls(w.viewer()).imgPreview;
-        return QRectF(e->left(), e->top(), e->width(), e->height());
+        tickBox(c.chkAdditive, true);
+        QVERIFY(listFolder(QFileInfo(file).path()));
+        select({1});
+        start();
     }
 
-    QTemporaryDir dir;
-    QString wide;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
+    const QString wide = path(0);
 };
 
 /** How far apart the grey levels of neighbouring pixels are, at most, across `image`'s middle. */
@@ -116,33 +105,33 @@ private slots:
     void showOpensOnTheMainWindowsMonitor()
     {
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         vc.mnuStretch->setChecked(true);
         vc.mnuRetainShape->setChecked(true);
 
         // Mostly on A, a little on B.
         d.moveTo(QPoint(1000, 100), QStringLiteral("A"));
         d.c.cmdResume->click();
-        QCOMPARE(d.v().screen()->name(), QStringLiteral("A"));
-        QCOMPARE(d.v().geometry(), QRect(0, 0, 1280, 1024));
-        QVERIFY(d.v().isFullScreen());
+        QCOMPARE(d.viewer().screen()->name(), QStringLiteral("A"));
+        QCOMPARE(d.viewer().geometry(), QRect(0, 0, 1280, 1024));
+        QVERIFY(d.viewer().isFullScreen());
         QCOMPARE(d.element(), QRectF(0, 32, 1280, 960)); // 4:3 across a 5:4 monitor
 
         // Closed, and the show resumed where the main window is now.
-        d.v().close();
+        d.viewer().close();
         d.moveTo(QPoint(1180, 100), QStringLiteral("B"));
         d.c.cmdResume->click(); // still says "Pause": now it says "Resume"
         d.c.cmdResume->click();
-        QCOMPARE(d.v().screen()->name(), QStringLiteral("B"));
-        QCOMPARE(d.v().geometry(), QRect(1280, 0, 1920, 1080));
+        QCOMPARE(d.viewer().screen()->name(), QStringLiteral("B"));
+        QCOMPARE(d.viewer().geometry(), QRect(1280, 0, 1920, 1080));
         QCOMPARE(d.element(), QRectF(240, 0, 1440, 1080)); // 4:3 fitted to a 16:9 height
 
         // Resumed while the viewer is still up: it moves.
         d.moveTo(QPoint(100, 100), QStringLiteral("A"));
         d.c.cmdResume->click(); // pauses
         d.c.cmdResume->click();
-        QCOMPARE(d.v().geometry(), QRect(0, 0, 1280, 1024));
-        QVERIFY(d.v().isFullScreen());
+        QCOMPARE(d.viewer().geometry(), QRect(0, 0, 1280, 1024));
+        QVERIFY(d.viewer().isFullScreen());
         QCOMPARE(d.element(), QRectF(0, 32, 1280, 960));
     }
 
@@ -161,7 +150,7 @@ private slots:
         QFETCH(QString, focus);
         Desk d;
         d.c.cmdResume->click();
-        QVERIFY(d.v().isVisible());
+        QVERIFY(d.viewer().isVisible());
         QVERIFY(d.c.Timer1->isEnabled());
         auto *target = d.w.findChild<QWidget *>(focus);
         QVERIFY(target);
@@ -170,7 +159,7 @@ private slots:
         target->setFocus();
 
         QTest::keyClick(target, Qt::Key_Escape);
-        QVERIFY(!d.v().isVisible());
+        QVERIFY(!d.viewer().isVisible());
         QVERIFY(!d.c.Timer1->isEnabled());
         QVERIFY(d.fake.endProgramCalls.isEmpty());
         // The key still held: its repeats after the viewer has closed end nothing.
@@ -186,9 +175,9 @@ private slots:
         Desk d;
         d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
         d.w.move(20000, 20000);
-        d.v().showViewer();
-        QCOMPARE(d.v().screen(), d.w.screen());
-        QCOMPARE(d.v().geometry(), d.w.screen()->geometry());
+        d.viewer().showViewer();
+        QCOMPARE(d.viewer().screen(), d.w.screen());
+        QCOMPARE(d.viewer().geometry(), d.w.screen()->geometry());
     }
 
     void slideOnShowFollowsTheNewSize_data()
@@ -217,22 +206,21 @@ private slots:
         QFETCH(QRectF, onA);
         QFETCH(QRectF, onB);
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         d.moveTo(QPoint(100, 100), QStringLiteral("A"));
-        d.v().showViewer();
+        d.viewer().showViewer();
         if (stretch)
             vc.mnuStretch->trigger();
         vc.mnuRetainShape->setChecked(retainShape);
-        d.c.lblFileName->setText(d.wide);
-        d.w.DoLoadFullScreen();
+        d.start();
         QVERIFY(slideSettled(d.w));
         QCOMPARE(d.element(), onA);
         if (retainShapeClearedAfter)
             vc.mnuRetainShape->setChecked(false);
 
         d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
-        d.v().showViewer(); // no new slide: the one on show is placed again
-        QCOMPARE(d.v().geometry(), QRect(1280, 0, 1920, 1080));
+        d.viewer().showViewer(); // no new slide: the one on show is placed again
+        QCOMPARE(d.viewer().geometry(), QRect(1280, 0, 1920, 1080));
         QCOMPARE(d.element(), onB);
         QCOMPARE(vc.imgPreview->picture().natural, QSize(400, 300));
     }
@@ -240,16 +228,15 @@ private slots:
     void largerMonitorShowsMoreOfACutPicture()
     {
         Desk d;
-        const ViewerControls vc(d.v());
-        const QString big = d.dir.path() + QStringLiteral("/big.jpg");
+        const ViewerControls vc(d.viewer());
+        const QString big = d.dir.path() + QStringLiteral("/more/big.jpg");
         writePicture(big, 2000, 1500, "jpg", 0x2060c0);
         d.moveTo(QPoint(100, 100), QStringLiteral("A"));
-        d.v().showViewer();
-        d.c.lblFileName->setText(big);
-        d.w.DoLoadFullScreen(); // at natural size, cut to 1280 x 1024: only that much decoded
+        d.viewer().showViewer();
+        d.showAlone(big); // at natural size, cut to 1280 x 1024: only that much decoded
 
         d.moveTo(QPoint(1400, 100), QStringLiteral("B"));
-        d.v().showViewer();
+        d.viewer().showViewer();
         QCOMPARE(d.element(), QRectF(0, 0, 1920, 1080));
         const QImage seen = vc.imgPreview->grab().toImage();
         const QColor corner = seen.pixelColor(1900, 1070); // beyond what A showed
@@ -260,21 +247,21 @@ private slots:
     void stretchedSlidesKeepDetailAtDoubleDensity()
     {
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         // One-pixel stripes at exactly the monitor's device size: drawn pixel for pixel
         // they stay black and white; decoded or scaled for logical pixels they turn grey.
         QImage stripes(3840, 2160, QImage::Format_RGB32);
         for (int x = 0; x < stripes.width(); ++x)
             for (int y = 0; y < stripes.height(); ++y)
                 stripes.setPixel(x, y, (x + y) % 2 ? 0xffffffff : 0xff000000);
-        const QString fine = d.dir.path() + QStringLiteral("/fine.bmp");
+        const QString fine = d.dir.path() + QStringLiteral("/more/fine.bmp");
+        QVERIFY(QDir().mkpath(d.dir.path() + QStringLiteral("/more")));
         QVERIFY(stripes.save(fine, "BMP"));
 
         d.moveTo(QPoint(3300, 100), QStringLiteral("C"));
-        d.v().showViewer();
+        d.viewer().showViewer();
         vc.mnuStretch->trigger();
-        d.c.lblFileName->setText(fine);
-        d.w.DoLoadFullScreen();
+        d.showAlone(fine);
         QCOMPARE(d.element(), QRectF(0, 0, 1920, 1080));
 
         const QImage seen = vc.imgPreview->grab().toImage();
@@ -297,7 +284,7 @@ private slots:
         QFETCH(QPoint, corner);
         QFETCH(QSize, decoded);
         Desk d;
-        const ViewerControls vc(d.v());
+        const ViewerControls vc(d.viewer());
         const QString photo = d.dir.path() + QStringLiteral("/photo.jpg");
         writePicture(photo, 4000, 3000, "jpg");
         d.c.list->appendFolder(d.dir.path() + u'/', {QStringLiteral("photo.jpg")});

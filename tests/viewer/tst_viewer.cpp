@@ -1,67 +1,46 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
-#include "common/IntervalTimer.h"
-#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 using namespace TestTrees;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-/** A main window with five pictures, all selected; picture i is 100 + 10 i wide. */
-struct Viewer
+/**
+ * A main window with five pictures and two more, all selected; picture i is 100 + 10 i
+ * wide. The two more, p5wide and p6big, are drawn over by the tests that show them alone.
+ */
+struct Viewer : ShowFixture
 {
-    Viewer()
+    Viewer() : ShowFixture(pictureNames(5) << u"p5wide.jpg"_s << u"p6big.jpg"_s, {100, 60})
     {
-        QStringList names;
-        for (int i = 0; i < 5; ++i) {
-            names << QStringLiteral("p%1.jpg").arg(i);
-            writePicture(dir.path() + u'/' + names.last(), 100 + 10 * i, 60, "jpg");
-        }
-        writePicture(dir.path() + QStringLiteral("/wide.jpg"), 400, 300, "jpg");
-        c.list->appendFolder(dir.path() + u'/', names);
         c.File1->selectAllItems();
         c.chkFullScreen->setValue(1);
     }
 
-    frmPreview &v() { return w.viewer(); }
-    ViewerControls vc() { return ViewerControls(w.viewer()); }
-    // Slides are decoded off the window thread: each look waits for the one asked for.
-    int shows()
+    /** Item i drawn `width` x `height` and shown alone in the viewer, with no tick to come. */
+    void showAlone(int i, int width, int height)
     {
-        waitForSlide(w);
-        return (vc().imgPreview->picture().natural.width() - 100) / 10;
+        writePicture(path(i), width, height, "jpg");
+        select({i});
+        typeInterval(u"0"_s);
+        start();
     }
-    QRectF element()
-    {
-        waitForSlide(w);
-        const PictureElement *e = vc().imgPreview;
-        return QRectF(e->left(), e->top(), e->width(), e->height());
-    }
-
-    QTemporaryDir dir;
-    FakeSeams fake;
-    frmVivrel w;
-    const MainControls c{w};
 };
 
 } // namespace
@@ -73,8 +52,9 @@ class TestViewer : public QObject
 private slots:
     void menuEntriesInOrder()
     {
-        Viewer s;
-        const QList<QAction *> entries = s.vc().mnuOptions->actions();
+        // As the viewer makes it, before start-up sets it from the settings.
+        frmPreview v;
+        const QList<QAction *> entries = ViewerControls(v).mnuOptions->actions();
         QStringList names;
         QStringList captions;
         for (const QAction *a : entries) {
@@ -89,24 +69,23 @@ private slots:
         QCOMPARE(captions,
                  (QStringList{"Open", "Delete", "-", "Pause Show", "-", "Previous", "Next", "-",
                               "Stretch", "Retain Shape", "-", "Change Background", "-", "Cancel"}));
-        QCOMPARE(s.vc().mnuOptions->title(), QStringLiteral("Options"));
+        QCOMPARE(ViewerControls(v).mnuOptions->title(), QStringLiteral("Options"));
     }
 
     void coversTheScreen()
     {
         Viewer s;
-        QCOMPARE(s.v().geometry(), s.w.screen()->geometry());
+        QCOMPARE(s.viewer().geometry(), s.w.screen()->geometry());
     }
 
     void stretchAndRetainShapeEntries()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         const float W = float(v.width());
         const float H = float(v.height());
-        s.c.lblFileName->setText(s.dir.path() + QStringLiteral("/wide.jpg"));
-        s.w.DoLoadFullScreen();
+        s.showAlone(5, 400, 300);
         QVERIFY(slideSettled(s.w));
         QCOMPARE(s.element(), QRectF((W - 400) / 2, (H - 300) / 2, 400, 300));
         QVERIFY(!vc.imgPreview->isHidden());
@@ -151,9 +130,9 @@ private slots:
     void pauseEntryFollowsTheTimer()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
-        s.w.cmdStart_Click();
+        s.start();
         QVERIFY(slideSettled(s.w));
         QVERIFY(s.c.Timer1->isEnabled());
         vc.mnuPause->trigger();
@@ -212,19 +191,19 @@ private slots:
     void menuSteps()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
-        s.w.cmdStart_Click();
+        s.start();
         QVERIFY(slideSettled(s.w));
         vc.mnuNext->trigger(); // running: steps, the timer keeps its schedule
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QVERIFY(s.c.Timer1->isEnabled());
         vc.mnuPrev->trigger();
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(vc.mnuPause->isChecked());
         vc.mnuPrev->trigger();
-        QCOMPARE(s.shows(), 0);
+        QCOMPARE(s.viewerShows(), 0);
         QCOMPARE(v.caption(), s.c.list->fullPath(0));
     }
 
@@ -243,32 +222,32 @@ private slots:
     {
         QFETCH(Qt::KeyboardModifiers, modifiers);
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
         QSignalSpy help(&v, &frmPreview::helpRequested);
-        s.w.cmdStart_Click();
+        s.start();
         QVERIFY(slideSettled(s.w));
         QVERIFY(QTest::qWaitForWindowExposed(&v));
-        QCOMPARE(s.shows(), 0);
+        QCOMPARE(s.viewerShows(), 0);
         vc.mnuPause->trigger();
 
         QTest::keyClick(&v, Qt::Key_Right, modifiers); // paused: steps and stays paused
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(vc.mnuPause->isChecked());
 
         vc.mnuPause->trigger();                       // running again
         QTest::keyClick(&v, Qt::Key_Left, modifiers); // the slide on show again, paused
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(vc.mnuPause->isChecked());
         QTest::keyClick(&v, Qt::Key_Left, modifiers);
-        QCOMPARE(s.shows(), 0);
+        QCOMPARE(s.viewerShows(), 0);
 
         QTest::keyClick(&v, Qt::Key_F1, modifiers);
         QCOMPARE(help.count(), 1);
         QTest::keyClick(&v, Qt::Key_A, modifiers); // not a key of the viewer
-        QCOMPARE(s.shows(), 0);
+        QCOMPARE(s.viewerShows(), 0);
 
         QTest::keyClick(&v, Qt::Key_Escape, modifiers);
         QVERIFY(!v.isVisible());
@@ -279,11 +258,11 @@ private slots:
     void closingHidesAndKeepsTheState()
     {
         Viewer s;
-        QPointer<frmPreview> v = &s.v();
+        QPointer<frmPreview> v = &s.viewer();
         const ViewerControls vc(*v);
-        s.w.cmdStart_Click();
+        s.start();
         QVERIFY(slideSettled(s.w));
-        s.w.Timer1_Timer();
+        s.tick();
         QVERIFY(QTest::qWaitForWindowExposed(v.data()));
         const QString caption = v->caption();
         QVERIFY(s.c.Timer1->isEnabled());
@@ -295,22 +274,22 @@ private slots:
         QVERIFY(!s.c.Timer1->isEnabled());
         QVERIFY(!vc.mnuPause->isChecked());
         QCOMPARE(v->caption(), caption);
-        QCOMPARE(s.shows(), 1);
+        QCOMPARE(s.viewerShows(), 1);
         QCOMPARE(s.w.showPosition(), 2);
 
-        s.w.cmdResume_Click(); // caption "Pause": pauses
-        s.w.cmdResume_Click(); // resumes in the viewer from the kept position
+        s.pauseOrResume(); // caption "Pause": pauses
+        s.pauseOrResume(); // resumes in the viewer from the kept position
         QVERIFY(v->isVisible());
-        QCOMPARE(s.shows(), 2);
+        QCOMPARE(s.viewerShows(), 2);
         QVERIFY(s.c.Timer1->isEnabled());
     }
 
     void rightButtonOpensTheMenu()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
-        s.w.cmdStart_Click();
+        s.start();
         QVERIFY(slideSettled(s.w));
         QVERIFY(QTest::qWaitForWindowExposed(&v));
         const QRect picture = vc.imgPreview->geometry();
@@ -329,20 +308,17 @@ private slots:
         QTest::mousePress(vc.imgPreview, Qt::RightButton, {}, vc.imgPreview->rect().center());
         QTRY_VERIFY(vc.mnuOptions->isVisible());
         vc.mnuOptions->hide();
-        QCOMPARE(s.shows(), 0); // nothing else happened
+        QCOMPARE(s.viewerShows(), 0); // nothing else happened
     }
 
     void stretchedPicturesDecodeAtTheSizeTheyAreDrawn()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
-        const QString big = s.dir.path() + QStringLiteral("/big.jpg");
-        writePicture(big, 4000, 3000, "jpg");
         vc.mnuStretch->setChecked(true);
         vc.mnuRetainShape->setChecked(true);
-        s.c.lblFileName->setText(big);
-        s.w.DoLoadFullScreen();
+        s.showAlone(6, 4000, 3000);
         QVERIFY(slideSettled(s.w));
         QCOMPARE(vc.imgPreview->picture().natural, QSize(4000, 3000));
         const QSize device = vc.imgPreview->size() * v.devicePixelRatioF();
@@ -354,12 +330,9 @@ private slots:
     void picturesAtNaturalSizeDecodeOnlyWhatTheWindowShows()
     {
         Viewer s;
-        frmPreview &v = s.v();
+        frmPreview &v = s.viewer();
         const ViewerControls vc(v);
-        const QString big = s.dir.path() + QStringLiteral("/big.jpg");
-        writePicture(big, 4000, 3000, "jpg");
-        s.c.lblFileName->setText(big);
-        s.w.DoLoadFullScreen();
+        s.showAlone(6, 4000, 3000);
         QVERIFY(slideSettled(s.w));
         const PictureElement *e = vc.imgPreview;
         QCOMPARE(e->picture().natural, QSize(4000, 3000));
@@ -372,7 +345,7 @@ private slots:
         QCOMPARE(e->picture().part.topLeft(), QPoint(0, 0));
 
         // Stretched afterwards without a new load: the whole picture is decoded again.
-        v.mnuStretch_Click();
+        vc.mnuStretch->trigger();
         vc.imgPreview->grab();
         QVERIFY(e->picture().isWhole());
         QCOMPARE(e->picture().image.size(), e->size() * e->devicePixelRatioF());

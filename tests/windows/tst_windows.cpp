@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <windows.h>
 
@@ -167,7 +168,7 @@ private slots:
         frmVivrel w;
         TestTrees::fillFileTypes(MainControls(w).cmbFileType);
         fake.folderAnswers.push_back(drive);
-        w.cmdDirList_Click();
+        MainControls(w).cmdDirList->click();
         QCOMPARE(fake.messages.size(), 1);
         QCOMPARE(fake.messages[0].text, QStringLiteral("Drive Not Ready..."));
     }
