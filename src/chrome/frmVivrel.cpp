@@ -279,7 +279,7 @@ void frmVivrel::connectViewer()
 {
     // The viewer asks; the show here decides, and tells it whether the show runs.
     connect(mViewer, &frmPreview::helpRequested, this, &frmVivrel::cmdHelp_Click);
-    connect(mViewer, &frmPreview::nextRequested, this, &frmVivrel::Timer1_Timer);
+    connect(mViewer, &frmPreview::nextRequested, mShow, &SlideShow::Timer1_Timer);
     connect(mViewer, &frmPreview::previousRequested, this, &frmVivrel::DoPrevious);
     connect(mViewer, &frmPreview::fitChanged, this, &frmVivrel::DoLoadFullScreen);
     connect(mViewer, &frmPreview::backgroundChosen, mStartUp, &StartUp::backgroundChosen);

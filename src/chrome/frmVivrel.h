@@ -70,13 +70,7 @@ public:
     void cmdDirList_Click();
     void cmdSelectAll_Click();
     void listPaths(const QStringList &paths, bool additive);
-    /** The list's folder, scanned again at the next start-up. */
-    QString dirPath() const;
-    void setDirPath(const QString &path);
 
-    // Links and the advert panel.
-    /** Opens the help page (also F1 here and in the viewer). */
-    void cmdHelp_Click();
     /** The thank-you mail, offered while it is due in this run (the very first); then not. */
     void askForThanksMail();
     // The advert panel (see Advert).
@@ -84,29 +78,14 @@ public:
     void DownloadAdvert();
     void startAdvertDownload();
 
-    // Slide show.
-    void cmdStart_Click();
-    void cmdResume_Click();
-    /** One forward step: the next selected item is shown (a tick, or "Next" in the viewer). */
-    void Timer1_Timer();
-    /** Pauses the show and shows the selected item before the position, in the viewer. */
-    void DoPrevious();
-    /** Loads the show's current slide into the viewer and fits it there. */
-    void DoLoadFullScreen();
-    /** Leaving the interval box: more than 30 seconds is refused with a message. */
-    void Text1_LostFocus();
-
     // Settings, configuration files, start-up and shut-down: StartUp's, for the program
     // and for tests.
     /** Makes the stored background picture the viewer's, when there is a usable one. */
     void LoadViewerBackground();
-    void cmdTools_Click();
     /** Start-up: run once, before the window is first shown. */
     void Form_Load();
     /** Shut-down: saves the settings and ends the program at once. */
     void Form_Unload();
-    /** Escape in the window: closes the viewer when it is up, else ends the program. */
-    void escapePressed();
     /** Whether start-up acts on the configuration file's Start key (not when paths are given). */
     void setIniAutoStart(bool act);
     /** Paths from the command line, after start-up: listed, all selected, shown. */
@@ -153,10 +132,22 @@ private:
     /** Draws the artwork again when the window's pixel ratio is not the one it was drawn at. */
     void followScreen();
     void cmdMinimise_Click();
+    /** Opens the help page (also F1 here and in the viewer). */
+    void cmdHelp_Click();
+    /** Escape in the window: closes the viewer when it is up, else ends the program. */
+    void escapePressed();
     /** Ends the program at once; the settings are not saved on this path. */
     void cmdClose_Click();
 
     // Slide show.
+    void cmdStart_Click();
+    void cmdResume_Click();
+    /** Pauses the show and shows the selected item before the position, in the viewer. */
+    void DoPrevious();
+    /** Loads the show's current slide into the viewer and fits it there. */
+    void DoLoadFullScreen();
+    /** Leaving the interval box: more than 30 seconds is refused with a message. */
+    void Text1_LostFocus();
     void RunShow();
     /**
      * Shows the show's new slide: its path in lblFileName and the viewer's caption, and

@@ -8,8 +8,8 @@
 #include "catalogue/Catalogue.h"
 #include "chrome/Colours.h"
 #include "chrome/frmVivrel.h"
-#include "config/StartUp.h"
 #include "common/IntervalTimer.h"
+#include "config/StartUp.h"
 
 #include <QLineEdit>
 
@@ -68,16 +68,6 @@ void frmVivrel::cmdSelectAll_Click()
 void frmVivrel::listPaths(const QStringList &paths, bool additive)
 {
     mCatalogue->listPaths(paths, additive);
-}
-
-QString frmVivrel::dirPath() const
-{
-    return mCatalogue->dirPath();
-}
-
-void frmVivrel::setDirPath(const QString &path)
-{
-    mCatalogue->setDirPath(path);
 }
 
 void frmVivrel::PrepareAdvertPanel()

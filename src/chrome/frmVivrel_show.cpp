@@ -6,6 +6,7 @@
 // preview pane).
 
 #include "advert/Advert.h"
+#include "catalogue/Catalogue.h"
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/Artwork.h"
@@ -47,7 +48,7 @@ void frmVivrel::cmdStart_Click()
 {
     if (mAsk2SendMail)
         askForThanksMail();
-    setDirPath(Paths::normaliseShowPath(dirPath()));
+    mCatalogue->setDirPath(Paths::normaliseShowPath(mCatalogue->dirPath()));
     WebBrowser1->hide();
     mAdvert->startWithShow(mSelfStarted);
 
@@ -78,7 +79,7 @@ void frmVivrel::RunShow()
         chkPreview->setValue(1); // its click behaviour stops the timer; it starts again below
 
     const qint64 interval = Numbers::intervalMilliseconds(Text1->text());
-    setDirPath(Paths::normaliseShowPath(dirPath()));
+    mCatalogue->setDirPath(Paths::normaliseShowPath(mCatalogue->dirPath()));
     mShow->run(interval);
 }
 
@@ -86,11 +87,6 @@ Stepping::Options frmVivrel::showOptions() const
 {
     // A grayed box counts as clear.
     return {.random = chkRandom->value() == 1, .repeat = chkRepeat->value() == 1};
-}
-
-void frmVivrel::Timer1_Timer()
-{
-    mShow->Timer1_Timer();
 }
 
 void frmVivrel::planSlides()

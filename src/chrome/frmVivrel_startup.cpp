@@ -4,9 +4,9 @@
 // The main window and its start-up owner: the window hands StartUp its controls and
 // serves what start-up sets going; start-up, the settings and shut-down are StartUp's.
 
-#include "chrome/frmVivrel.h"
 #include "advert/Advert.h"
 #include "catalogue/Catalogue.h"
+#include "chrome/frmVivrel.h"
 #include "config/StartUp.h"
 
 #include <QCloseEvent>
@@ -52,11 +52,6 @@ void frmVivrel::setIniAutoStart(bool act)
 void frmVivrel::openPaths(const QStringList &paths)
 {
     mStartUp->openPaths(paths);
-}
-
-void frmVivrel::cmdTools_Click()
-{
-    mStartUp->cmdTools_Click();
 }
 
 void frmVivrel::LoadViewerBackground()
