@@ -9,7 +9,7 @@
 #include "engine/Stepping.h"
 #include "engine/UniformRandom.h"
 
-#include <QSignalSpy>
+#include <QDir>
 #include <QTest>
 
 #include <random>
@@ -252,6 +252,32 @@ private slots:
         }
         QCOMPARE(told.join(u' '), log);
         QCOMPARE(show.isRunning(), show.timer().isEnabled());
+    }
+    void showTellsOfASlideThatDoesNotLoad()
+    {
+        const QString missing = QDir::temp().filePath(u"vivrel-no-such-picture.jpg"_s);
+        SlideShow show(
+            {.count = [] { return qint64(1); },
+             .isSelected = [](qint64) { return true; },
+             .path = [&](qint64) { return missing; }},
+            [] { return Stepping::Options(); }, nullptr);
+        QStringList failed;
+        connect(&show, &SlideShow::slideFailed, this, [&](const QString &path, Error error) {
+            failed << path;
+            QCOMPARE(error, Error::FileNotFound);
+        });
+        int ready = 0;
+        connect(&show, &SlideShow::currentReady, this, [&] { ++ready; });
+        show.restart();
+        show.Timer1_Timer();
+        const Fitting::View view{.windowWidth = 64, .windowHeight = 48, .width = 64, .height = 48};
+        std::optional<Result<Picture>> got = show.take(view);
+        if (!got) {
+            QTRY_COMPARE(ready, 1);
+            got = show.take(view);
+        }
+        QVERIFY(got && !*got);
+        QCOMPARE(failed, QStringList{missing});
     }
 };
 
