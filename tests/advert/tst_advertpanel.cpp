@@ -499,10 +499,11 @@ private slots:
         QVERIFY(server.paths.isEmpty());
         QCOMPARE(s.c.WebBrowser1->toPlainText(), u"changed on disk"_s);
 
-        // Back on line later in the same run: still nothing.
+        // Back on line later in the same run: still nothing, nor anything under way.
         s.fake.online = true;
         s.start();
         QVERIFY(server.paths.isEmpty());
+        QVERIFY(!s.w.findChild<AdvertDownload *>());
     }
 
     void failedFetchesLeaveTheEarlierPage_data()
