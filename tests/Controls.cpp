@@ -11,7 +11,6 @@
 #include "widgets/TriCheckBox.h"
 
 #include "viewer/frmPreview.h"
-#include <QDir>
 
 #include <QAction>
 #include <QComboBox>
@@ -57,9 +56,7 @@ ViewerControls::ViewerControls(const frmPreview &v)
 QString rememberedFolder(frmVivrel &w)
 {
     MainControls(w).chkSaveSettings->setValue(1);
-    // Shut-down called, not closed: a test may shut the same window down twice, which a
-    // close does only once.
-    w.Form_Unload();
+    w.Form_Unload(); // not close(): that shuts a window down once only; tests ask again
     // Spelt with "/" as the tests spell paths; Windows keeps "\\" (tst_windows checks it).
     return QDir::fromNativeSeparators(SettingsStore::GetSetting(QStringLiteral("mPath")));
 }

@@ -53,9 +53,11 @@ public:
 
     bool start() { return mServer.listen(QHostAddress::LocalHost, 0); }
 
-    QString url(const QString &path = QString()) const
+    QString url(const char *path = "") const
     {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(mServer.serverPort()).arg(path);
+        return QStringLiteral("http://127.0.0.1:%1%2")
+            .arg(mServer.serverPort())
+            .arg(QLatin1String(path));
     }
 
     void set(const QByteArray &path, Reply reply) { mScript.insert(path, reply); }

@@ -231,7 +231,7 @@ private slots:
                             [](const QByteArray &e) { return e == "identity"; }));
         // Nothing but the file itself is left behind in the folder.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"vivrel4.htm"});
+                 QStringList{QStringLiteral("vivrel4.htm")});
     }
 
     void redirects_data()
@@ -291,7 +291,8 @@ private slots:
         const QString local = dir.filePath(QStringLiteral("vivrel4.htm"));
         BoundedDownloader downloader(kQuick);
         // Refused before anything is asked, and still reported from the event loop.
-        for (const QUrl &url : {QUrl::fromLocalFile(source), QUrl("data:text/html,hello")}) {
+        for (const QUrl &url :
+             {QUrl::fromLocalFile(source), QUrl(QStringLiteral("data:text/html,hello"))}) {
             const Fetched fetched = fetchNow(downloader, url, local, 2048);
             QVERIFY(fetched.reportedLater);
             QVERIFY(fetched.reportedOnce);
@@ -343,7 +344,7 @@ private slots:
         QCOMPARE(reports, 0);
         QCOMPARE(readAll(local), QByteArray("earlier"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"vivrel4.htm"});
+                 QStringList{QStringLiteral("vivrel4.htm")});
     }
 
     void linkAtTheNameIsReplacedNotFollowed()

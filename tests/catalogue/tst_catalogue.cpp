@@ -1,8 +1,7 @@
 // SPDX-FileCopyrightText: The Vivrel developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "Controls.h"
-#include "FakeSeams.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
@@ -10,7 +9,6 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "catalogue/NaturalOrder.h"
-#include "chrome/frmVivrel.h"
 #include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
@@ -31,6 +29,7 @@
 #endif
 
 using namespace TestTrees;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -83,10 +82,10 @@ private slots:
     {
         QTest::addColumn<int>("selector");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("all") << 0 << QStringList{"a.jpg", "b.BMP", "c.gif", "xjpg"};
-        QTest::newRow("jpg") << 1 << QStringList{"a.jpg", "xjpg"};
-        QTest::newRow("bmp") << 2 << QStringList{"b.BMP"};
-        QTest::newRow("gif") << 3 << QStringList{"c.gif"};
+        QTest::newRow("all") << 0 << QStringList{u"a.jpg"_s, u"b.BMP"_s, u"c.gif"_s, u"xjpg"_s};
+        QTest::newRow("jpg") << 1 << QStringList{u"a.jpg"_s, u"xjpg"_s};
+        QTest::newRow("bmp") << 2 << QStringList{u"b.BMP"_s};
+        QTest::newRow("gif") << 3 << QStringList{u"c.gif"_s};
         QTest::newRow("none selected") << -1 << QStringList{};
     }
 
@@ -94,33 +93,29 @@ private slots:
     {
         QFETCH(int, selector);
         QFETCH(QStringList, expected);
-        QTemporaryDir dir;
-        touch(dir.path(), {"a.jpg", "b.BMP", "c.gif", "d.jpeg", "e.png", "xjpg"});
-        frmVivrel w;
-        const MainControls c(w);
-        fillFileTypes(c.cmbFileType);
-        c.cmbFileType->setCurrentIndex(selector);
-        QVERIFY(w.DirSearch(dir.path()));
+        ShowFixture s(QStringList{});
+        const QString dir = s.dir.path();
+        touch(dir, {u"a.jpg"_s, u"b.BMP"_s, u"c.gif"_s, u"d.jpeg"_s, u"e.png"_s, u"xjpg"_s});
+        s.c.cmbFileType->setCurrentIndex(selector);
+        QVERIFY(s.listFolder(dir));
         QStringList names;
-        for (qsizetype i = 0; i < c.list->count(); ++i) {
-            names << c.list->text(i);
-            QCOMPARE(c.list->folder(i), QDir::toNativeSeparators(dir.path() + u'/'));
+        for (qsizetype i = 0; i < s.c.list->count(); ++i) {
+            names << s.c.list->text(i);
+            QCOMPARE(s.c.list->folder(i), QDir::toNativeSeparators(dir + u'/'));
         }
         QCOMPARE(names, expected);
     }
 
     void breadthFirstInNameOrder()
     {
-        QTemporaryDir dir;
-        touch(dir.path(), {"IMG_10.jpg", "IMG_2.jpg", "b/deep/z.gif", "a/IMG_1.jpg", "b/y.bmp",
-                           "Zed.gif", "a/sub/k.jpg"});
-        frmVivrel w;
-        fillFileTypes(MainControls(w).cmbFileType);
-        QVERIFY(w.DirSearch(dir.path() + u'/'));
-        const QString r = dir.path() + u'/';
-        QCOMPARE(listed(w),
-                 (QStringList{r + "IMG_2.jpg", r + "IMG_10.jpg", r + "Zed.gif", r + "a/IMG_1.jpg",
-                              r + "b/y.bmp", r + "a/sub/k.jpg", r + "b/deep/z.gif"}));
+        ShowFixture s(QStringList{});
+        const QString r = s.dir.path() + u'/';
+        touch(r, {u"IMG_10.jpg"_s, u"IMG_2.jpg"_s, u"b/deep/z.gif"_s, u"a/IMG_1.jpg"_s,
+                  u"b/y.bmp"_s, u"Zed.gif"_s, u"a/sub/k.jpg"_s});
+        QVERIFY(s.listFolder(r));
+        QCOMPARE(listed(s.w), (QStringList{r + u"IMG_2.jpg"_s, r + u"IMG_10.jpg"_s,
+                                           r + u"Zed.gif"_s, r + u"a/IMG_1.jpg"_s, r + u"b/y.bmp"_s,
+                                           r + u"a/sub/k.jpg"_s, r + u"b/deep/z.gif"_s}));
     }
 
     void skipsHiddenLinksAndSpecialFiles()
@@ -129,30 +124,29 @@ private slots:
         QSKIP("symbolic links, FIFOs, devices and dot names are POSIX rules (tst_windows walks "
               "attributes)");
 #endif
-        QTemporaryDir dir;
-        const QString r = dir.path() + u'/';
-        touch(dir.path(), {"ok.jpg", ".hidden.jpg", ".hid/in.jpg", "real/r.gif"});
-        QDir().mkpath(r + "folder.jpg"); // a folder is never a picture
-        QVERIFY(PortableSetup::makeFifo(r + "x.jpg"));
-        QVERIFY(QFile::link(r + "ok.jpg", r + "link.jpg"));       // link to a file: listed
-        QVERIFY(QFile::link(r + "gone.jpg", r + "dangling.jpg")); // dangling: skipped
-        QVERIFY(QFile::link(r + "real", r + "linkdir"));          // link to a folder: not entered
-        QVERIFY(QFile::link(r, r + "real/loop"));                 // a loop back to the top
-        QVERIFY(QFile::link("/dev/null", r + "dev.gif"));         // a device: skipped
-        frmVivrel w;
-        fillFileTypes(MainControls(w).cmbFileType);
-        QVERIFY(w.DirSearch(dir.path()));
-        QCOMPARE(listed(w), (QStringList{r + "link.jpg", r + "ok.jpg", r + "real/r.gif"}));
+        ShowFixture s(QStringList{});
+        const QString r = s.dir.path() + u'/';
+        touch(r, {u"ok.jpg"_s, u".hidden.jpg"_s, u".hid/in.jpg"_s, u"real/r.gif"_s});
+        QDir().mkpath(r + u"folder.jpg"_s); // a folder is never a picture
+        QVERIFY(PortableSetup::makeFifo(r + u"x.jpg"_s));
+        QVERIFY(QFile::link(r + u"ok.jpg"_s, r + u"link.jpg"_s));       // link to a file: listed
+        QVERIFY(QFile::link(r + u"gone.jpg"_s, r + u"dangling.jpg"_s)); // dangling: skipped
+        QVERIFY(QFile::link(r + u"real"_s, r + u"linkdir"_s));  // link to a folder: not entered
+        QVERIFY(QFile::link(r, r + u"real/loop"_s));            // a loop back to the top
+        QVERIFY(QFile::link(u"/dev/null"_s, r + u"dev.gif"_s)); // a device: skipped
+        QVERIFY(s.listFolder(s.dir.path()));
+        QCOMPARE(listed(s.w),
+                 (QStringList{r + u"link.jpg"_s, r + u"ok.jpg"_s, r + u"real/r.gif"_s}));
     }
 
 #ifndef Q_OS_WIN
     void unreadableSubfolderIsSkipped()
     {
         QTemporaryDir dir;
-        touch(dir.path(), {"a.jpg", "locked/b.jpg", "open/c.jpg"});
+        touch(dir.path(), {u"a.jpg"_s, u"locked/b.jpg"_s, u"open/c.jpg"_s});
         openUpForOthers(dir.path());
-        ::chmod(QFile::encodeName(dir.path() + "/open").constData(), 0755);
-        ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0);
+        ::chmod(QFile::encodeName(dir.path() + u"/open"_s).constData(), 0755);
+        ::chmod(QFile::encodeName(dir.path() + u"/locked"_s).constData(), 0);
         const int code = runUnprivileged([&] {
             int listed = 0;
             DirScanner scanner(FileTypeCode::All, [&](const QString &, const QStringList &names) {
@@ -161,61 +155,52 @@ private slots:
             const bool done = scanner.scan(dir.path()).ok();
             return done ? listed : 50;
         });
-        ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0700);
+        ::chmod(QFile::encodeName(dir.path() + u"/locked"_s).constData(), 0700);
         QCOMPARE(code, 2); // a.jpg and open/c.jpg
     }
 #endif
 
     void absentFolderListsNothingWithoutError()
     {
-        FakeSeams fake;
-        fake.folderAnswers.push_back(QStringLiteral("/no/such/folder/anywhere"));
-        frmVivrel w;
-        const MainControls c(w);
-        fillFileTypes(c.cmbFileType);
-        MainControls(w).cmdDirList->click();
-        QCOMPARE(c.list->count(), 0);
-        QVERIFY(fake.messages.isEmpty());
-        QCOMPARE(rememberedFolder(w), QStringLiteral("/no/such/folder/anywhere"));
+        ShowFixture s(QStringList{});
+        QVERIFY(s.listFolder(u"/no/such/folder/anywhere"_s));
+        QCOMPARE(s.c.list->count(), 0);
+        QVERIFY(s.fake.messages.isEmpty());
+        QCOMPARE(rememberedFolder(s.w), u"/no/such/folder/anywhere"_s);
     }
 
     void additiveKeepsAndRepeats()
     {
-        QTemporaryDir dir;
-        touch(dir.path(), {"one/a.jpg", "two/b.gif"});
-        frmVivrel w;
-        const MainControls c(w);
-        fillFileTypes(c.cmbFileType);
-        QVERIFY(w.DirSearch(dir.path() + "/one"));
-        c.chkAdditive->setValue(1);
-        QVERIFY(w.DirSearch(dir.path() + "/two"));
-        QVERIFY(w.DirSearch(dir.path() + "/two"));
-        QCOMPARE(c.list->count(), 3);
-        QCOMPARE(c.list->text(2), QStringLiteral("b.gif"));
-        c.chkAdditive->setValue(0);
-        QVERIFY(w.DirSearch(dir.path() + "/one"));
-        QCOMPARE(c.list->count(), 1);
+        ShowFixture s(QStringList{});
+        const QString dir = s.dir.path();
+        touch(dir, {u"one/a.jpg"_s, u"two/b.gif"_s});
+        QVERIFY(s.listFolder(dir + u"/one"_s));
+        s.c.chkAdditive->setValue(1);
+        QVERIFY(s.listFolder(dir + u"/two"_s));
+        QVERIFY(s.listFolder(dir + u"/two"_s));
+        QCOMPARE(s.c.list->count(), 3);
+        QCOMPARE(s.c.list->text(2), u"b.gif"_s);
+        s.c.chkAdditive->setValue(0);
+        QVERIFY(s.listFolder(dir + u"/one"_s));
+        QCOMPARE(s.c.list->count(), 1);
     }
 
     void folderButton()
     {
-        QTemporaryDir dir;
-        touch(dir.path(), {"a.jpg"});
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        fillFileTypes(c.cmbFileType);
-        fake.folderAnswers.push_back(QStringLiteral("/before")); // no such folder: lists nothing
-        MainControls(w).cmdDirList->click();
-        MainControls(w).cmdDirList->click(); // cancelled
-        QCOMPARE(rememberedFolder(w), QStringLiteral("/before"));
-        QCOMPARE(fake.folderTitles, QStringList(2, QStringLiteral("Tremallo Vivrel")));
-        fake.folderAnswers.push_back(dir.path());
-        MainControls(w).cmdDirList->click();
-        QCOMPARE(rememberedFolder(w), dir.path());
+        ShowFixture s(QStringList{});
+        touch(s.dir.path(), {u"a.jpg"_s});
+        const MainControls &c = s.c;
+        s.fake.folderAnswers.push_back(u"/before"_s); // no such folder: lists nothing
+        c.cmdDirList->click();
+        c.cmdDirList->click(); // cancelled
+        QCOMPARE(rememberedFolder(s.w), u"/before"_s);
+        QCOMPARE(s.fake.folderTitles, QStringList(2, u"Tremallo Vivrel"_s));
+        s.fake.folderAnswers.push_back(s.dir.path());
+        c.cmdDirList->click();
+        QCOMPARE(rememberedFolder(s.w), s.dir.path());
         QCOMPARE(c.list->count(), 1);
-        fake.folderAnswers.push_back(QString()); // cancelled again: the list stays
-        MainControls(w).cmdDirList->click();
+        s.fake.folderAnswers.push_back(QString()); // cancelled again: the list stays
+        c.cmdDirList->click();
         QCOMPARE(c.list->count(), 1);
     }
 
@@ -223,15 +208,15 @@ private slots:
     void unreadableChosenFolderFails()
     {
         QTemporaryDir dir;
-        touch(dir.path(), {"locked/b.jpg"});
+        touch(dir.path(), {u"locked/b.jpg"_s});
         openUpForOthers(dir.path());
-        ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0);
+        ::chmod(QFile::encodeName(dir.path() + u"/locked"_s).constData(), 0);
         const int code = runUnprivileged([&] {
             DirScanner scanner(FileTypeCode::All, [](const QString &, const QStringList &){});
-            const Result<> result = scanner.scan(dir.path() + "/locked");
+            const Result<> result = scanner.scan(dir.path() + u"/locked"_s);
             return !result && result.error() == Error::PermissionDenied ? 0 : 1;
         });
-        ::chmod(QFile::encodeName(dir.path() + "/locked").constData(), 0700);
+        ::chmod(QFile::encodeName(dir.path() + u"/locked"_s).constData(), 0700);
         QCOMPARE(code, 0);
     }
 #endif

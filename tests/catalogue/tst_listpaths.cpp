@@ -4,15 +4,13 @@
 // Folders and pictures handed to the main window by path: named on the command line,
 // or dropped on the window.
 
-#include "Controls.h"
-#include "FakeSeams.h"
 #include "PortableSetup.h"
+#include "ShowFixture.h"
 #include "TestSandbox.h"
 #include "TestTrees.h"
 
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
-#include "chrome/frmVivrel.h"
 #include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
@@ -30,6 +28,7 @@
 #include <utility>
 
 using namespace TestTrees;
+using namespace Qt::StringLiterals;
 
 class TestListPaths : public QObject
 {
@@ -67,90 +66,67 @@ class TestListPaths : public QObject
 private slots:
     void initTestCase()
     {
-        touch(mDir.path(),
-              {"one/a.jpg", "one/sub/b.bmp", "two/c.gif", "two/d.png", "e.JPG", ".hidden.gif"});
+        touch(mDir.path(), {u"one/a.jpg"_s, u"one/sub/b.bmp"_s, u"two/c.gif"_s, u"two/d.png"_s,
+                            u"e.JPG"_s, u".hidden.gif"_s});
         if (PortableSetup::kHasFifos)
-            QVERIFY(PortableSetup::makeFifo(r("fifo.jpg")));
-        QVERIFY(QFile::link(r("e.JPG"), r("link.jpg")));
-    }
-
-    void listPaths_data()
-    {
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<bool>("additive");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QString>("dirPath");
-        const QStringList before{"old.jpg"};
-        QTest::newRow("folder replaces") << QStringList{"one"} << false << 0
-                                         << QStringList{"one/a.jpg", "one/sub/b.bmp"} << "one";
-        QTest::newRow("folder added")
-            << QStringList{"one"} << true << 0
-            << QStringList{"old.jpg", "one/a.jpg", "one/sub/b.bmp"} << "one";
-        QTest::newRow("then the rest are added; the last folder is remembered")
-            << QStringList{"two", "e.JPG", "one"} << false << 0
-            << QStringList{"two/c.gif", "e.JPG", "one/a.jpg", "one/sub/b.bmp"} << "one";
-        QTest::newRow("a picture alone, folder kept")
-            << QStringList{"two/c.gif"} << false << 0 << QStringList{"two/c.gif"} << "before";
-        QTest::newRow("the type box decides") << QStringList{"two/c.gif", "e.JPG", "one"} << false
-                                              << 1 << QStringList{"e.JPG", "one/a.jpg"} << "one";
-        QTest::newRow("not a picture empties the list")
-            << QStringList{"two/d.png"} << false << 0 << QStringList{} << "before";
-        QTest::newRow("a FIFO is never listed")
-            << QStringList{"fifo.jpg"} << true << 0 << QStringList{"old.jpg"} << "before";
-        QTest::newRow("a link to a picture, a hidden picture named")
-            << QStringList{"link.jpg", ".hidden.gif"} << false << 0
-            << QStringList{"link.jpg", ".hidden.gif"} << "before";
-        QTest::newRow("gone since") << QStringList{"gone.jpg", "one/a.jpg"} << false << 0
-                                    << QStringList{"one/a.jpg"} << "before";
-    }
-
-    void listPaths()
-    {
-        QFETCH(QStringList, paths);
-        QFETCH(bool, additive);
-        QFETCH(int, type);
-        QFETCH(QStringList, expected);
-        QFETCH(QString, dirPath);
-        FakeSeams fake;
-        fake.folderAnswers.push_back(r("before")); // no such folder: lists nothing
-        frmVivrel w;
-        const MainControls c(w);
-        fillFileTypes(c.cmbFileType);
-        c.cmbFileType->setCurrentIndex(type);
-        MainControls(w).cmdDirList->click();
-        c.list->appendFolder(mDir.path() + u'/', {"old.jpg"});
-        QStringList absolute;
-        for (const QString &path : paths)
-            absolute << r(path);
-        w.listPaths(absolute, additive);
-        QCOMPARE(listed(w), expected);
-        QVERIFY(fake.messages.isEmpty());
-        QCOMPARE(rememberedFolder(w), r(dirPath));
+            QVERIFY(PortableSetup::makeFifo(r(u"fifo.jpg"_s)));
+        QVERIFY(QFile::link(r(u"e.JPG"_s), r(u"link.jpg"_s)));
     }
 
     void drop_data()
     {
+        // Paths below the test's folder, or web addresses.
         QTest::addColumn<QStringList>("urls");
         QTest::addColumn<int>("actions");
-        QTest::addColumn<int>("additive");
+        QTest::addColumn<int>("additive"); // the Additive box
+        QTest::addColumn<int>("type");     // the type box
+        QTest::addColumn<bool>("taken");
         QTest::addColumn<QStringList>("expected");
-        const int copyOrMove = Qt::CopyAction | Qt::MoveAction;
-        const QStringList refused{"old.jpg"};
+        QTest::addColumn<QString>("dirPath"); // remembered
+        const int copy = Qt::CopyAction | Qt::MoveAction;
+        const QStringList before{u"old.jpg"_s};
+        QTest::newRow("folder replaces")
+            << QStringList{u"one"_s} << copy << 0 << 0 << true
+            << QStringList{u"one/a.jpg"_s, u"one/sub/b.bmp"_s} << u"one"_s;
+        QTest::newRow("folder added")
+            << QStringList{u"one"_s} << copy << 1 << 0 << true
+            << QStringList{u"old.jpg"_s, u"one/a.jpg"_s, u"one/sub/b.bmp"_s} << u"one"_s;
+        QTest::newRow("then the rest are added; the last folder is remembered")
+            << QStringList{u"two"_s, u"e.JPG"_s, u"one"_s} << copy << 0 << 0 << true
+            << QStringList{u"two/c.gif"_s, u"e.JPG"_s, u"one/a.jpg"_s, u"one/sub/b.bmp"_s}
+            << u"one"_s;
+        QTest::newRow("a picture alone, folder kept")
+            << QStringList{u"two/c.gif"_s} << copy << 0 << 0 << true << QStringList{u"two/c.gif"_s}
+            << u"before"_s;
+        QTest::newRow("the type box decides")
+            << QStringList{u"two/c.gif"_s, u"e.JPG"_s, u"one"_s} << copy << 0 << 1 << true
+            << QStringList{u"e.JPG"_s, u"one/a.jpg"_s} << u"one"_s;
+        QTest::newRow("not a picture empties the list")
+            << QStringList{u"two/d.png"_s} << copy << 0 << 0 << true << QStringList{}
+            << u"before"_s;
+        QTest::newRow("a FIFO is never listed")
+            << QStringList{u"fifo.jpg"_s} << copy << 1 << 0 << true << before << u"before"_s;
+        QTest::newRow("a link to a picture, a hidden picture named")
+            << QStringList{u"link.jpg"_s, u".hidden.gif"_s} << copy << 0 << 0 << true
+            << QStringList{u"link.jpg"_s, u".hidden.gif"_s} << u"before"_s;
+        QTest::newRow("gone since") << QStringList{u"gone.jpg"_s, u"one/a.jpg"_s} << copy << 0 << 0
+                                    << true << QStringList{u"one/a.jpg"_s} << u"before"_s;
         QTest::newRow("folder and picture, Additive clear")
-            << QStringList{"one", "two/c.gif"} << copyOrMove << 0
-            << QStringList{"one/a.jpg", "one/sub/b.bmp", "two/c.gif"};
-        QTest::newRow("Additive ticked")
-            << QStringList{"two"} << copyOrMove << 1 << QStringList{"old.jpg", "two/c.gif"};
-        QTest::newRow("Additive grayed")
-            << QStringList{"two"} << copyOrMove << 2 << QStringList{"old.jpg", "two/c.gif"};
-        QTest::newRow("offered as a link")
-            << QStringList{"e.JPG"} << int(Qt::LinkAction) << 0 << QStringList{"e.JPG"};
-        QTest::newRow("offered as a move only")
-            << QStringList{"e.JPG"} << int(Qt::MoveAction) << 0 << refused;
+            << QStringList{u"one"_s, u"two/c.gif"_s} << copy << 0 << 0 << true
+            << QStringList{u"one/a.jpg"_s, u"one/sub/b.bmp"_s, u"two/c.gif"_s} << u"one"_s;
+        QTest::newRow("Additive ticked") << QStringList{u"two"_s} << copy << 1 << 0 << true
+                                         << QStringList{u"old.jpg"_s, u"two/c.gif"_s} << u"two"_s;
+        QTest::newRow("Additive grayed") << QStringList{u"two"_s} << copy << 2 << 0 << true
+                                         << QStringList{u"old.jpg"_s, u"two/c.gif"_s} << u"two"_s;
+        QTest::newRow("offered as a link") << QStringList{u"e.JPG"_s} << int(Qt::LinkAction) << 0
+                                           << 0 << true << QStringList{u"e.JPG"_s} << u"before"_s;
+        QTest::newRow("offered as a move only") << QStringList{u"e.JPG"_s} << int(Qt::MoveAction)
+                                                << 0 << 0 << false << before << u"before"_s;
         QTest::newRow("a web address among them")
-            << QStringList{"one", "https://example.org/x.jpg"} << copyOrMove << 0 << refused;
-        QTest::newRow("text, no address") << QStringList{} << copyOrMove << 0 << refused;
+            << QStringList{u"one"_s, u"https://example.org/x.jpg"_s} << copy << 0 << 0 << false
+            << before << u"before"_s;
+        QTest::newRow("text, no address")
+            << QStringList{} << copy << 0 << 0 << false << before << u"before"_s;
     }
 
     void drop()
@@ -158,36 +134,37 @@ private slots:
         QFETCH(QStringList, urls);
         QFETCH(int, actions);
         QFETCH(int, additive);
+        QFETCH(int, type);
+        QFETCH(bool, taken);
         QFETCH(QStringList, expected);
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        fillFileTypes(c.cmbFileType);
-        c.chkAdditive->setValue(additive);
-        c.list->appendFolder(mDir.path() + u'/', {"old.jpg"});
+        QFETCH(QString, dirPath);
+        ShowFixture s(QStringList{});
+        s.c.cmbFileType->setCurrentIndex(type);
+        QVERIFY(s.listFolder(r(u"before"_s))); // no such folder: lists nothing
+        s.c.list->appendFolder(mDir.path() + u'/', {u"old.jpg"_s});
+        s.c.chkAdditive->setValue(additive);
         QMimeData mime;
         QList<QUrl> addresses;
         for (const QString &url : urls)
             addresses << (url.contains(u':') ? QUrl(url) : QUrl::fromLocalFile(r(url)));
         if (addresses.isEmpty())
-            mime.setText(r("one"));
+            mime.setText(r(u"one"_s));
         else
             mime.setUrls(addresses);
-        const bool taken = expected != QStringList{"old.jpg"};
-        QCOMPARE(dragAndDrop(w, mime, Qt::DropActions(actions)), std::make_pair(taken, taken));
-        QCOMPARE(listed(w), expected);
-        QCOMPARE(c.chkAdditive->value(), additive);
+        QCOMPARE(dragAndDrop(s.w, mime, Qt::DropActions(actions)), std::make_pair(taken, taken));
+        QCOMPARE(listed(s.w), expected);
+        QCOMPARE(s.c.chkAdditive->value(), additive);
+        QVERIFY(s.fake.messages.isEmpty());
+        QCOMPARE(rememberedFolder(s.w), r(dirPath));
     }
 
     void droppedOnAControl()
     {
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        fillFileTypes(c.cmbFileType);
+        ShowFixture s(QStringList{});
+        const MainControls &c = s.c;
         QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(r("two"))});
-        mime.setText(r("two")); // as file managers offer it too
+        mime.setUrls({QUrl::fromLocalFile(r(u"two"_s))});
+        mime.setText(r(u"two"_s)); // as file managers offer it too
         const QString interval = c.Text1->text();
         // The list, the web panel and the interval box hand the drop to the window.
         for (QWidget *target :
@@ -200,31 +177,28 @@ private slots:
             QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(target, &drop);
         }
-        QCOMPARE(listed(w), QStringList{"two/c.gif"});
+        QCOMPARE(listed(s.w), QStringList{u"two/c.gif"_s});
         QCOMPARE(c.Text1->text(), interval);
     }
 
     void dropDuringAScanIsRefused()
     {
-        FakeSeams fake;
-        frmVivrel w;
-        const MainControls c(w);
-        fillFileTypes(c.cmbFileType);
+        ShowFixture s(QStringList{});
         QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(r("two"))});
+        mime.setUrls({QUrl::fromLocalFile(r(u"two"_s))});
         std::optional<std::pair<bool, bool>> during;
         bool tried = false;
-        connect(c.list, &QAbstractItemModel::rowsInserted, this, [&] {
+        connect(s.c.list, &QAbstractItemModel::rowsInserted, this, [&] {
             if (!std::exchange(tried, true))
-                during = dragAndDrop(w, mime, Qt::CopyAction);
+                during = dragAndDrop(s.w, mime, Qt::CopyAction);
         });
-        QVERIFY(w.DirSearch(r("one")));
+        QVERIFY(s.listFolder(r(u"one"_s)));
         QVERIFY(during.has_value());
         QCOMPARE(*during, std::make_pair(false, false));
-        QCOMPARE(listed(w), (QStringList{"one/a.jpg", "one/sub/b.bmp"}));
+        QCOMPARE(listed(s.w), (QStringList{u"one/a.jpg"_s, u"one/sub/b.bmp"_s}));
         // Once the scan is over the same drop is taken.
-        QCOMPARE(dragAndDrop(w, mime, Qt::CopyAction), std::make_pair(true, true));
-        QCOMPARE(listed(w), QStringList{"two/c.gif"});
+        QCOMPARE(dragAndDrop(s.w, mime, Qt::CopyAction), std::make_pair(true, true));
+        QCOMPARE(listed(s.w), QStringList{u"two/c.gif"_s});
     }
 };
 

@@ -156,7 +156,8 @@ private slots:
         FakeSeams fake;
         frmVivrel w;
         const MainControls c(w);
-        QStringList names{"a.jpg", "b.jpg", "c.jpg"};
+        QStringList names{QStringLiteral("a.jpg"), QStringLiteral("b.jpg"),
+                          QStringLiteral("c.jpg")};
         if (folders) {
             names.clear();
             for (int i = 0; i < 1000; ++i)

@@ -20,6 +20,8 @@
 #include <QSignalSpy>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 class TestChrome : public QObject
 {
     Q_OBJECT
@@ -136,7 +138,7 @@ private slots:
 
         QTest::keyClick(target, Qt::Key_F1, modifiers);
         QCOMPARE(fake.shellTargets,
-                 QStringList{"http://www.tremallo.example/freesupport/Vivrel%20Help.htm"});
+                 QStringList{u"http://www.tremallo.example/freesupport/Vivrel%20Help.htm"_s});
         QVERIFY(fake.endProgramCalls.isEmpty());
 
         QTest::keyClick(target, Qt::Key_Escape, modifiers);
@@ -176,10 +178,10 @@ private slots:
         // The title buttons (help, minimise, close) take the focus by click only.
         // The link label takes the focus from Tab alone, in its designed place.
         const QStringList expected = {
-            "chkFullScreen", "cmdSelectAll", "cmdResume",       "Text1",
-            "Label3",        "chkPreview",   "cmbFileType",     "cmdDirList",
-            "WebBrowser1",   "chkRepeat",    "chkSaveSettings", "File1",
-            "chkAdditive",   "chkRandom",    "cmdTools",        "cmdStart"};
+            u"chkFullScreen"_s, u"cmdSelectAll"_s, u"cmdResume"_s,       u"Text1"_s,
+            u"Label3"_s,        u"chkPreview"_s,   u"cmbFileType"_s,     u"cmdDirList"_s,
+            u"WebBrowser1"_s,   u"chkRepeat"_s,    u"chkSaveSettings"_s, u"File1"_s,
+            u"chkAdditive"_s,   u"chkRandom"_s,    u"cmdTools"_s,        u"cmdStart"_s};
         FakeSeams fake;
         frmVivrel w;
         showAndWait(w);
@@ -366,7 +368,7 @@ private slots:
                               0, QStringLiteral("Thank you for using Tremallo Product")));
         QCOMPARE(fake.shellTargets,
                  QStringList{"mailto:feedback@tremallo.example?subject=Thanks for Tremallo "
-                             "Vivrel!!!4.6.0"});
+                             u"Vivrel!!!4.6.0"_s});
 
         MainControls(w).cmdStart->click(); // due once only
 

@@ -86,7 +86,7 @@ class TestFiles : public QObject
 
     QTemporaryDir mDir;
 
-    QString at(const QString &name) const { return mDir.path() + u'/' + name; }
+    QString at(QAnyStringView name) const { return mDir.path() + u'/' + name.toString(); }
 
 private slots:
     void initTestCase()

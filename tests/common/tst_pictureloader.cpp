@@ -27,6 +27,7 @@
 
 using namespace TestTrees;
 using PictureLoader::kShowLimits;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -126,7 +127,7 @@ class TestPictureLoader : public QObject
 
     QTemporaryDir mDir;
 
-    QString at(const QString &name) const { return mDir.path() + u'/' + name; }
+    QString at(QAnyStringView name) const { return mDir.path() + u'/' + name.toString(); }
 
 private slots:
     void initTestCase()
@@ -399,8 +400,7 @@ private slots:
         QTest::addColumn<QString>("description");
         QTest::newRow("deleted") << at("gone.jpg") << "File not found";
         QTest::newRow("too short") << QStringLiteral("ab") << "Bad file name";
-        QTest::newRow("no extension") << at("folder.jpg") + "/x"
-                                      << "Bad file name";
+        QTest::newRow("no extension") << at(u"folder.jpg"_s) + u"/x"_s << "Bad file name";
 #ifndef Q_OS_WIN
         QTest::newRow("a fifo") << at("fifo.jpg") << "Not a file";
 #endif
@@ -461,12 +461,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("frames");
-        QTest::newRow("once") << rgbGif(-1) << QStringList{"G30", "B40"};
+        QTest::newRow("once") << rgbGif(-1) << QStringList{u"G30"_s, u"B40"_s};
         QTest::newRow("two more passes")
-            << rgbGif(2) << QStringList{"G30", "B40", "R20", "G30", "B40", "R20", "G30", "B40"};
-        QTest::newRow("forever") << rgbGif(0) << QStringList{"G30", "B40", "R20", "G30", "B40",
-                                                             "R20", "G30", "B40", "R20", "G30"};
-        QTest::newRow("below 20 ms: 100") << rgbGif(-1, {0, 1, 0}) << QStringList{"G100", "B100"};
+            << rgbGif(2) << QStringList{u"G30"_s, u"B40"_s, u"R20"_s, u"G30"_s,
+                                        u"B40"_s, u"R20"_s, u"G30"_s, u"B40"_s};
+        QTest::newRow("forever") << rgbGif(0)
+                                 << QStringList{u"G30"_s, u"B40"_s, u"R20"_s, u"G30"_s, u"B40"_s,
+                                                u"R20"_s, u"G30"_s, u"B40"_s, u"R20"_s, u"G30"_s};
+        QTest::newRow("below 20 ms: 100")
+            << rgbGif(-1, {0, 1, 0}) << QStringList{u"G100"_s, u"B100"_s};
     }
 
     void framesInTurn()
@@ -487,7 +490,7 @@ private slots:
         // The third frame's place and size, then its code size, and none of its pixels.
         const QByteArray third = QByteArray::fromHex("2c000000000600040000");
         QTest::newRow("cut after frame 2")
-            << endless.left(endless.lastIndexOf(third) + third.size() + 1) << QStringList{"G30"};
+            << endless.left(endless.lastIndexOf(third) + third.size() + 1) << QStringList{u"G30"_s};
         QTest::newRow("deleted") << QByteArray() << QStringList();
         QTest::newRow("now a still") << GifWriter::write(solid({6, 4}, kRed)) << QStringList();
         QTest::newRow("now frames of another size")

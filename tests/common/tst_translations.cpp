@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QProcess>
 
+using namespace Qt::StringLiterals;
+
 class TestTranslations : public QObject
 {
     Q_OBJECT
@@ -111,11 +113,12 @@ private slots:
         const QString german = QString::fromUtf8(
             "Spielt die Bilder eines Ordnerbaums als Diaschau ab. Hier genannte Ordner und "
             "Bilder werden aufgelistet und alle ausgewählt, dann beginnt die Schau.");
-        QTest::newRow("LANG=de_DE.UTF-8") << QStringList{"LANG=de_DE.UTF-8"} << german;
-        QTest::newRow("LANG=C") << QStringList{"LANG=C"} << english;
+        QTest::newRow("LANG=de_DE.UTF-8") << QStringList{u"LANG=de_DE.UTF-8"_s} << german;
+        QTest::newRow("LANG=C") << QStringList{u"LANG=C"_s} << english;
         QTest::newRow("LC_ALL before LANG")
-            << QStringList{"LANG=C", "LC_ALL=de_DE.UTF-8"} << german;
-        QTest::newRow("LANGUAGE first") << QStringList{"LANG=C.UTF-8", "LANGUAGE=de"} << german;
+            << QStringList{u"LANG=C"_s, u"LC_ALL=de_DE.UTF-8"_s} << german;
+        QTest::newRow("LANGUAGE first")
+            << QStringList{u"LANG=C.UTF-8"_s, u"LANGUAGE=de"_s} << german;
     }
 
     void program()

@@ -35,6 +35,7 @@
 
 using TestTrees::writeAll;
 using TestTrees::writePicture;
+using namespace Qt::StringLiterals;
 
 class TestCommandLine : public QObject
 {
@@ -61,57 +62,59 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("alone");
         QTest::newRow("nothing") << QStringList{} << false;
-        QTest::newRow("paths") << QStringList{"a", "b.jpg"} << false;
-        QTest::newRow("--version") << QStringList{"--version"} << true;
-        QTest::newRow("--help") << QStringList{"--help"} << true;
-        QTest::newRow("--help-all") << QStringList{"--help-all"} << true;
-        QTest::newRow("version after a path") << QStringList{"a", "--version"} << true;
+        QTest::newRow("paths") << QStringList{u"a"_s, u"b.jpg"_s} << false;
+        QTest::newRow("--version") << QStringList{u"--version"_s} << true;
+        QTest::newRow("--help") << QStringList{u"--help"_s} << true;
+        QTest::newRow("--help-all") << QStringList{u"--help-all"_s} << true;
+        QTest::newRow("version after a path") << QStringList{u"a"_s, u"--version"_s} << true;
         // An error is answered without a window, as help is.
-        QTest::newRow("unknown") << QStringList{"--bogus", "--version"} << true;
-        QTest::newRow("unknown alone") << QStringList{"--bogus"} << true;
-        QTest::newRow("unknown single dash") << QStringList{"-bogus", "a"} << true;
-        QTest::newRow("Qt's -platform, no value") << QStringList{"-platform"} << true;
+        QTest::newRow("unknown") << QStringList{u"--bogus"_s, u"--version"_s} << true;
+        QTest::newRow("unknown alone") << QStringList{u"--bogus"_s} << true;
+        QTest::newRow("unknown single dash") << QStringList{u"-bogus"_s, u"a"_s} << true;
+        QTest::newRow("Qt's -platform, no value") << QStringList{u"-platform"_s} << true;
         // Qt's own options are left to the GUI application; its value is not a path.
-        QTest::newRow("Qt's -platform") << QStringList{"-platform", "xcb", "a"} << false;
-        QTest::newRow("Qt's --style=") << QStringList{"--style=fusion", "-reverse"} << false;
+        QTest::newRow("Qt's -platform") << QStringList{u"-platform"_s, u"xcb"_s, u"a"_s} << false;
+        QTest::newRow("Qt's --style=") << QStringList{u"--style=fusion"_s, u"-reverse"_s} << false;
         QTest::newRow("help beside Qt's -platform")
-            << QStringList{"-platform", "xcb", "--help"} << true;
-        QTest::newRow("-v") << QStringList{"-v"} << true;
-        QTest::newRow("a path named --version") << QStringList{"--", "--version"} << false;
+            << QStringList{u"-platform"_s, u"xcb"_s, u"--help"_s} << true;
+        QTest::newRow("-v") << QStringList{u"-v"_s} << true;
+        QTest::newRow("a path named --version") << QStringList{u"--"_s, u"--version"_s} << false;
     }
 
     void answersWithoutDisplay()
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, alone);
-        QCOMPARE(CommandLine::answersWithoutDisplay(QStringList{"Vivrel"} + arguments), alone);
+        QCOMPARE(CommandLine::answersWithoutDisplay(QStringList{u"Vivrel"_s} + arguments), alone);
     }
 
     void existingPaths()
     {
         QTemporaryDir dir;
         const QString r = dir.path();
-        TestTrees::touch(r, {"pics/a.jpg", "b.jpg"});
+        TestTrees::touch(r, {u"pics/a.jpg"_s, u"b.jpg"_s});
         const QString before = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(r + "/pics"));
+        QVERIFY(QDir::setCurrent(r + u"/pics"_s));
         QStringList missing;
-        const QStringList kept = CommandLine::existingPaths(
-            {"../pics/", "a.jpg", "gone.jpg", r + "/b.jpg", "gone.jpg", "", "./../b.jpg"},
-            [&](const QString &path) { missing << path; });
+        const QStringList kept =
+            CommandLine::existingPaths({u"../pics/"_s, u"a.jpg"_s, u"gone.jpg"_s, r + u"/b.jpg"_s,
+                                        u"gone.jpg"_s, u""_s, u"./../b.jpg"_s},
+                                       [&](const QString &path) { missing << path; });
         QDir::setCurrent(before);
-        QCOMPARE(kept, (QStringList{r + "/pics", r + "/pics/a.jpg", r + "/b.jpg", r + "/b.jpg"}));
-        QCOMPARE(missing, (QStringList{"gone.jpg", ""}));
+        QCOMPARE(kept, (QStringList{r + u"/pics"_s, r + u"/pics/a.jpg"_s, r + u"/b.jpg"_s,
+                                    r + u"/b.jpg"_s}));
+        QCOMPARE(missing, (QStringList{u"gone.jpg"_s, u""_s}));
     }
 
     void namedPicturesTakeThePlaceOfTheAutoStart()
     {
         QTemporaryDir named;
-        writePicture(mExe->path() + "/e1.jpg", 20, 10, "JPG");
-        writePicture(mExe->path() + "/e2.bmp", 20, 10, "BMP");
-        writePicture(named.path() + "/n1.jpg", 20, 10, "JPG");
-        writePicture(named.path() + "/sub/n2.jpg", 20, 10, "JPG");
-        writePicture(mExe->path() + "/alone.bmp", 20, 10, "BMP");
-        writeAll(mExe->path() + "/Vivrel.INI", "[Vivrel]\r\nSTART = 1\r\nInterval = 7\r\n");
+        writePicture(mExe->path() + u"/e1.jpg"_s, 20, 10, "JPG");
+        writePicture(mExe->path() + u"/e2.bmp"_s, 20, 10, "BMP");
+        writePicture(named.path() + u"/n1.jpg"_s, 20, 10, "JPG");
+        writePicture(named.path() + u"/sub/n2.jpg"_s, 20, 10, "JPG");
+        writePicture(mExe->path() + u"/alone.bmp"_s, 20, 10, "BMP");
+        writeAll(mExe->path() + u"/Vivrel.INI"_s, "[Vivrel]\r\nSTART = 1\r\nInterval = 7\r\n");
         FakeSeams fake;
         frmVivrel w;
         const MainControls c(w);
@@ -123,7 +126,7 @@ private slots:
         QCOMPARE(c.list->count(), 3);
         QVERIFY(!c.Timer1->isEnabled());
 
-        w.openPaths({named.path(), mExe->path() + "/alone.bmp"});
+        w.openPaths({named.path(), mExe->path() + u"/alone.bmp"_s});
         QStringList listed;
         for (qsizetype i = 0; i < c.list->count(); ++i) {
             listed << c.list->fullPath(i);
@@ -131,8 +134,8 @@ private slots:
         }
         // The first path replaces the list, though the box the user sees stays ticked.
         // The list spells its paths the system's way.
-        QStringList expected{named.path() + "/n1.jpg", named.path() + "/sub/n2.jpg",
-                             mExe->path() + "/alone.bmp"};
+        QStringList expected{named.path() + u"/n1.jpg"_s, named.path() + u"/sub/n2.jpg"_s,
+                             mExe->path() + u"/alone.bmp"_s};
         for (QString &path : expected)
             path = QDir::toNativeSeparators(path);
         QCOMPARE(listed, expected);
@@ -146,10 +149,10 @@ private slots:
     {
         QTemporaryDir named;
         for (const char *name : {"/n1.jpg", "/n2.jpg", "/n3.jpg"})
-            writePicture(named.path() + name, 40, 30, "JPG");
+            writePicture(named.path() + QLatin1String(name), 40, 30, "JPG");
         // The list spells its paths the system's way.
-        const QString first = QDir::toNativeSeparators(named.path() + "/n1.jpg");
-        const QString second = QDir::toNativeSeparators(named.path() + "/n2.jpg");
+        const QString first = QDir::toNativeSeparators(named.path() + u"/n1.jpg"_s);
+        const QString second = QDir::toNativeSeparators(named.path() + u"/n2.jpg"_s);
         FakeSeams fake;
         PictureElement::forgetFirstPicture(); // as in a program just started
         frmVivrel w;
@@ -187,20 +190,21 @@ private slots:
                                     .arg(VIVREL_VERSION_PATCH);
         // xcb with no X server: the program would fail if it asked for a display.
         QTest::newRow("--version, no display")
-            << QStringList{"--version"} << "xcb" << 0 << version << QString();
+            << QStringList{u"--version"_s} << u"xcb"_s << 0 << version << QString();
         QTest::newRow("--help, no display")
-            << QStringList{"--help"} << "xcb" << 0 << "Usage: " << QString();
-        QTest::newRow("unknown option") << QStringList{"--bogus", "x"} << "offscreen" << 1
+            << QStringList{u"--help"_s} << u"xcb"_s << 0 << u"Usage: "_s << QString();
+        QTest::newRow("unknown option") << QStringList{u"--bogus"_s, u"x"_s} << u"offscreen"_s << 1
                                         << QString() << "Unknown option 'bogus'";
-        QTest::newRow("unknown option, no display")
-            << QStringList{"--bogus"} << "xcb" << 1 << QString() << "Unknown option 'bogus'";
+        QTest::newRow("unknown option, no display") << QStringList{u"--bogus"_s} << u"xcb"_s << 1
+                                                    << QString() << u"Unknown option 'bogus'"_s;
         QTest::newRow("help beside Qt's option, no display")
-            << QStringList{"-platform", "xcb", "-h"} << "xcb" << 0 << "Usage: " << QString();
+            << QStringList{u"-platform"_s, u"xcb"_s, u"-h"_s} << u"xcb"_s << 0 << u"Usage: "_s
+            << QString();
         // Qt would abort; the program says why in one line.
         QTest::newRow("no display")
             << QStringList{} << "xcb" << 1 << QString() << "Vivrel: cannot open a display: ";
-        QTest::newRow("no such platform") << QStringList{"a.jpg"} << "nowhere" << 1 << QString()
-                                          << "Vivrel: cannot open a display: ";
+        QTest::newRow("no such platform") << QStringList{u"a.jpg"_s} << u"nowhere"_s << 1
+                                          << QString() << "Vivrel: cannot open a display: ";
     }
 
     void program()

@@ -26,6 +26,7 @@ Q_DECLARE_METATYPE(std::optional<bool>)
 
 using TestTrees::readAll;
 using TestTrees::writeAll;
+using namespace Qt::StringLiterals;
 
 namespace {} // namespace
 
@@ -192,22 +193,22 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("Vivrel.INI"));
         writeAll(file, IniFile::configurationFileContents());
-        QCOMPARE(ReadIniValue("VIVREL", "Interval", "3", file), QStringLiteral("1.5"));
-        QCOMPARE(ReadIniValue("VIVREL", "Start", "0", file), QStringLiteral("1"));
-        QCOMPARE(ReadIniValue("VIVREL", "Path", "/exe", file), QStringLiteral("/exe"));
-        QCOMPARE(ReadIniValue("VIVREL", "Random", "1", file), QStringLiteral("1"));
-        QCOMPARE(ReadIniValue("SHOW", "Start", "0", file), QStringLiteral("0"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Interval"_s, u"3"_s, file), QStringLiteral("1.5"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Start"_s, u"0"_s, file), QStringLiteral("1"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Path"_s, u"/exe"_s, file), QStringLiteral("/exe"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Random"_s, u"1"_s, file), QStringLiteral("1"));
+        QCOMPARE(ReadIniValue(u"SHOW"_s, u"Start"_s, u"0"_s, file), QStringLiteral("0"));
 
-        QCOMPARE(ReadIniValue("VIVREL", "Start", "0", dir.filePath("absent.INI")),
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Start"_s, u"0"_s, dir.filePath(u"absent.INI"_s)),
                  QStringLiteral("0"));
-        QCOMPARE(ReadIniValue("VIVREL", "Start", "0", dir.path()), QStringLiteral("0"));
-        QCOMPARE(ReadIniValue("VIVREL", "Start", "0", QString()), QStringLiteral("0"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Start"_s, u"0"_s, dir.path()), QStringLiteral("0"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Start"_s, u"0"_s, QString()), QStringLiteral("0"));
 
         // A pipe is never opened: reading it would wait for a writer that never comes.
         const QString fifo = dir.filePath(QStringLiteral("fifo.INI"));
         if (PortableSetup::kHasFifos) {
             QVERIFY(PortableSetup::makeFifo(fifo));
-            QCOMPARE(ReadIniValue("VIVREL", "Start", "0", fifo), QStringLiteral("0"));
+            QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Start"_s, u"0"_s, fifo), QStringLiteral("0"));
         }
     }
 
@@ -219,8 +220,8 @@ private slots:
         content += QByteArray(IniFile::kMaxReadBytes, ';');
         content += "\nStart=1\n";
         writeAll(file, content);
-        QCOMPARE(ReadIniValue("VIVREL", "Path", "", file), QStringLiteral("/first"));
-        QCOMPARE(ReadIniValue("VIVREL", "Start", "0", file), QStringLiteral("0"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Path"_s, u""_s, file), QStringLiteral("/first"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Start"_s, u"0"_s, file), QStringLiteral("0"));
     }
 
     void writerReplacesWhole()

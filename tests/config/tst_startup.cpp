@@ -39,6 +39,7 @@ using SettingsStore::GetSetting;
 using SettingsStore::SaveSetting;
 using TestTrees::readAll;
 using TestTrees::writeAll;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -62,12 +63,13 @@ qsizetype selectedCount(const frmVivrel &w)
     return n;
 }
 
-/** Whether the thank-you mail is still due: asked for, it shows its message. */
+/** Whether the thank-you mail is still due: Start Show offers it first thing then. */
 bool mailDue(frmVivrel &w, const FakeSeams &fake)
 {
     const qsizetype before = fake.messages.size();
-    w.askForThanksMail();
-    return fake.messages.size() > before;
+    MainControls(w).cmdStart->click();
+    return fake.messages.size() > before &&
+           fake.messages[before].title == u"Thank you for using Tremallo Product"_s;
 }
 
 /**
@@ -154,14 +156,13 @@ private slots:
             ViewerControls(w.viewer()).mnuStretch->setChecked(true);
             ViewerControls(w.viewer()).mnuRetainShape->setChecked(true);
             c.chkSaveSettings->setValue(saveOnExit);
-            w.Form_Unload();
+            w.close();
         }
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
 
         frmVivrel w;
         const MainControls c(w);
         w.Form_Load();
-        QVERIFY(!mailDue(w, fake));
         const bool kept = saveOnExit == 1;
         QCOMPARE(c.Text1->text(), kept ? QStringLiteral("2.5") : QStringLiteral("3"));
         QCOMPARE(c.chkFullScreen->value(), kept ? 1 : 0);
@@ -178,6 +179,7 @@ private slots:
         QCOMPARE(c.list->count(), kept ? 1 : 0);
         QCOMPARE(GetSetting(QStringLiteral("mStretchImage")),
                  kept ? QStringLiteral("True") : QStringLiteral("0"));
+        QVERIFY(!mailDue(w, fake));
         QCOMPARE(rememberedFolder(w), kept ? mPictures->path() : QStringLiteral(" "));
     }
 
@@ -191,13 +193,16 @@ private slots:
         // that is written from the wrong holder shows.
         QTest::newRow("ticked, first")
             << 1 << QList<int>{0, 1, 2, 0} << true
-            << QStringList{"2.5", "0", "1", "*.bmp", "True", "False", "2", "0", "1"};
+            << QStringList{u"2.5"_s,   u"0"_s, u"1"_s, u"*.bmp"_s, u"True"_s,
+                           u"False"_s, u"2"_s, u"0"_s, u"1"_s};
         QTest::newRow("ticked, second")
             << 1 << QList<int>{1, 0, 2, 2} << false
-            << QStringList{"2.5", "1", "0", "*.bmp", "False", "True", "2", "2", "1"};
+            << QStringList{u"2.5"_s,  u"1"_s, u"0"_s, u"*.bmp"_s, u"False"_s,
+                           u"True"_s, u"2"_s, u"2"_s, u"1"_s};
         QTest::newRow("cleared") << 0 << QList<int>{1, 0, 2, 2} << true
-                                 << QStringList{"3", "0", "0", "*.jpg;*.bmp;*.gif", "0", "0",
-                                                "0", "0", "0"};
+                                 << QStringList{u"3"_s, u"0"_s, u"0"_s, u"*.jpg;*.bmp;*.gif"_s,
+                                                u"0"_s, u"0"_s, u"0"_s, u"0"_s,
+                                                u"0"_s};
     }
 
     void unloadWritesEveryKey()
@@ -206,11 +211,11 @@ private slots:
         QFETCH(QList<int>, boxes);
         QFETCH(bool, stretch);
         QFETCH(QStringList, written);
-        const QStringList keys = {"mInterval", "mFullScreen",   "mPreview",
-                                  "mFileType", "mStretchImage", "mRetainShape",
-                                  "mRepeat",   "mRandom",       "mSaveSettings"};
+        const QStringList keys = {u"mInterval"_s, u"mFullScreen"_s,   u"mPreview"_s,
+                                  u"mFileType"_s, u"mStretchImage"_s, u"mRetainShape"_s,
+                                  u"mRepeat"_s,   u"mRandom"_s,       u"mSaveSettings"_s};
         // Keys read when they are wanted, which shut-down leaves as they are.
-        storeAll({{"mBgd", "/pictures/bgd.jpg"}});
+        storeAll({{u"mBgd"_s, u"/pictures/bgd.jpg"_s}});
         SettingsStore::open()->setValue(QStringLiteral("Advert/BaseUrl"),
                                         QStringLiteral("http://x/"));
         FakeSeams fake;
@@ -226,12 +231,13 @@ private slots:
         w.findChild<TriCheckBox *>(QStringLiteral("chkSaveSettings"))->setValue(saveOnExit);
         QList<QStringList> flushes;
         SettingsStore::setFlushWatcher([&flushes](const QStringList &k) { flushes << k; });
-        w.Form_Unload();
+        w.close();
         SettingsStore::setFlushWatcher({});
         // Every key in one write, in the order the store has always been given them.
-        const QStringList inOrder = {"mInterval", "mPath",         "mFullScreen",  "mPreview",
-                                     "mFileType", "mStretchImage", "mRetainShape", "mRepeat",
-                                     "mRandom",   "mSaveSettings"};
+        const QStringList inOrder = {u"mInterval"_s,    u"mPath"_s,     u"mFullScreen"_s,
+                                     u"mPreview"_s,     u"mFileType"_s, u"mStretchImage"_s,
+                                     u"mRetainShape"_s, u"mRepeat"_s,   u"mRandom"_s,
+                                     u"mSaveSettings"_s};
         QCOMPARE(flushes, QList<QStringList>{inOrder});
         // The folder start-up took on this first run, or the one that scans nothing.
         QCOMPARE(GetSetting(QStringLiteral("mPath")),
@@ -262,9 +268,9 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, saveSettings);
         QFETCH(bool, stretch);
-        storeAll({{"mPath", mPictures->path()}, {"mRetainShape", "True"}});
+        storeAll({{u"mPath"_s, mPictures->path()}, {u"mRetainShape"_s, u"True"_s}});
         if (!stored.isNull())
-            storeAll({{"mSaveSettings", stored}, {"mStretchImage", stored}});
+            storeAll({{u"mSaveSettings"_s, stored}, {u"mStretchImage"_s, stored}});
         FakeSeams fake;
         frmVivrel w;
         const MainControls c(w);
@@ -291,7 +297,7 @@ private slots:
     {
         QFETCH(QString, stored);
         QFETCH(int, item);
-        storeAll({{"mPath", mPictures->path()}, {"mFileType", stored}});
+        storeAll({{u"mPath"_s, mPictures->path()}, {u"mFileType"_s, stored}});
         FakeSeams fake;
         frmVivrel w;
         const MainControls c(w);
@@ -302,7 +308,7 @@ private slots:
 
     void storedPreviewRunsItsBehaviour()
     {
-        storeAll({{"mPath", mPictures->path()}, {"mPreview", "1"}});
+        storeAll({{u"mPath"_s, mPictures->path()}, {u"mPreview"_s, u"1"_s}});
         FakeSeams fake;
         frmVivrel w;
         const MainControls c(w);
@@ -317,13 +323,15 @@ private slots:
     {
         FakeSeams fake;
         frmVivrel w;
+        // Start Show loads the stored background, an empty list or not.
+        QToolButton *start = MainControls(w).cmdStart;
         const QString picture = mPictures->path() + QStringLiteral("/a.jpg");
 
-        w.LoadViewerBackground(); // nothing stored
+        start->click(); // nothing stored
         QVERIFY(w.viewer().background().isNull());
 
         QVERIFY(SaveSetting(QStringLiteral("mBgd"), picture));
-        w.LoadViewerBackground();
+        start->click();
         QCOMPARE(w.viewer().background().size(), QSize(40, 30));
 
         // Anything that is not a loadable picture keeps the background there is; so
@@ -344,7 +352,7 @@ private slots:
         }
         for (const QString &bad : broken) {
             QVERIFY(SaveSetting(QStringLiteral("mBgd"), bad));
-            w.LoadViewerBackground();
+            start->click();
             QCOMPARE(w.viewer().background().size(), QSize(40, 30));
         }
     }
@@ -353,10 +361,10 @@ private slots:
     {
         writeAll(iniFile(), "[Vivrel]\r\n");
         // The store is not read at all when the file is there.
-        storeAll({{"mPath", mPictures->path()},
-                  {"mInterval", "9"},
-                  {"mPreview", "1"},
-                  {"mSaveSettings", "0"}});
+        storeAll({{u"mPath"_s, mPictures->path()},
+                  {u"mInterval"_s, u"9"_s},
+                  {u"mPreview"_s, u"1"_s},
+                  {u"mSaveSettings"_s, u"0"_s}});
         FakeSeams fake;
         frmVivrel w;
         const MainControls c(w);
@@ -373,8 +381,8 @@ private slots:
         QVERIFY(ViewerControls(w.viewer()).mnuRetainShape->isEnabled());
         QCOMPARE(c.chkPreview->value(), 0);
         QCOMPARE(c.chkSaveSettings->value(), 1);
-        QVERIFY(!mailDue(w, fake));
         QVERIFY(listPreviews(w));
+        QVERIFY(!mailDue(w, fake));
         QCOMPARE(rememberedFolder(w), exeDir());
     }
 
@@ -480,7 +488,9 @@ private slots:
     {
         Paths::setExecutableForTesting(exeDir(), QStringLiteral("Show"));
         writeAll(iniFile(), kNineLines); // Vivrel.INI: not this executable's file
-        storeAll({{"mPath", mPictures->path()}, {"mInterval", "4"}, {"mFullScreen", "0"}});
+        storeAll({{u"mPath"_s, mPictures->path()},
+                  {u"mInterval"_s, u"4"_s},
+                  {u"mFullScreen"_s, u"0"_s}});
         FakeSeams fake;
         frmVivrel w;
         const MainControls c(w);
@@ -662,7 +672,7 @@ private slots:
         c.Text1->setText(QStringLiteral("7"));
         w.viewer().show();
         c.Timer1->setEnabled(true);
-        w.Form_Unload();
+        w.close();
         QCOMPARE(GetSetting(QStringLiteral("mInterval")), QStringLiteral("7"));
         QCOMPARE(GetSetting(QStringLiteral("mPath")), exeDir());
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
@@ -696,7 +706,7 @@ private slots:
         FakeSeams fake;
         frmVivrel w;
         w.Form_Load();
-        w.Form_Unload();
+        w.close();
         QCOMPARE(fake.endProgramCalls, QList<int>{0});
     }
 };

@@ -185,7 +185,7 @@ bool writePicture(const QString &root, const Picture &picture)
             QRect(size.width() / 12, size.height() / 12, size.width() / 3, size.height() / 4),
             Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
             QStringLiteral("%1\n%2 x %3")
-                .arg(QFileInfo(picture.path).completeBaseName())
+                .arg(QFileInfo(QLatin1String(picture.path)).completeBaseName())
                 .arg(size.width())
                 .arg(size.height()));
     }

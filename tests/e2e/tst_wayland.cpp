@@ -59,7 +59,8 @@ QString whyNot()
 {
     for (const char *tool : {"sway", "swaymsg", "grim", "wtype", "wayvnc", "setpriv"}) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            return QStringLiteral("%1 is not installed (scripts/setup.sh installs it)").arg(tool);
+            return QStringLiteral("%1 is not installed (scripts/setup.sh installs it)")
+                .arg(QLatin1String(tool));
     }
     const QString plugin = QLibraryInfo::path(QLibraryInfo::PluginsPath) +
                            QStringLiteral("/platforms/libqwayland-generic.so");

@@ -16,6 +16,7 @@
 #include <memory>
 
 using namespace TestTrees;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -83,31 +84,33 @@ private slots:
         QTest::addColumn<QList<bool>>("calls");
 
         QTest::newRow("pause and resume by the button")
-            << false << QStringList{"start", "resumeButton", "resumeButton"}
+            << false << QStringList{u"start"_s, u"resumeButton"_s, u"resumeButton"_s}
             << QList<bool>{true, false, true};
         QTest::newRow("steps while running take no second hold")
-            << true << QStringList{"start", "tick", "next", "start"} << QList<bool>{true};
+            << true << QStringList{u"start"_s, u"tick"_s, u"next"_s, u"start"_s}
+            << QList<bool>{true};
         QTest::newRow("end of a pass without repeat")
-            << false << QStringList{"start", "tick", "tick", "tick"} << QList<bool>{true, false};
+            << false << QStringList{u"start"_s, u"tick"_s, u"tick"_s, u"tick"_s}
+            << QList<bool>{true, false};
         QTest::newRow("previous pauses, the viewer's entry resumes")
-            << true << QStringList{"start", "previous", "previous", "viewerPause"}
+            << true << QStringList{u"start"_s, u"previous"_s, u"previous"_s, u"viewerPause"_s}
             << QList<bool>{true, false, true};
         QTest::newRow("escape closes the viewer")
-            << true << QStringList{"start", "escapeViewer", "escapeViewer"}
+            << true << QStringList{u"start"_s, u"escapeViewer"_s, u"escapeViewer"_s}
             << QList<bool>{true, false};
         QTest::newRow("the preview box halts the pane's show")
-            << false << QStringList{"start", "previewBox"} << QList<bool>{true, false};
+            << false << QStringList{u"start"_s, u"previewBox"_s} << QList<bool>{true, false};
         QTest::newRow("escape ends the program")
-            << false << QStringList{"start", "escapeMain"} << QList<bool>{true, false};
+            << false << QStringList{u"start"_s, u"escapeMain"_s} << QList<bool>{true, false};
         QTest::newRow("the close button ends the program")
-            << true << QStringList{"start", "closeButton"} << QList<bool>{true, false};
+            << true << QStringList{u"start"_s, u"closeButton"_s} << QList<bool>{true, false};
         QTest::newRow("program ends while paused")
-            << true << QStringList{"start", "viewerPause", "closeButton", "escapeMain"}
+            << true << QStringList{u"start"_s, u"viewerPause"_s, u"closeButton"_s, u"escapeMain"_s}
             << QList<bool>{true, false};
         QTest::newRow("program ends before any show")
-            << false << QStringList{"escapeMain", "closeButton"} << QList<bool>{};
+            << false << QStringList{u"escapeMain"_s, u"closeButton"_s} << QList<bool>{};
         QTest::newRow("the window goes while running")
-            << true << QStringList{"start", "windowGoes"} << QList<bool>{true, false};
+            << true << QStringList{u"start"_s, u"windowGoes"_s} << QList<bool>{true, false};
     }
 
     void holdFollowsTheRunningShow()

@@ -532,7 +532,7 @@ private slots:
         DirScanner::setDefaultProgressInterval(0);
         const auto restore = qScopeGuard([] { DirScanner::setDefaultProgressInterval(50); });
         QTemporaryDir tree;
-        touch(tree.path(), {"x.jpg", "a/x.jpg", "b/x.jpg", "c/x.jpg"});
+        touch(tree.path(), {u"x.jpg"_s, u"a/x.jpg"_s, u"b/x.jpg"_s, u"c/x.jpg"_s});
 
         Show s({0, 1, 2, 3, 4});
         s.c.chkAdditive->setValue(1);

@@ -27,6 +27,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void writeAll(const QString &path, const QByteArray &content)
@@ -118,16 +120,16 @@ private slots:
         big += "\n[Vivrel]\nStart=1\n";
         writeAll(iniFile(), big);
         big.clear();
-        QCOMPARE(ReadIniValue("VIVREL", "Path", "", iniFile()), QStringLiteral("/first"));
-        QCOMPARE(ReadIniValue("VIVREL", "Start", "0", iniFile()), QStringLiteral("0"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Path"_s, u""_s, iniFile()), QStringLiteral("/first"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Start"_s, u"0"_s, iniFile()), QStringLiteral("0"));
 
         // One line of 10 MB: its value is cut, what lies past the first MiB is not seen.
         writeAll(iniFile(),
                  "[Vivrel]\nPath=" + QByteArray(10 * 1024 * 1024, 'a') + "\nInterval=7\n");
-        const QString path = ReadIniValue("VIVREL", "Path", "", iniFile());
+        const QString path = ReadIniValue(u"VIVREL"_s, u"Path"_s, u""_s, iniFile());
         QVERIFY(path.size() <= IniFile::kMaxLineLength);
         QVERIFY(path.size() > 1000);
-        QCOMPARE(ReadIniValue("VIVREL", "Interval", "3", iniFile()), QStringLiteral("3"));
+        QCOMPARE(ReadIniValue(u"VIVREL"_s, u"Interval"_s, u"3"_s, iniFile()), QStringLiteral("3"));
     }
 
     void startUpFromHostileFile_data()
@@ -188,10 +190,10 @@ private slots:
         QTest::newRow("int") << QVariant(7) << "7";
         QTest::newRow("double") << QVariant(2.5) << "2.5";
         QTest::newRow("bool") << QVariant(true) << "true";
-        QTest::newRow("list") << QVariant(QStringList{"4", "5"}) << "4, 5";
+        QTest::newRow("list") << QVariant(QStringList{u"4"_s, u"5"_s}) << u"4, 5"_s;
         QTest::newRow("bytes with NULs") << QVariant(QByteArray("7\0\xff", 3)) << QString();
         QTest::newRow("rectangle") << QVariant(QRect(1, 2, 3, 4)) << QString();
-        QTest::newRow("map") << QVariant(QVariantMap{{"a", 1}}) << QString();
+        QTest::newRow("map") << QVariant(QVariantMap{{u"a"_s, 1}}) << QString();
     }
 
     void storedValuesOfEveryType()

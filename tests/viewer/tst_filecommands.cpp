@@ -24,6 +24,7 @@
 #include <memory>
 
 using namespace TestTrees;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -92,7 +93,7 @@ private slots:
         s.v().mnuNext->trigger();
         s.v().mnuOpen->trigger();
         QCOMPARE(s.fake.shellTargets.size(), 2);
-        QCOMPARE(s.workingFiles(), QStringList{"Tremallo.jpg"});
+        QCOMPARE(s.workingFiles(), QStringList{u"Tremallo.jpg"_s});
         QCOMPARE(readAll(copy), readAll(s.path(1)));
         QVERIFY(!s.c.Timer1->isEnabled());
     }
@@ -296,10 +297,11 @@ private slots:
     {
         QTest::addColumn<QString>("nulSeparated");
         QTest::addColumn<QStringList>("filters");
-        QTest::newRow("background") << QStringLiteral("Background\0*.jpg;*.bmp\0All Files\0*.*\0\0")
-                                    << QStringList{"Background (*.jpg *.bmp)", "All Files (*)"};
+        QTest::newRow("background")
+            << QStringLiteral("Background\0*.jpg;*.bmp\0All Files\0*.*\0\0")
+            << QStringList{u"Background (*.jpg *.bmp)"_s, u"All Files (*)"_s};
         QTest::newRow("no closing NUL")
-            << QStringLiteral("Gif\0*.gif\0Other") << QStringList{"Gif (*.gif)"};
+            << QStringLiteral("Gif\0*.gif\0Other") << QStringList{u"Gif (*.gif)"_s};
     }
 
     void chooserFilters()
@@ -319,7 +321,7 @@ private slots:
         QCOMPARE(s.viewer().background().size(), QSize(40, 30));
 
         s.v().mnuBackground->trigger(); // no answer: cancelled
-        QCOMPARE(s.fake.offeredFilters, QStringList{"Background (*.jpg *.bmp)"});
+        QCOMPARE(s.fake.offeredFilters, QStringList{u"Background (*.jpg *.bmp)"_s});
         QCOMPARE(SettingsStore::GetSetting(QStringLiteral("mBgd")), old);
         QCOMPARE(s.viewer().background().size(), QSize(40, 30));
     }
@@ -350,8 +352,9 @@ private slots:
         QVERIFY(s.viewer().isVisible());
 
         s.v().mnuBackground->trigger(); // cancelled
-        QCOMPARE(s.fake.offeredFilters, (QStringList{"Background (*.jpg *.bmp)",
-                                                     "Background (*.jpg *.bmp)", "All Files (*)"}));
+        QCOMPARE(s.fake.offeredFilters,
+                 (QStringList{u"Background (*.jpg *.bmp)"_s, u"Background (*.jpg *.bmp)"_s,
+                              u"All Files (*)"_s}));
     }
 
     void backgroundIsDrawnBehindTheSlide()

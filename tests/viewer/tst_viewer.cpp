@@ -63,12 +63,14 @@ private slots:
             QVERIFY(a->isEnabled());
             QVERIFY(!a->isChecked());
         }
-        QCOMPARE(names, (QStringList{"mnuOpen", "mnuDelete", "mnu01", "mnuPause", "mnu02",
-                                     "mnuPrev", "mnuNext", "mnu03", "mnuStretch", "mnuRetainShape",
-                                     "mnu04", "mnuBackground", "MNU05", "mnuCancel"}));
+        QCOMPARE(names, (QStringList{u"mnuOpen"_s, u"mnuDelete"_s, u"mnu01"_s, u"mnuPause"_s,
+                                     u"mnu02"_s, u"mnuPrev"_s, u"mnuNext"_s, u"mnu03"_s,
+                                     u"mnuStretch"_s, u"mnuRetainShape"_s, u"mnu04"_s,
+                                     u"mnuBackground"_s, u"MNU05"_s, u"mnuCancel"_s}));
         QCOMPARE(captions,
-                 (QStringList{"Open", "Delete", "-", "Pause Show", "-", "Previous", "Next", "-",
-                              "Stretch", "Retain Shape", "-", "Change Background", "-", "Cancel"}));
+                 (QStringList{u"Open"_s, u"Delete"_s, u"-"_s, u"Pause Show"_s, u"-"_s,
+                              u"Previous"_s, u"Next"_s, u"-"_s, u"Stretch"_s, u"Retain Shape"_s,
+                              u"-"_s, u"Change Background"_s, u"-"_s, u"Cancel"_s}));
         QCOMPARE(ViewerControls(v).mnuOptions->title(), QStringLiteral("Options"));
     }
 
