@@ -19,6 +19,7 @@
 #include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>

@@ -63,25 +63,8 @@ public:
     /** Whether a slide or a preview is being read or decoded and is not on screen yet. */
     bool slidePending() const;
 
-    // The window's procedures and the handlers of its buttons, for the program and
-    // for tests that drive it as a user would.
-    // Catalogue (see Catalogue).
-    bool DirSearch(const QString &path);
-    void cmdDirList_Click();
-    void cmdSelectAll_Click();
-    void listPaths(const QStringList &paths, bool additive);
-
-    /** The thank-you mail, offered while it is due in this run (the very first); then not. */
-    void askForThanksMail();
-    // The advert panel (see Advert).
-    void PrepareAdvertPanel();
-    void DownloadAdvert();
-    void startAdvertDownload();
-
-    // Settings, configuration files, start-up and shut-down: StartUp's, for the program
-    // and for tests.
-    /** Makes the stored background picture the viewer's, when there is a usable one. */
-    void LoadViewerBackground();
+    // Start-up and shut-down (StartUp's), and the paths named on the command line: what
+    // main() calls.
     /** Start-up: run once, before the window is first shown. */
     void Form_Load();
     /** Shut-down: saves the settings and ends the program at once. */
@@ -141,6 +124,10 @@ private:
 
     // Slide show.
     void cmdStart_Click();
+    /** The thank-you mail, offered while it is due in this run (the very first); then not. */
+    void askForThanksMail();
+    /** Makes the stored background picture the viewer's, when there is a usable one. */
+    void LoadViewerBackground();
     void cmdResume_Click();
     /** Pauses the show and shows the selected item before the position, in the viewer. */
     void DoPrevious();

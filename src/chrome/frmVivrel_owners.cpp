@@ -12,6 +12,7 @@
 #include "config/StartUp.h"
 
 #include <QLineEdit>
+#include <QToolButton>
 
 #include <list>
 #include <memory>
@@ -48,39 +49,4 @@ void frmVivrel::connectCatalogue()
 void frmVivrel::connectAdvert()
 {
     mAdvert = new Advert(WebBrowser1, this, &StartUp::storedAdvertBaseUrl);
-}
-
-bool frmVivrel::DirSearch(const QString &path)
-{
-    return mCatalogue->DirSearch(path);
-}
-
-void frmVivrel::cmdDirList_Click()
-{
-    mCatalogue->cmdDirList_Click();
-}
-
-void frmVivrel::cmdSelectAll_Click()
-{
-    mCatalogue->cmdSelectAll_Click();
-}
-
-void frmVivrel::listPaths(const QStringList &paths, bool additive)
-{
-    mCatalogue->listPaths(paths, additive);
-}
-
-void frmVivrel::PrepareAdvertPanel()
-{
-    mAdvert->PrepareAdvertPanel();
-}
-
-void frmVivrel::DownloadAdvert()
-{
-    mAdvert->DownloadAdvert();
-}
-
-void frmVivrel::startAdvertDownload()
-{
-    mAdvert->startAdvertDownload();
 }
