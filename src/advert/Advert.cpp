@@ -57,7 +57,8 @@ void Advert::DownloadAdvert()
     // Nothing waits for the files: the panel is hidden while the show runs, and it is
     // reloaded only once the last fetch has ended. A program that ends meanwhile drops
     // the fetch in flight, and the files it had not replaced stay as they were.
-    auto *download = new AdvertDownload(AdvertPage::baseUrl(mStoredBaseUrl()), privateFolder(), this);
+    auto *download =
+        new AdvertDownload(AdvertPage::baseUrl(mStoredBaseUrl()), privateFolder(), this);
     download->setObjectName(QStringLiteral("advertDownload"));
     connect(download, &AdvertDownload::ended, this, [this, download] {
         download->deleteLater();
