@@ -37,12 +37,11 @@ class TriCheckBox;
 class frmPreview;
 
 /**
- * The main window: a borderless skinned window that holds the picture list, the
- * show's options and state, and the buttons that drive them. Its handlers live in
- * the folder of the subsystem they belong to (chrome/); the picture list, the web panel,
+ * The main window: a borderless skinned window that shows the picture list, the show's
+ * options and state, and the buttons that drive them. The picture list, the web panel,
  * start-up and the settings, and the show are owned by objects of their own
  * (catalogue/Catalogue, advert/Advert, config/StartUp, engine/SlideShow), which it
- * makes, wires and serves.
+ * makes, wires and serves; its own handlers are the chrome's and the show's display.
  */
 class frmVivrel : public QWidget, private StartUpHost
 {

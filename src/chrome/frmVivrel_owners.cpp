@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The main window's part in the objects that own its picture list and its web panel:
-// made with the window, wired to its controls, and reached through its own procedures.
+// made with the window and wired to its controls; the window's show and start-up call
+// them directly.
 
 #include "advert/Advert.h"
 #include "catalogue/Catalogue.h"
