@@ -32,7 +32,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolButton>
 
 namespace {
