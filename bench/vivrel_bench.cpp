@@ -165,6 +165,25 @@ int memoryCommand(const QString &what, const QString &size, const QStringList &p
     return 0;
 }
 
+/**
+ * The goals of 24-megapixel photos (slides, steps, memory, the hostile pause), on the
+ * photos `given`, or on twenty made for the run.
+ */
+void benchLargePhotos(QStringList photos)
+{
+    QTemporaryDir photoDir;
+    if (photos.isEmpty()) {
+        std::printf("making twenty 6000x4000 photos...\n");
+        std::fflush(stdout);
+        photos = SlideBench::makePhotos(photoDir.path(), QSize(6000, 4000), 20);
+    }
+    const auto add = [](const SlideBench::Ratio &r) {
+        ratios.push_back({r.name, r.value, r.limit});
+    };
+    SlideBench::benchSlides(photos, QSize(1920, 1080), 7, add);
+    SlideBench::benchHostile(photos, QSize(1920, 1080), add);
+}
+
 /** The goals of small photos: the launch to the first picture and a show's memory. */
 void benchSmall()
 {
@@ -217,6 +236,14 @@ int main(int argc, char *argv[])
         benchSmall();
         return printRatios();
     }
+    if (args.size() >= 3 && args[1] == QLatin1String("photos")) {
+        SlideBench::makePhotos(args[2], QSize(6000, 4000), 20);
+        return 0;
+    }
+    if (args.size() >= 2 && args[1] == QLatin1String("slides")) {
+        benchLargePhotos(args.mid(2));
+        return printRatios();
+    }
 
     QTemporaryDir dir;
     const int files = args.size() >= 2 ? args[1].toInt() : 200000;
@@ -230,13 +257,7 @@ int main(int argc, char *argv[])
     };
     SlideBench::benchRandom(200000, 5, add);
 
-    std::printf("making twenty 6000x4000 photos...\n");
-    std::fflush(stdout);
-    QTemporaryDir photoDir;
-    const QStringList photos = SlideBench::makePhotos(photoDir.path(), QSize(6000, 4000), 20);
-    SlideBench::benchSlides(photos, QSize(1920, 1080), 7, add);
-    SlideBench::benchHostile(photos, QSize(1920, 1080), add);
-
+    benchLargePhotos({});
     benchSmall();
     return printRatios();
 }

@@ -80,6 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     };
     for (const QSize shown : {QSize(), QSize(64, 48)})
         check(PictureLoader::load(setup.path, PictureLoader::kShowLimits, shown));
+    // A slide someone waits for: a large JPEG shared between two threads.
+    PictureLoader::Control waitedFor;
+    waitedFor.threads = 2;
+    check(PictureLoader::load(setup.path, PictureLoader::kShowLimits, QSize(96, 64), waitedFor));
     // The web panel's pictures: the same bytes from memory, within the panel's limits.
     check(PictureLoader::loadBytes(
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)),

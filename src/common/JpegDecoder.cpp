@@ -8,6 +8,12 @@
 #ifdef VIVREL_HAVE_LIBJPEG
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <thread>
+
+#if defined(Q_OS_LINUX)
+#include <sys/mman.h>
+#endif
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -42,7 +48,7 @@ struct ErrorManager
     std::jmp_buf jump;
 };
 
-// libjpeg's default ends the process; every error comes back to decode() instead.
+// libjpeg's default ends the process; every error comes back to the caller instead.
 [[noreturn]] void leave(j_common_ptr info)
 {
     std::longjmp(reinterpret_cast<ErrorManager *>(info->err)->jump, 1);
@@ -58,10 +64,14 @@ struct Progress
     const std::atomic<bool> *cancel;
 };
 
+bool isCancelled(const std::atomic<bool> *cancel)
+{
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
+
 void checkCancel(j_common_ptr info)
 {
-    const auto *progress = reinterpret_cast<Progress *>(info->progress);
-    if (progress->cancel->load(std::memory_order_relaxed))
+    if (isCancelled(reinterpret_cast<Progress *>(info->progress)->cancel))
         leave(info);
 }
 
@@ -70,53 +80,179 @@ qint64 bytesOf(QSize size, int bytesPerPixel)
     return (qint64(size.width()) * bytesPerPixel + 3) / 4 * 4 * size.height();
 }
 
-// Nothing here needs destroying when an error jumps back to the start: the picture is
-// the caller's and libjpeg's memory goes with jpeg_destroy_decompress.
-bool run(jpeg_decompress_struct &info, ErrorManager &errors, const QByteArray &bytes, QSize target,
-         qint64 maxBytes, Decoded &result)
+/**
+ * A picture of its own mapping, in huge pages where the system gives them: the tens of
+ * megabytes libjpeg decodes into are not faulted in four kilobytes at a time, and
+ * neither they nor the scaled picture, once let go, stay with the allocator.
+ */
+QImage mappedImage(QSize size, QImage::Format format)
 {
-    if (setjmp(errors.jump))
-        return false;
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()),
-                 static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
-        result.outcome = Outcome::Unsupported;
-        return true;
+#if defined(Q_OS_LINUX)
+    const qsizetype bytesPerLine =
+        (qsizetype(size.width()) * (format == QImage::Format_RGB32 ? 4 : 1) + 3) / 4 * 4;
+    const size_t bytes = size_t(bytesPerLine) * size_t(size.height());
+    if (bytes >= (size_t(2) << 20)) {
+        void *memory =
+            mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED)
+            return QImage();
+        madvise(memory, bytes, MADV_HUGEPAGE);
+        struct Mapping
+        {
+            void *memory;
+            size_t bytes;
+        };
+        auto *mapping = new Mapping{memory, bytes};
+        return QImage(
+            static_cast<uchar *>(memory), size.width(), size.height(), bytesPerLine, format,
+            [](void *info) {
+                auto *m = static_cast<Mapping *>(info);
+                munmap(m->memory, m->bytes);
+                delete m;
+            },
+            mapping);
     }
-    const bool grey = info.num_components == 1;
-    const QSize stored(int(info.image_width), int(info.image_height));
-    info.scale_num = unsigned(scaleEighths(stored, target.isEmpty() ? stored : target));
-    info.scale_denom = 8;
-    info.out_color_space = grey ? JCS_GRAYSCALE
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-                                : JCS_EXT_BGRA;
-#else
-                                : JCS_EXT_ARGB;
 #endif
-    info.dct_method = JDCT_ISLOW;
-    jpeg_calc_output_dimensions(&info);
-    const QSize out(int(info.output_width), int(info.output_height));
-    if (out.isEmpty() || bytesOf(out, grey ? 1 : 4) > maxBytes ||
-        (!target.isEmpty() && bytesOf(target, grey ? 1 : 4) > maxBytes)) {
-        result.outcome = Outcome::TooLarge;
+    return QImage(size, format);
+}
+
+/** Where the rows of a picture are written, by two threads at once. */
+struct Rows
+{
+    uchar *bits;
+    qsizetype bytesPerLine;
+    uchar *row(int y) const { return bits + y * bytesPerLine; }
+};
+
+/** How a file is decoded, as its header and the size asked for decide. */
+struct Layout
+{
+    Outcome outcome = Outcome::Failed;
+    bool grey = false;
+    QSize out;
+    /** Output rows of one row of MCUs: where a decode may start without waste. */
+    int rowsPerBand = 0;
+    bool progressive = false;
+};
+
+/** One libjpeg decompressor over `bytes`; errors come back as a false from its steps. */
+class Decompressor
+{
+public:
+    Decompressor(const QByteArray &bytes, const std::atomic<bool> *cancel) : mBytes(bytes)
+    {
+        mInfo.err = jpeg_std_error(&mErrors.pub);
+        mErrors.pub.error_exit = leave;
+        mErrors.pub.output_message = quiet;
+        if (cancel) {
+            mProgress.pub.progress_monitor = checkCancel;
+            mProgress.cancel = cancel;
+            mInfo.progress = &mProgress.pub;
+        }
+        jpeg_create_decompress(&mInfo);
+    }
+    ~Decompressor() { jpeg_destroy_decompress(&mInfo); }
+    Decompressor(const Decompressor &) = delete;
+    Decompressor &operator=(const Decompressor &) = delete;
+
+    /** Reads the header and sets the decode up for `target` (empty: the whole picture). */
+    bool setUp(QSize target, Layout &layout)
+    {
+        if (setjmp(mErrors.jump))
+            return false;
+        jpeg_mem_src(&mInfo, reinterpret_cast<const unsigned char *>(mBytes.constData()),
+                     static_cast<unsigned long>(mBytes.size()));
+        jpeg_read_header(&mInfo, TRUE);
+        if (mInfo.jpeg_color_space == JCS_CMYK || mInfo.jpeg_color_space == JCS_YCCK) {
+            layout.outcome = Outcome::Unsupported;
+            return true;
+        }
+        layout.grey = mInfo.num_components == 1;
+        const QSize stored(int(mInfo.image_width), int(mInfo.image_height));
+        mInfo.scale_num = unsigned(scaleEighths(stored, target.isEmpty() ? stored : target));
+        mInfo.scale_denom = 8;
+        mInfo.out_color_space = layout.grey ? JCS_GRAYSCALE
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+                                            : JCS_EXT_BGRA;
+#else
+                                            : JCS_EXT_ARGB;
+#endif
+        mInfo.dct_method = JDCT_ISLOW;
+        jpeg_calc_output_dimensions(&mInfo);
+        layout.out = QSize(int(mInfo.output_width), int(mInfo.output_height));
+        layout.rowsPerBand = mInfo.max_v_samp_factor * mInfo.min_DCT_scaled_size;
+        layout.progressive = jpeg_has_multiple_scans(&mInfo);
+        layout.outcome = Outcome::Decoded;
         return true;
     }
-    // Held by the caller, so that a jump out of the decode leaves nothing behind.
-    result.image = QImage(out, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
-    if (result.image.isNull()) {
-        result.outcome = Outcome::TooLarge;
+
+    /**
+     * Decodes rows [from, to) of the output into `rows`. The rows above `from` are only
+     * read, not decoded: a file without restart markers can only be entered from its
+     * start.
+     */
+    bool decodeRows(const Rows &rows, int from, int to, const std::atomic<bool> *cancel)
+    {
+        if (setjmp(mErrors.jump))
+            return false;
+        jpeg_start_decompress(&mInfo);
+        // Skipped a band at a time, so that a cancel is seen as soon as in a decode.
+        while (int(mInfo.output_scanline) < from) {
+            if (isCancelled(cancel))
+                return false;
+            const int band = std::min(from - int(mInfo.output_scanline), 256);
+            if (jpeg_skip_scanlines(&mInfo, JDIMENSION(band)) == 0)
+                return false;
+        }
+        while (int(mInfo.output_scanline) < to) {
+            JSAMPROW row = rows.row(int(mInfo.output_scanline));
+            jpeg_read_scanlines(&mInfo, &row, 1);
+        }
+        if (to == int(mInfo.output_height))
+            jpeg_finish_decompress(&mInfo);
+        else
+            jpeg_abort_decompress(&mInfo);
         return true;
     }
-    jpeg_start_decompress(&info);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = result.image.scanLine(int(info.output_scanline));
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    result.outcome = Outcome::Decoded;
-    return true;
+
+private:
+    const QByteArray &mBytes;
+    jpeg_decompress_struct mInfo{};
+    ErrorManager mErrors{};
+    Progress mProgress{};
+};
+
+/**
+ * Rows [from, to) of `decoded`, smoothly scaled into `band` as the rows of `target` they
+ * make, of `height` rows in all (none may be left for a short band); false when there is
+ * no memory for them. Each thread of a split decode scales its own rows; where a band's
+ * scale differs from the whole picture's by the rounding of its height, it is by less
+ * than a row.
+ */
+bool scaleRows(const QImage &decoded, int from, int to, QSize target, int height, QImage &band)
+{
+    const auto targetRow = [&](int row) {
+        return int((qint64(row) * target.height() + height / 2) / height);
+    };
+    const int rows = targetRow(to) - targetRow(from);
+    if (rows <= 0)
+        return true;
+    const QImage source(decoded.constScanLine(from), decoded.width(), to - from,
+                        decoded.bytesPerLine(), decoded.format());
+    band = source.scaled(target.width(), rows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return !band.isNull();
+}
+
+/**
+ * Where a decode over two threads splits the output: the thread of the lower rows first
+ * reads through the upper ones without decoding them, which costs it about two thirds of
+ * decoding them, so it takes the smaller share.
+ */
+int splitRow(const Layout &layout)
+{
+    const int band = std::max(layout.rowsPerBand, 1);
+    const int bands = (layout.out.height() + band - 1) / band;
+    return std::clamp(bands * 3 / 4, 1, bands - 1) * band;
 }
 
 } // namespace
@@ -127,26 +263,81 @@ bool available()
 }
 
 Decoded decode(const QByteArray &bytes, QSize target, qint64 maxBytes,
-               const std::atomic<bool> *cancel)
+               const std::atomic<bool> *cancel, int threads)
 {
     Decoded result;
-    jpeg_decompress_struct info{};
-    ErrorManager errors{};
-    info.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = leave;
-    errors.pub.output_message = quiet;
-    Progress progress{};
-    if (cancel) {
-        progress.pub.progress_monitor = checkCancel;
-        progress.cancel = cancel;
-        info.progress = &progress.pub;
-    }
-    const bool ran = run(info, errors, bytes, target, maxBytes, result);
-    jpeg_destroy_decompress(&info);
-    if (!ran || (cancel && cancel->load(std::memory_order_relaxed)))
+    Decompressor first(bytes, cancel);
+    Layout layout;
+    if (!first.setUp(target, layout))
         return Decoded{};
-    if (result.outcome == Outcome::Decoded && !target.isEmpty() && result.image.size() != target)
-        result.image = result.image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (layout.outcome != Outcome::Decoded) {
+        result.outcome = layout.outcome;
+        return result;
+    }
+    const int bytesPerPixel = layout.grey ? 1 : 4;
+    if (layout.out.isEmpty() || bytesOf(layout.out, bytesPerPixel) > maxBytes ||
+        (!target.isEmpty() && bytesOf(target, bytesPerPixel) > maxBytes)) {
+        result.outcome = Outcome::TooLarge;
+        return result;
+    }
+    const QImage::Format format = layout.grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32;
+    const bool scaling = !target.isEmpty() && target != layout.out;
+    QImage decoded = scaling ? mappedImage(layout.out, format) : QImage(layout.out, format);
+    if (decoded.isNull()) {
+        result.outcome = Outcome::TooLarge;
+        return result;
+    }
+    // Taken once, from a picture no other QImage shares: the threads write through this,
+    // each its own rows, never through the QImage.
+    const Rows rows{decoded.bits(), decoded.bytesPerLine()};
+    const int height = layout.out.height();
+    // Decodes rows [from, to), then scales them into `band`.
+    const auto part = [&](Decompressor &decompressor, int from, int to, QImage &band) {
+        if (!decompressor.decodeRows(rows, from, to, cancel) || isCancelled(cancel))
+            return false;
+        return !scaling || scaleRows(decoded, from, to, target, height, band);
+    };
+    // A progressive file keeps every coefficient while it decodes: a second decompressor
+    // would keep them twice.
+    const bool split = threads > 1 && !layout.progressive &&
+                       height >= 4 * std::max(layout.rowsPerBand, 1) && height >= 64;
+    QImage upper;
+    QImage lower;
+    bool done = false;
+    if (split) {
+        const int cut = splitRow(layout);
+        bool lowerDone = false;
+        std::thread second([&] {
+            Decompressor decompressor(bytes, cancel);
+            Layout same;
+            lowerDone = decompressor.setUp(target, same) && same.out == layout.out &&
+                        part(decompressor, cut, height, lower);
+        });
+        done = part(first, 0, cut, upper);
+        second.join();
+        done = done && lowerDone;
+    } else {
+        done = part(first, 0, height, upper);
+    }
+    if (!done || isCancelled(cancel))
+        return Decoded{};
+    result.outcome = Outcome::Decoded;
+    if (!scaling) {
+        result.image = std::move(decoded);
+        return result;
+    }
+    // The decoded picture goes before the scaled one is put together: the two scaled
+    // bands and the picture they make are never held beside it.
+    decoded = QImage();
+    result.image = mappedImage(target, format);
+    if (result.image.isNull())
+        return Decoded{.outcome = Outcome::TooLarge, .image = QImage()};
+    int y = 0;
+    for (const QImage *band : {&upper, &lower}) {
+        for (int row = 0; row < band->height(); ++row, ++y)
+            std::memcpy(result.image.scanLine(y), band->constScanLine(row),
+                        size_t(band->bytesPerLine()));
+    }
     return result;
 }
 
@@ -157,7 +348,7 @@ bool available()
     return false;
 }
 
-Decoded decode(const QByteArray &, QSize, qint64, const std::atomic<bool> *)
+Decoded decode(const QByteArray &, QSize, qint64, const std::atomic<bool> *, int)
 {
     return Decoded{.outcome = Outcome::Unsupported, .image = QImage()};
 }

@@ -46,9 +46,11 @@ struct Decoded
 /**
  * Decodes `bytes` to `target` (the stored orientation; empty for the whole picture),
  * taking no more than `maxBytes` for any picture it makes on the way. Once `cancel` is
- * set the decode stops at the next row and fails.
+ * set the decode stops at the next row and fails. With `threads` above 1, a file of
+ * one scan is decoded by two threads, each into its own rows, for a picture someone
+ * is waiting for; the pixels are the same.
  */
 Decoded decode(const QByteArray &bytes, QSize target, qint64 maxBytes,
-               const std::atomic<bool> *cancel = nullptr);
+               const std::atomic<bool> *cancel = nullptr, int threads = 1);
 
 } // namespace JpegDecoder

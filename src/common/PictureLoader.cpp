@@ -218,7 +218,8 @@ Result<Picture> decode(QIODevice &device, const Limits &limits, const Want &want
         const QByteArray bytes = device.readAll();
         if (cancelled(control))
             return Error::InvalidPicture;
-        JpegDecoder::Decoded own = JpegDecoder::decode(bytes, decoded, maxBytes, control.cancel);
+        JpegDecoder::Decoded own =
+            JpegDecoder::decode(bytes, decoded, maxBytes, control.cancel, control.threads);
         switch (own.outcome) {
         case JpegDecoder::Outcome::Decoded:
             picture.image = upright(std::move(own.image), turn);

@@ -73,6 +73,11 @@ struct Control
      * will keep for the whole decode besides the picture (0 for most files).
      */
     std::function<void(qint64 bytes)> buffers;
+    /**
+     * Threads the decode may take: above 1 for a picture someone is waiting for, while
+     * nothing else is decoded.
+     */
+    int threads = 1;
 };
 
 /**

@@ -121,6 +121,11 @@ struct SlideCache::State : std::enable_shared_from_this<SlideCache::State>
     /** Whether an abandoned decode of `path` has not come back yet. */
     bool stalled(const QString &path) const;
     qint64 expectedBytes() const;
+    /**
+     * Whether the slide take() asked for is being decoded: nothing else starts then,
+     * and it has the cores to itself.
+     */
+    bool decodingWanted() const;
     /** What decoding the plan's slide at `rank` takes while it runs, as far as known. */
     qint64 neededBytes(int rank) const;
     qint64 totalBytes() const;
@@ -454,7 +459,7 @@ std::optional<int> SlideCache::State::nextJob() const
     // The slide on screen first, whatever the budget: it is shown in any case.
     if (!plan.empty() && !covered(0) && !stalled(plan[0]) && wanted && wanted->path == plan[0])
         return 0;
-    if (budget <= 0)
+    if (budget <= 0 || decodingWanted())
         return std::nullopt;
     for (int rank = 1; rank < int(plan.size()); ++rank) {
         if (covered(rank) || stalled(plan[rank]) ||
@@ -471,6 +476,13 @@ std::optional<int> SlideCache::State::nextJob() const
         return std::nullopt; // what is further away fits even less
     }
     return std::nullopt;
+}
+
+bool SlideCache::State::decodingWanted() const
+{
+    return wanted && std::any_of(entries.begin(), entries.end(), [&](const Slot &slot) {
+               return !slot.result && !slot.dropped && serves(slot, wanted->path, wanted->view);
+           });
 }
 
 qint64 SlideCache::State::neededBytes(int rank) const
@@ -698,11 +710,13 @@ void SlideCache::State::run(const std::shared_ptr<State> &state)
         const QString path = slot->path;
         const Fitting::View view = slot->view;
         const std::shared_ptr<std::atomic<bool>> cancel = slot->cancel;
+        const bool waitedFor = s.wanted && s.serves(*slot, s.wanted->path, s.wanted->view);
         lock.unlock();
 
         const FileStamp stamp = FileStamp::of(path);
         PictureLoader::Control control;
         control.cancel = cancel.get();
+        control.threads = waitedFor ? 2 : 1;
         qint64 buffers = 0;
         control.buffers = [&buffers](qint64 bytes) { buffers = bytes; };
         Result<Picture> loaded = PictureLoader::load(

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QTest>
 
@@ -43,6 +44,44 @@ QByteArray quartersJpeg(QSize size, int orientation, bool grey = false)
         jpeg.insert(2, exif);
     }
     return jpeg;
+}
+
+/** Gradients and grain, so that every block decodes to something of its own. */
+QByteArray grainyJpeg(QSize size, bool grey, bool progressive)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 28);
+            line[x] = qRgb((x + grain) & 255, (y * 3 + grain) & 255, ((x ^ y) + grain) & 255);
+        }
+    }
+    if (grey)
+        image = image.convertToFormat(QImage::Format_Grayscale8);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return jpeg;
+}
+
+int largestDifference(const QImage &a, const QImage &b)
+{
+    int most = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            most = std::max({most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                             std::abs(qBlue(p) - qBlue(q))});
+        }
+    }
+    return most;
 }
 
 PictureLoader::Want halfOf()
@@ -163,6 +202,49 @@ private slots:
         }
         const JpegDecoder::Decoded direct = JpegDecoder::decode(jpeg, QSize(400, 300), 1 << 30);
         QCOMPARE(direct.outcome == JpegDecoder::Outcome::Decoded, decoded);
+    }
+
+    // Two threads decode the pixels one does: the thread of the lower rows reads through
+    // the upper ones first, whatever the sampling and wherever the split falls; a file
+    // of several scans, or one too short to share, is left to one thread. Scaled the
+    // rest of the way, each thread scales its own rows, which may round a row near the
+    // split differently and nothing more.
+    void twoThreads_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("grey");
+        QTest::addColumn<bool>("progressive");
+        QTest::addColumn<QSize>("target");
+        QTest::addColumn<int>("tolerance");
+        QTest::newRow("whole") << QSize(640, 480) << false << false << QSize() << 0;
+        QTest::newRow("rows not a whole band") << QSize(642, 479) << false << false << QSize() << 0;
+        QTest::newRow("grey") << QSize(640, 480) << true << false << QSize() << 0;
+        QTest::newRow("an eighth exactly")
+            << QSize(1280, 960) << false << false << QSize(160, 120) << 0;
+        QTest::newRow("half, then scaled")
+            << QSize(1600, 1200) << false << false << QSize(700, 525) << 24;
+        QTest::newRow("grey, scaled") << QSize(1000, 800) << true << false << QSize(900, 720) << 24;
+        QTest::newRow("progressive") << QSize(640, 480) << false << true << QSize() << 0;
+        QTest::newRow("too short to share") << QSize(640, 40) << false << false << QSize() << 0;
+    }
+    void twoThreads()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, grey);
+        QFETCH(bool, progressive);
+        QFETCH(QSize, target);
+        QFETCH(int, tolerance);
+        const QByteArray jpeg = grainyJpeg(size, grey, progressive);
+        const JpegDecoder::Decoded one = JpegDecoder::decode(jpeg, target, 1 << 30, nullptr, 1);
+        const JpegDecoder::Decoded two = JpegDecoder::decode(jpeg, target, 1 << 30, nullptr, 2);
+        QCOMPARE(one.outcome, JpegDecoder::Outcome::Decoded);
+        QCOMPARE(two.outcome, JpegDecoder::Outcome::Decoded);
+        QCOMPARE(two.image.size(), target.isEmpty() ? size : target);
+        QCOMPARE(two.image.format(), one.image.format());
+        if (tolerance == 0)
+            QCOMPARE(two.image, one.image);
+        else
+            QCOMPARE_LE(largestDifference(two.image, one.image), tolerance);
     }
 
     void cancelledAndLimited()
