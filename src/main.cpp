@@ -8,6 +8,7 @@
 #include "common/Translations.h"
 #include "common/Workers.h"
 #include "config/CommandLine.h"
+#include "config/StartUp.h"
 #include "engine/SlideCache.h"
 #include "viewer/frmPreview.h"
 
@@ -227,6 +228,10 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
         });
     PictureLoader::setDecoderCeiling();
+    // Named pictures put their first slide up before anything else: its decode starts
+    // now, while the windows are made.
+    if (const auto first = StartUp::firstNamedSlide(paths, QGuiApplication::primaryScreen()))
+        SlideCache::startEarly(first->path, first->view);
 
     if (fontconfig.joinable())
         fontconfig.join();

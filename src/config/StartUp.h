@@ -3,16 +3,20 @@
 
 #pragma once
 
+#include "common/Fitting.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <span>
 
 class IntervalTimer;
 class QComboBox;
+class QScreen;
 class QLineEdit;
 class QToolButton;
 class QWidget;
@@ -70,6 +74,20 @@ public:
     void backgroundChosen(const QString &path);
     /** The advert server's base address as the store holds it; empty when it holds none. */
     static QString storedAdvertBaseUrl();
+
+    /** A slide, and the view it will be shown in. */
+    struct Slide
+    {
+        QString path;
+        Fitting::View view;
+    };
+    /**
+     * The slide a show of `paths` from the command line starts with, and how the viewer
+     * on `screen` will show it, as the store tells before any window exists; nothing
+     * where it cannot tell: the configuration file decides, the show is in random order
+     * or in the main window's pane, or the first path is not a file.
+     */
+    static std::optional<Slide> firstNamedSlide(const QStringList &paths, const QScreen *screen);
 
 private:
     /** Applies the per-user store; false, with nothing applied, when it holds no folder. */

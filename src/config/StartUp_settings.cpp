@@ -6,6 +6,7 @@
 // shut-down, and the keys read when they are wanted: the viewer's background picture
 // and the advert server's address.
 
+#include "common/Files.h"
 #include "common/Paths.h"
 #include "config/Background.h"
 #include "config/IniFile.h"
@@ -18,7 +19,9 @@
 #include "widgets/TriCheckBox.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QScreen>
 
 #include <algorithm>
 #include <optional>
@@ -263,6 +266,37 @@ QString StartUp::storedValue(Use use)
     const std::span<const StoredSetting> rows = storedSettings();
     const auto row = std::ranges::find(rows, use, &StoredSetting::use);
     return GetSetting(QLatin1String(row->group), QLatin1String(row->key));
+}
+
+std::optional<StartUp::Slide> StartUp::firstNamedSlide(const QStringList &paths,
+                                                       const QScreen *screen)
+{
+    if (paths.isEmpty() || !screen || !QFileInfo(paths.first()).isFile() ||
+        Files::check(IniFile::iniFilePath(), Files::NoHidden) ||
+        GetSetting(QLatin1String(kFolderKey)).isEmpty())
+        return std::nullopt;
+    const auto stored = [](std::string_view key) {
+        const std::span<const StoredSetting> rows = storedSettings();
+        const auto row = std::ranges::find(
+            rows, key, [](const StoredSetting &r) { return std::string_view(r.key ? r.key : ""); });
+        if (row == rows.end())
+            return QString();
+        return GetSetting(QLatin1String(row->group), QLatin1String(row->key));
+    };
+    if (StoredValues::toCheckBoxValue(stored("mFullScreen")) != 1 ||
+        StoredValues::toCheckBoxValue(stored("mRandom")) == 1)
+        return std::nullopt;
+    // As the rows apply them: Retain Shape only within Stretch, and both off unless stored.
+    Fitting::View view;
+    view.stretchChecked = StoredValues::toBoolean(stored("mStretchImage")).value_or(false);
+    view.retainShapeChecked =
+        view.stretchChecked && StoredValues::toBoolean(stored("mRetainShape")).value_or(false);
+    // Full screen on it, the element over the whole window as Stretch puts it.
+    const QRect whole = screen->geometry();
+    view.windowWidth = view.width = float(whole.width());
+    view.windowHeight = view.height = float(whole.height());
+    view.devicePixelRatio = screen->devicePixelRatio();
+    return Slide{paths.first(), view};
 }
 
 bool StartUp::LoadStoredSettings()

@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <list>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #ifdef __GLIBC__
@@ -136,6 +137,8 @@ struct SlideCache::State : std::enable_shared_from_this<SlideCache::State>
     void finishJob(Slots::iterator slot, const FileStamp &stamp, Result<Picture> result);
     /** Drops kept pictures, furthest first, until `room` more bytes fit the budget. */
     void makeRoom(qint64 room, int nearerThan);
+    /** Stops the decodes no step asks for any more (a view that changed, say). */
+    void stopUnplanned();
     /** Stops the decode furthest away when the slide on screen finds no worker free. */
     void makeWayForTheSlideShown();
     /** Gives up on a decode past the deadline; a failure stands for it. */
@@ -163,6 +166,7 @@ struct SlideCache::State : std::enable_shared_from_this<SlideCache::State>
     int idle = 0;    // workers waiting for a job
     bool stop = false;
     SlideCache *owner = nullptr; // cleared when the cache goes
+    QString early;               // started before the show, which has not asked for it yet
     bool posted = false;
 };
 
@@ -200,6 +204,26 @@ SlideCache::~SlideCache()
     }
     // Idle workers leave now, busy ones when their decode stops; none is waited for.
     d->wake.notify_all();
+}
+
+namespace {
+SlideCache *gEarly = nullptr;
+} // namespace
+
+const SlideCache *SlideCache::startEarly(const QString &path, const Fitting::View &view)
+{
+    delete gEarly;
+    gEarly = new SlideCache;
+    gEarly->setBudget(budgetFor(view));
+    static_cast<void>(gEarly->take(path, view));
+    std::lock_guard lock(gEarly->d->mutex);
+    gEarly->d->early = path;
+    return gEarly;
+}
+
+SlideCache *SlideCache::takeEarly()
+{
+    return std::exchange(gEarly, nullptr);
 }
 
 qint64 SlideCache::budgetFor(const Fitting::View &view)
@@ -255,6 +279,9 @@ std::optional<Result<Picture>> SlideCache::take(const QString &path, const Fitti
     {
         std::lock_guard lock(d->mutex);
         ++d->clock;
+        // The slide started early is spared only until the show asks for its first slide.
+        if (d->early != path)
+            d->early.clear();
         // It is on screen from now on, whatever the last plan said.
         d->planView = view;
         std::erase(d->plan, path);
@@ -287,6 +314,7 @@ std::optional<Result<Picture>> SlideCache::take(const QString &path, const Fitti
                 d->wanted = State::Wanted{path, view, Clock::now()};
                 ++d->coldLoads;
             }
+            d->stopUnplanned();
             d->makeWayForTheSlideShown();
         }
     }
@@ -304,7 +332,11 @@ void SlideCache::clear()
         d->natural.clear();
         d->wanted.reset();
         for (auto slot = d->entries.begin(); slot != d->entries.end();) {
-            if (slot->result) {
+            if (!d->early.isEmpty() && slot->path == d->early && !slot->dropped) {
+                // Started before the list was made: the list start-up makes is the one
+                // it was started for.
+                ++slot;
+            } else if (slot->result) {
                 slot = d->entries.erase(slot);
             } else {
                 slot->dropped = true; // its worker drops it when the decode ends
@@ -573,7 +605,8 @@ void SlideCache::State::finishJob(Slots::iterator slot, const FileStamp &stamp,
     }
     slot->result = std::move(result);
     slot->used = clock;
-    const int rank = rankOf(*slot);
+    // The slide started early counts as the one on screen until the show asks for it.
+    const int rank = !early.isEmpty() && slot->path == early ? 0 : rankOf(*slot);
     // The show moved on while it decoded: asked for by no step any more.
     if (slot->dropped || rank == kUnplanned) {
         entries.erase(slot);
@@ -618,6 +651,17 @@ void SlideCache::State::makeRoom(qint64 room, int nearerThan)
         if (furthest == entries.end())
             return; // only nearer ones left: the budget is smaller than the plan's head
         entries.erase(furthest);
+    }
+}
+
+void SlideCache::State::stopUnplanned()
+{
+    for (Slot &slot : entries) {
+        if (!slot.result && !slot.dropped && rankOf(slot) == kUnplanned) {
+            slot.dropped = true;
+            slot.bytes = 0;
+            slot.cancel->store(true);
+        }
     }
 }
 

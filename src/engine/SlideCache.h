@@ -62,6 +62,16 @@ public:
     void setBudget(qint64 bytes);
 
     /**
+     * For a show that starts by itself: starts decoding `path` as `view` will show it,
+     * while the windows are still being made. The cache made next takes that decode over
+     * as the slide asked for; a view that turns out otherwise stops it. Returns the cache
+     * that decodes it, until then.
+     */
+    static const SlideCache *startEarly(const QString &path, const Fitting::View &view);
+    /** The cache startEarly() made, for its new owner; null when there is none. */
+    static SlideCache *takeEarly();
+
+    /**
      * What to keep, nearest first: `shown`, the slide on screen, then `around`, the slides
      * that the next steps would show. Those missing are decoded ahead as `view` shows
      * them; decodes asked for earlier and no longer in the plan are dropped.

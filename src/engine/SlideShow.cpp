@@ -18,7 +18,12 @@ SlideShow::SlideShow(Items items, std::function<Stepping::Options()> options, QO
     mTimer->setObjectName(QStringLiteral("Timer1"));
     connect(mTimer, &IntervalTimer::timeout, this, &SlideShow::Timer1_Timer);
     connect(mTimer, &IntervalTimer::enabledChanged, this, &SlideShow::runningChanged);
-    mSlides = new SlideCache(this);
+    // A show that started by itself may have had its first slide decoding already.
+    mSlides = SlideCache::takeEarly();
+    if (mSlides)
+        mSlides->setParent(this);
+    else
+        mSlides = new SlideCache(this);
     mSlides->setObjectName(QStringLiteral("slideCache"));
     connect(mSlides, &SlideCache::slideReady, this, [this](const QString &path) {
         // Only the slide still on show; one the show stepped past since is not wanted.

@@ -16,14 +16,19 @@
 #include "common/Paths.h"
 #include "common/Version.h"
 #include "config/CommandLine.h"
+#include "config/SettingsStore.h"
+#include "config/StartUp.h"
 #include "engine/SlideCache.h"
+#include "viewer/frmPreview.h"
 #include "widgets/PictureElement.h"
 #include "widgets/TriCheckBox.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -175,6 +180,125 @@ private slots:
         QVERIFY(!*aheadAtFirstPaint);
         // Right after it, the slides around it are decoded ahead as in any show.
         QTRY_VERIFY(w.slideCache().holds(second));
+    }
+
+    // Before any window exists, the store tells the first slide of a named file and the
+    // view the full-screen viewer will show it in; where it cannot tell, nothing.
+    void firstNamedSlide_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("namesFolder");
+        QTest::addColumn<bool>("iniFile");
+        QTest::addColumn<int>("known"); // -1: nothing; else 0 natural, 1 stretched, 2 shape kept
+        QTest::newRow("natural size") << u"mFullScreen=1,mRandom=0"_s << false << false << 0;
+        QTest::newRow("stretched")
+            << u"mFullScreen=1,mStretchImage=True,mRetainShape=False"_s << false << false << 1;
+        QTest::newRow("shape kept")
+            << u"mFullScreen=1,mStretchImage=True,mRetainShape=True"_s << false << false << 2;
+        QTest::newRow("shape without stretch")
+            << u"mFullScreen=1,mRetainShape=True"_s << false << false << 0;
+        QTest::newRow("random") << u"mFullScreen=1,mRandom=1"_s << false << false << -1;
+        QTest::newRow("in the pane") << u"mFullScreen=0"_s << false << false << -1;
+        QTest::newRow("a folder named") << u"mFullScreen=1"_s << true << false << -1;
+        QTest::newRow("configuration file") << u"mFullScreen=1"_s << false << true << -1;
+        QTest::newRow("never stored") << u""_s << false << false << -1;
+    }
+    void firstNamedSlide()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, namesFolder);
+        QFETCH(bool, iniFile);
+        QFETCH(int, known);
+        QTemporaryDir named;
+        const QString picture = named.path() + u"/n1.jpg"_s;
+        writePicture(picture, 40, 30, "JPG");
+        if (iniFile)
+            writeAll(mExe->path() + u"/Vivrel.INI"_s, "[Vivrel]\r\nFullScreen = 1\r\n");
+        QList<std::pair<QString, QString>> values;
+        if (!stored.isEmpty()) {
+            values.append({u"mPath"_s, named.path()});
+            for (const QString &pair : stored.split(u','))
+                values.append({pair.section(u'=', 0, 0), pair.section(u'=', 1)});
+        }
+        QVERIFY(SettingsStore::SaveSettings(u"Settings"_s, values).ok());
+
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        const std::optional<StartUp::Slide> slide =
+            StartUp::firstNamedSlide({namesFolder ? named.path() : picture}, screen);
+        QCOMPARE(slide.has_value(), known >= 0);
+        if (!slide)
+            return;
+        QCOMPARE(slide->path, picture);
+        QCOMPARE(slide->view.stretchChecked, known >= 1);
+        QCOMPARE(slide->view.retainShapeChecked, known == 2);
+        QCOMPARE(QSizeF(slide->view.windowWidth, slide->view.windowHeight),
+                 QSizeF(screen->geometry().size()));
+        QCOMPARE(slide->view.devicePixelRatio, screen->devicePixelRatio());
+    }
+
+    // Its decode starts while the windows are made, and the show puts it up without
+    // decoding it again, though start-up lists another folder in between.
+    void namedPictureIsDecodedBeforeTheWindowIsMade()
+    {
+        QTemporaryDir named;
+        QTemporaryDir other;
+        writePicture(other.path() + u"/o1.jpg"_s, 40, 30, "JPG");
+        for (const char *name : {"/n1.jpg", "/n2.jpg"})
+            writePicture(named.path() + QLatin1String(name), 400, 300, "JPG");
+        const QString first = QDir::toNativeSeparators(named.path() + u"/n1.jpg"_s);
+        QVERIFY(SettingsStore::SaveSettings(u"Settings"_s, {{u"mPath"_s, other.path()},
+                                                            {u"mFullScreen"_s, u"1"_s},
+                                                            {u"mStretchImage"_s, u"True"_s},
+                                                            {u"mRetainShape"_s, u"True"_s}})
+                    .ok());
+        const std::optional<StartUp::Slide> slide =
+            StartUp::firstNamedSlide({first}, QGuiApplication::primaryScreen());
+        QVERIFY(slide);
+        // Decoded before start-up lists the stored folder: a show that asked for it while
+        // it was still decoding would count it as not decoded yet.
+        const SlideCache *early = SlideCache::startEarly(slide->path, slide->view);
+        QTRY_VERIFY(!early->isBusy());
+        FakeSeams fake;
+        frmVivrel w;
+        const MainControls c(w);
+        w.setIniAutoStart(false);
+        w.Form_Load();
+        QCOMPARE(c.list->count(), 1); // the stored folder, listed by start-up
+        w.show();
+        w.openPaths({first});
+        QTRY_VERIFY(!w.slidePending());
+        QCOMPARE(c.lblFileName->text(), first);
+        QCOMPARE(w.viewer().view().stretchChecked, true);
+        QCOMPARE(w.slideCache().coldLoads(), 1);
+        QVERIFY(w.slideCache().holds(first));
+        QCOMPARE(SlideCache::takeEarly(), nullptr);
+    }
+
+    // A view other than the one it was started for stops that decode and decodes again.
+    void earlySlideForAnotherView()
+    {
+        QTemporaryDir named;
+        const QString picture = named.path() + u"/n1.jpg"_s;
+        writePicture(picture, 400, 300, "JPG");
+        Fitting::View guessed;
+        guessed.windowWidth = guessed.width = 200;
+        guessed.windowHeight = guessed.height = 100;
+        guessed.stretchChecked = true;
+        SlideCache::startEarly(picture, guessed);
+        std::unique_ptr<SlideCache> cache(SlideCache::takeEarly());
+        QVERIFY(cache);
+        Fitting::View shown = guessed;
+        shown.windowWidth = shown.width = 800;
+        shown.windowHeight = shown.height = 600;
+        shown.stretchChecked = false;
+        std::optional<Result<Picture>> picture2 = cache->take(picture, shown);
+        if (!picture2) {
+            QTRY_VERIFY(!cache->isBusy());
+            picture2 = cache->take(picture, shown);
+        }
+        QVERIFY(picture2 && picture2->ok());
+        QCOMPARE((*picture2)->image.size(), QSize(400, 300));
+        QCOMPARE(cache->coldLoads(), 2);
     }
 
     void program_data()
