@@ -79,13 +79,17 @@ QProcessEnvironment programEnvironment(const QString &home, const QString &folde
     return environment;
 }
 
-/** `vivrel_bench memory small` in a process of its own: resident bytes, -1 on failure. */
-long long smallShowResident(const QStringList &photos, QSize screen)
+/**
+ * `vivrel_bench memory small` (or `small-idle`, half a second into the show's interval) in
+ * a process of its own: resident bytes, -1 on failure.
+ */
+long long smallShowResident(const QStringList &photos, QSize screen, bool idle)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(),
-                QStringList{QStringLiteral("memory"), QStringLiteral("small"),
+                QStringList{QStringLiteral("memory"),
+                            idle ? QStringLiteral("small-idle") : QStringLiteral("small"),
                             QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height())} +
                     photos);
     if (!child.waitForFinished(-1) || child.exitCode() != 0)
@@ -124,11 +128,14 @@ void benchSmallPhotos(const QStringList &photos, QSize screen, int rounds,
                 1.25});
     }
     {
-        const long long resident = smallShowResident(photos, screen);
+        const long long resident = smallShowResident(photos, screen, false);
+        const long long idle = smallShowResident(photos, screen, true);
         const QSize fitted = QImageReader(photo).size().scaled(screen, Qt::KeepAspectRatio);
         const double kept = 5.0 * fitted.width() * fitted.height() * 4;
-        std::printf("%-14s %.1f MB resident after ten steps; five %dx%d frames kept: %.1f MB\n",
-                    "memory-small", resident / 1e6, fitted.width(), fitted.height(), kept / 1e6);
+        std::printf("%-14s %.1f MB resident after ten steps, %.1f MB half a second later; five "
+                    "%dx%d frames kept: %.1f MB\n",
+                    "memory-small", resident / 1e6, idle / 1e6, fitted.width(), fitted.height(),
+                    kept / 1e6);
         report({QStringLiteral("memory-small"), resident < 0 ? 1e9 : resident / kept, 1.6});
     }
 }

@@ -51,7 +51,7 @@ long long heldMemory(const QStringList &photos, QSize screen);
  * after `steps` forward steps of a show of `photos`, stretched with the shape kept, each
  * step drawn and the decoding ahead it started finished.
  */
-long long residentAfterSteps(const QStringList &photos, QSize screen, int steps);
+long long residentAfterSteps(const QStringList &photos, QSize screen, int steps, int idleMs = 0);
 
 /** Seconds for the cold path of one slide (median), stretched with its shape kept. */
 double coldSlideSeconds(const QString &photo, QSize screen, int rounds);

@@ -153,14 +153,16 @@ int memoryCommand(const QString &what, const QString &size, const QStringList &p
     const QSize screen(sides.value(0).toInt(), sides.value(1).toInt());
     if (screen.isEmpty() || photos.isEmpty() ||
         (what != QLatin1String("show") && what != QLatin1String("held") &&
-         what != QLatin1String("small"))) {
-        std::fprintf(stderr, "usage: vivrel_bench memory show|held|small WxH PHOTO...\n");
+         what != QLatin1String("small") && what != QLatin1String("small-idle"))) {
+        std::fprintf(stderr,
+                     "usage: vivrel_bench memory show|held|small|small-idle WxH PHOTO...\n");
         return 2;
     }
     const long long bytes = what == QLatin1String("show") ? SlideBench::showMemory(photos, screen)
                             : what == QLatin1String("held")
                                 ? SlideBench::heldMemory(photos, screen)
-                                : SlideBench::residentAfterSteps(photos, screen, 10);
+                                : SlideBench::residentAfterSteps(
+                                      photos, screen, 10, what == QLatin1String("small") ? 0 : 500);
     std::printf("bytes=%lld\n", bytes);
     return 0;
 }

@@ -423,10 +423,16 @@ void SlideCache::check()
         watching = d->wanted || std::any_of(d->entries.begin(), d->entries.end(),
                                             [](const auto &s) { return !s.result && !s.dropped; });
     }
-    if (watching)
+    if (watching) {
         watch();
-    else
+    } else if (mWatch->isActive()) {
         mWatch->stop();
+        // Nothing decodes now: what the decodes freed goes back to the system, not on the
+        // way of a slide someone waits for.
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+    }
     if (!ready.isNull())
         emit slideReady(ready);
 }
