@@ -391,8 +391,10 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
         {
             const char *name;
             bool stretch;
+            double coldLimit;
         };
-        const Mode modes[] = {{"fit", true}, {"natural", false}};
+        // A fitted slide is decoded scaled, so it is held well under a full decode.
+        const Mode modes[] = {{"fit", true, 0.75}, {"natural", false, 1.15}};
         for (const Mode &mode : modes) {
             rig.setFit(mode.stretch);
             rig.option("chkRandom")->setValue(0);
@@ -413,7 +415,7 @@ void benchSlides(const QStringList &allPhotos, QSize screen, int rounds, const R
             std::printf("%-14s %s: cold %.4f s, warm %.4f s, libjpeg full decode %.4f s\n", "slide",
                         mode.name, median(cold), median(warm), ref);
             report({QStringLiteral("slide-cold-%1").arg(QLatin1String(mode.name)),
-                    median(cold) / ref, 1.15});
+                    median(cold) / ref, mode.coldLimit});
             report({QStringLiteral("slide-warm-%1").arg(QLatin1String(mode.name)),
                     median(warm) / median(cold), 0.1});
         }
