@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QList>
 #include <QPair>
+#include <QTimer>
 #include <QToolButton>
 
 #include <optional>
@@ -64,6 +65,8 @@ void StartUp::Form_Load()
     fileType->setCurrentIndex(0);
     // The viewer must exist before the settings set its menu's check marks.
     mControls.viewer();
+    mStartUpStore.emplace();
+    QTimer::singleShot(0, this, [this] { mStartUpStore.reset(); });
 
     const QString iniFile = IniFile::iniFilePath();
     // Only a normal file counts: a hidden one is passed over. It is read once, and every

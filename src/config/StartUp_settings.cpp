@@ -25,8 +25,6 @@
 #include <string_view>
 #include <vector>
 
-using SettingsStore::GetSetting;
-
 using StoredControls::applyCheckBox;
 using StoredControls::applyCheckMark;
 using StoredControls::checkBoxText;
@@ -258,20 +256,21 @@ std::vector<const Row *> inStepOrder(std::span<const Row> rows, int Row::*step)
 
 } // namespace
 
-QString StartUp::storedValue(Use use)
+QString StartUp::storedValue(Use use, SettingsStore::Reader &store)
 {
     const std::span<const StoredSetting> rows = storedSettings();
     const auto row = std::ranges::find(rows, use, &StoredSetting::use);
-    return GetSetting(QLatin1String(row->group), QLatin1String(row->key));
+    return store.value(QLatin1String(row->group), QLatin1String(row->key));
 }
 
 bool StartUp::LoadStoredSettings()
 {
-    if (GetSetting(QLatin1String(kFolderKey)).isEmpty())
+    SettingsStore::Reader &store = *mStartUpStore;
+    if (store.value(QLatin1String(kSettingsGroup), QLatin1String(kFolderKey)).isEmpty())
         return false;
     // Each value that does not convert is passed over; the ones after it still apply.
     for (const StoredSetting *row : inStepOrder(storedSettings(), &StoredSetting::loadStep))
-        row->read(*this, GetSetting(QLatin1String(row->group), QLatin1String(row->key)));
+        row->read(*this, store.value(QLatin1String(row->group), QLatin1String(row->key)));
     return true;
 }
 
@@ -303,7 +302,8 @@ void StartUp::LoadIniSettings(const QByteArray &content)
 
 void StartUp::LoadViewerBackground()
 {
-    const QString path = storedValue(Use::Background);
+    SettingsStore::Reader afresh;
+    const QString path = storedValue(Use::Background, mStartUpStore ? *mStartUpStore : afresh);
     if (path.isEmpty())
         return;
     // A file that no longer loads keeps the background the viewer has.
@@ -322,5 +322,6 @@ void StartUp::backgroundChosen(const QString &path)
 
 QString StartUp::storedAdvertBaseUrl()
 {
-    return storedValue(Use::AdvertBaseUrl);
+    SettingsStore::Reader store;
+    return storedValue(Use::AdvertBaseUrl, store);
 }
