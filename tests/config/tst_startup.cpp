@@ -651,15 +651,12 @@ private slots:
         writeAll(iniFile(), kNineLines);
         static std::atomic<int> reads;
         reads = 0;
-        Files::setStallForTests([](const QString &path) {
-            if (path.endsWith(u"/Vivrel.INI"))
-                ++reads;
-        });
+        Files::setStallForTests(
+            [](const QString &path) { reads += path.endsWith(u"/Vivrel.INI"); });
         FakeSeams fake;
         frmVivrel w;
-        w.Form_Load();
+        w.Form_Load(); // every value, the start included, from one reading
         Files::setStallForTests(nullptr);
-        // Every value, the start included, comes from one reading.
         QCOMPARE(reads.load(), 1);
         QVERIFY(w.viewer().isVisible());
     }

@@ -192,21 +192,6 @@ bool writePicture(const QString &root, const Picture &picture)
     return image.save(path, path.endsWith(QLatin1String(".bmp")) ? "BMP" : "JPG", 95);
 }
 
-/** The image plug-ins the process `pid` has loaded, by file name. */
-QStringList imagePlugins(qint64 pid)
-{
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
-    if (!maps.open(QIODevice::ReadOnly))
-        return {maps.errorString()};
-    QStringList plugins;
-    for (const QByteArray &line : maps.readAll().split('\n')) {
-        if (const qsizetype at = line.indexOf("/imageformats/"); at >= 0)
-            plugins << QFileInfo(QString::fromLocal8Bit(line.mid(at))).fileName();
-    }
-    plugins.removeDuplicates();
-    return plugins;
-}
-
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -447,8 +432,10 @@ private slots:
         QVERIFY(vivrelRunning());
         saveScreenshot(firstShot, "viewer.png");
         // JPEGs and a BMP (a reader of Qt's own): no other image plug-in is loaded to read them.
-        for (const QString &plugin : imagePlugins(mVivrel->processId()))
-            QVERIFY2(plugin.contains(QLatin1String("jpeg")), qPrintable(plugin));
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(mVivrel->processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        for (const QByteArray &line : maps.readAll().split('\n'))
+            QVERIFY2(!line.contains("/imageformats/") || line.contains("jpeg"), line.constData());
     }
 
     void viewerKeys()
