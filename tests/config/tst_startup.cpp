@@ -646,19 +646,32 @@ private slots:
         QCOMPARE(rememberedFolder(w), exeDir());
     }
 
+    void configurationFileIsReadOnce_data()
+    {
+        QTest::addColumn<QString>("program");
+        // Every value, the start included, comes from one reading.
+        QTest::newRow("beside the program") << u"Vivrel"_s;
+#ifndef Q_OS_WIN // hidden by its name
+        // A hidden file is passed over, yet its start is acted on.
+        QTest::newRow("hidden") << u".Vivrel"_s;
+#endif
+    }
+
     void configurationFileIsReadOnce()
     {
-        writeAll(iniFile(), kNineLines);
+        QFETCH(QString, program);
+        Paths::setExecutableForTesting(exeDir(), program);
+        writeAll(exeDir() + u'/' + program + u".INI"_s,
+                 '[' + program.toUtf8() + "]\r\nStart=1\r\n");
         static std::atomic<int> reads;
         reads = 0;
-        Files::setStallForTests(
-            [](const QString &path) { reads += path.endsWith(u"/Vivrel.INI"); });
+        Files::setStallForTests([](const QString &path) { reads += path.endsWith(u".INI"); });
         FakeSeams fake;
         frmVivrel w;
-        w.Form_Load(); // every value, the start included, from one reading
+        w.Form_Load();
         Files::setStallForTests(nullptr);
         QCOMPARE(reads.load(), 1);
-        QVERIFY(w.viewer().isVisible());
+        QCOMPARE(selectedCount(w), 3);
     }
 
     void showStartReadsTheStoreAsItStands_data()
