@@ -143,6 +143,10 @@ Result<Header> start(QIODevice &device, const Limits &limits, QImageReader &read
 
     reader.setDevice(&device);
     reader.setFormat(header.format);
+    // The format is known from the header: only its own decoder is asked. With detection
+    // on, Qt loads every image plug-in in turn (SVG and its library included) to ask
+    // each whether it reads the format.
+    reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(true);
     reader.setQuality(100);

@@ -43,15 +43,25 @@ void setStoreName(const QString &application)
     nameInUse() = application;
 }
 
-QString GetSetting(const QString &group, const QString &key)
+Reader::Reader() = default;
+Reader::~Reader() = default;
+
+QString Reader::value(const QString &group, const QString &key)
 {
-    const std::unique_ptr<QSettings> store = open();
-    store->beginGroup(group);
-    const QVariant value = store->value(key);
+    if (!mStore)
+        mStore = open();
+    mStore->beginGroup(group);
+    const QVariant value = mStore->value(key);
+    mStore->endGroup();
     // A hand-edited value with an unquoted comma reads back as a list; it was one text.
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(QStringLiteral(", "));
     return value.toString();
+}
+
+QString GetSetting(const QString &group, const QString &key)
+{
+    return Reader().value(group, key);
 }
 
 QString GetSetting(const QString &key)

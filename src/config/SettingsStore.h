@@ -33,6 +33,26 @@ std::unique_ptr<QSettings> open();
 QString storeName();
 void setStoreName(const QString &application);
 
+/**
+ * Many reads of the store in a row: it is looked for and made ready once, on the first
+ * read, where each GetSetting() does it again. What this program saves meanwhile shows in
+ * it at once; a change another process makes shows only in a reader made after it.
+ */
+class Reader
+{
+public:
+    Reader();
+    ~Reader();
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+
+    /** As GetSetting(group, key). */
+    QString value(const QString &group, const QString &key);
+
+private:
+    std::unique_ptr<QSettings> mStore;
+};
+
 /** The value of `key` in `group`; an absent key reads as the empty string. */
 QString GetSetting(const QString &group, const QString &key);
 /** The value of `key` in the group "Settings". */

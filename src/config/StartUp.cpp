@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QList>
 #include <QPair>
+#include <QTimer>
 #include <QToolButton>
 
 #include <optional>
@@ -64,13 +65,16 @@ void StartUp::Form_Load()
     fileType->setCurrentIndex(0);
     // The viewer must exist before the settings set its menu's check marks.
     mControls.viewer();
+    mStartUpStore.emplace();
+    QTimer::singleShot(0, this, [this] { mStartUpStore.reset(); });
 
     const QString iniFile = IniFile::iniFilePath();
     // Only a normal file counts: a hidden one is passed over. It is read once, and every
     // value, the start included, comes from that one reading (a file that does not read
     // gives every default, as each value read on its own would).
     std::optional<QByteArray> ini;
-    if (Files::check(iniFile, Files::NoHidden)) {
+    const Result<> usable = Files::check(iniFile, Files::NoHidden);
+    if (usable) {
         const Result<QByteArray> content = Files::read(iniFile, IniFile::kMaxReadBytes);
         ini = content ? *content : QByteArray();
         LoadIniSettings(*ini);
@@ -90,10 +94,15 @@ void StartUp::Form_Load()
     // Named pictures start a show of their own: the file's start is not acted on then.
     if (!mIniAutoStart)
         return;
-    const QString startValue = ini ? IniFile::lookup(*ini, IniFile::iniSection(),
-                                                     QStringLiteral("Start"), QStringLiteral("0"))
-                                   : ReadIniValue(IniFile::iniSection(), QStringLiteral("Start"),
-                                                  QStringLiteral("0"), iniFile);
+    // A file passed over (a hidden one) still has its start read; one that is not there
+    // has none, and is not looked for again.
+    QString startValue = QStringLiteral("0");
+    if (ini)
+        startValue =
+            IniFile::lookup(*ini, IniFile::iniSection(), QStringLiteral("Start"), startValue);
+    else if (usable.error() != Error::FileNotFound)
+        startValue =
+            ReadIniValue(IniFile::iniSection(), QStringLiteral("Start"), startValue, iniFile);
     const std::optional<double> start = Numbers::wholeNumber(startValue);
     if (!start || *start != 1.0)
         return;

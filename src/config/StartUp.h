@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/Fitting.h"
+#include "config/SettingsStore.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -103,11 +104,17 @@ private:
     static std::span<const StoredSetting> storedSettings();
     /** What a key is for: an option of the window, or one read when it is wanted. */
     enum class Use;
-    /** What the store holds in the row used for `use`. */
-    static QString storedValue(Use use);
+    /** What `store` holds in the row used for `use`. */
+    static QString storedValue(Use use, SettingsStore::Reader &store);
 
     Controls mControls;
     StartUpHost &mHost;
     bool mUnloading = false;
     bool mIniAutoStart = true;
+    /**
+     * The store as start-up reads it, held from Form_Load() until the event loop first
+     * turns: the options it applies and the background of the show it may start are read
+     * from one reading. Reads after that find the store afresh.
+     */
+    std::optional<SettingsStore::Reader> mStartUpStore;
 };

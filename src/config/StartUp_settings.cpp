@@ -28,8 +28,6 @@
 #include <string_view>
 #include <vector>
 
-using SettingsStore::GetSetting;
-
 using StoredControls::applyCheckBox;
 using StoredControls::applyCheckMark;
 using StoredControls::checkBoxText;
@@ -261,27 +259,29 @@ std::vector<const Row *> inStepOrder(std::span<const Row> rows, int Row::*step)
 
 } // namespace
 
-QString StartUp::storedValue(Use use)
+QString StartUp::storedValue(Use use, SettingsStore::Reader &store)
 {
     const std::span<const StoredSetting> rows = storedSettings();
     const auto row = std::ranges::find(rows, use, &StoredSetting::use);
-    return GetSetting(QLatin1String(row->group), QLatin1String(row->key));
+    return store.value(QLatin1String(row->group), QLatin1String(row->key));
 }
 
 std::optional<StartUp::Slide> StartUp::firstNamedSlide(const QStringList &paths,
                                                        const QScreen *screen)
 {
     if (paths.isEmpty() || !screen || !QFileInfo(paths.first()).isFile() ||
-        Files::check(IniFile::iniFilePath(), Files::NoHidden) ||
-        GetSetting(QLatin1String(kFolderKey)).isEmpty())
+        Files::check(IniFile::iniFilePath(), Files::NoHidden))
         return std::nullopt;
-    const auto stored = [](std::string_view key) {
+    SettingsStore::Reader store;
+    if (store.value(QLatin1String(kSettingsGroup), QLatin1String(kFolderKey)).isEmpty())
+        return std::nullopt;
+    const auto stored = [&store](std::string_view key) {
         const std::span<const StoredSetting> rows = storedSettings();
         const auto row = std::ranges::find(
             rows, key, [](const StoredSetting &r) { return std::string_view(r.key ? r.key : ""); });
         if (row == rows.end())
             return QString();
-        return GetSetting(QLatin1String(row->group), QLatin1String(row->key));
+        return store.value(QLatin1String(row->group), QLatin1String(row->key));
     };
     if (StoredValues::toCheckBoxValue(stored("mFullScreen")) != 1 ||
         StoredValues::toCheckBoxValue(stored("mRandom")) == 1)
@@ -301,11 +301,12 @@ std::optional<StartUp::Slide> StartUp::firstNamedSlide(const QStringList &paths,
 
 bool StartUp::LoadStoredSettings()
 {
-    if (GetSetting(QLatin1String(kFolderKey)).isEmpty())
+    SettingsStore::Reader &store = *mStartUpStore;
+    if (store.value(QLatin1String(kSettingsGroup), QLatin1String(kFolderKey)).isEmpty())
         return false;
     // Each value that does not convert is passed over; the ones after it still apply.
     for (const StoredSetting *row : inStepOrder(storedSettings(), &StoredSetting::loadStep))
-        row->read(*this, GetSetting(QLatin1String(row->group), QLatin1String(row->key)));
+        row->read(*this, store.value(QLatin1String(row->group), QLatin1String(row->key)));
     return true;
 }
 
@@ -337,7 +338,8 @@ void StartUp::LoadIniSettings(const QByteArray &content)
 
 void StartUp::LoadViewerBackground()
 {
-    const QString path = storedValue(Use::Background);
+    SettingsStore::Reader afresh;
+    const QString path = storedValue(Use::Background, mStartUpStore ? *mStartUpStore : afresh);
     if (path.isEmpty())
         return;
     // A file that no longer loads keeps the background the viewer has.
@@ -356,5 +358,6 @@ void StartUp::backgroundChosen(const QString &path)
 
 QString StartUp::storedAdvertBaseUrl()
 {
-    return storedValue(Use::AdvertBaseUrl);
+    SettingsStore::Reader store;
+    return storedValue(Use::AdvertBaseUrl, store);
 }

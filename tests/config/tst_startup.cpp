@@ -13,6 +13,7 @@
 #include "catalogue/FileList.h"
 #include "catalogue/FileListView.h"
 #include "chrome/frmVivrel.h"
+#include "common/Files.h"
 #include "common/IntervalTimer.h"
 #include "common/Paths.h"
 #include "config/IniFile.h"
@@ -33,6 +34,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <atomic>
 #include <memory>
 
 using SettingsStore::GetSetting;
@@ -642,6 +644,68 @@ private slots:
         QCOMPARE(c.list->count(), 3);
         QCOMPARE(selectedCount(w), 3);
         QCOMPARE(rememberedFolder(w), exeDir());
+    }
+
+    void configurationFileIsReadOnce_data()
+    {
+        QTest::addColumn<QString>("program");
+        // Every value, the start included, comes from one reading.
+        QTest::newRow("beside the program") << u"Vivrel"_s;
+#ifndef Q_OS_WIN // hidden by its name
+        // A hidden file is passed over, yet its start is acted on.
+        QTest::newRow("hidden") << u".Vivrel"_s;
+#endif
+    }
+
+    void configurationFileIsReadOnce()
+    {
+        QFETCH(QString, program);
+        Paths::setExecutableForTesting(exeDir(), program);
+        writeAll(exeDir() + u'/' + program + u".INI"_s,
+                 '[' + program.toUtf8() + "]\r\nStart=1\r\n");
+        static std::atomic<int> reads;
+        reads = 0;
+        Files::setStallForTests([](const QString &path) { reads += path.endsWith(u".INI"); });
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        Files::setStallForTests(nullptr);
+        QCOMPARE(reads.load(), 1);
+        QCOMPARE(selectedCount(w), 3);
+    }
+
+    void showStartReadsTheStoreAsItStands_data()
+    {
+        QTest::addColumn<bool>("startUpOver");
+        // Start-up's reading of the store shows what the program itself saves meanwhile,
+        QTest::newRow("saved during start-up") << false;
+        // and once start-up is over, a show's start finds what another program wrote.
+        QTest::newRow("written by another program later") << true;
+    }
+
+    void showStartReadsTheStoreAsItStands()
+    {
+        QFETCH(bool, startUpOver);
+        const QString background = mPictures->path() + QStringLiteral("/bgd.bmp");
+        TestTrees::writePicture(background, 20, 10, "BMP");
+        storeAll({{u"mPath"_s, mPictures->path()}, {u"mFullScreen"_s, u"1"_s}});
+        FakeSeams fake;
+        frmVivrel w;
+        w.Form_Load();
+        if (startUpOver) {
+#ifdef Q_OS_WIN
+            QSKIP("the store is the registry there: no other program's file to write");
+#endif
+            QTest::qWait(1);
+            const QString store = SettingsStore::open()->fileName();
+            writeAll(store, readAll(store).replace(
+                                "[Settings]\n",
+                                "[Settings]\nmBgd=" + QFile::encodeName(background) + '\n'));
+        } else {
+            QVERIFY(SaveSetting(QStringLiteral("mBgd"), background));
+        }
+        MainControls(w).cmdStart->click();
+        QCOMPARE(w.viewer().background().size(), QSize(20, 10));
     }
 
     void mediumStretchedWithoutRetainShapeFillsTheScreen()

@@ -431,6 +431,11 @@ private slots:
                                   qPrintable(screenDescription(mShot)), kPatience);
         QVERIFY(vivrelRunning());
         saveScreenshot(firstShot, "viewer.png");
+        // JPEGs and a BMP (a reader of Qt's own): no other image plug-in is loaded to read them.
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(mVivrel->processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        for (const QByteArray &line : maps.readAll().split('\n'))
+            QVERIFY2(!line.contains("/imageformats/") || line.contains("jpeg"), line.constData());
     }
 
     void viewerKeys()
