@@ -8,8 +8,11 @@
 #include "catalogue/Catalogue.h"
 #include "chrome/frmVivrel.h"
 #include "config/StartUp.h"
+#include "widgets/PictureElement.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QTimer>
 
 void frmVivrel::connectConfig()
 {
@@ -87,6 +90,17 @@ void frmVivrel::selectAll()
 void frmVivrel::startSelfStartedShow()
 {
     mSelfStarted = true;
+    // On Wayland the viewer goes to this window's output, which is known only once this
+    // window is on screen.
+    if (!PictureElement::firstPicturePainted() && QGuiApplication::platformName() != u"wayland") {
+        // The show's first picture is painted before this window is, which the viewer
+        // covers meanwhile: this window waits for that moment, or for a moment should no
+        // picture come.
+        setUpdatesEnabled(false);
+        const auto paintNow = [this] { setUpdatesEnabled(true); };
+        PictureElement::afterFirstPicture(this, paintNow);
+        QTimer::singleShot(Advert::kWaitForFirstPicture, this, paintNow);
+    }
     cmdStart_Click();
 }
 
