@@ -104,9 +104,10 @@ release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n
 [ "$version" = "Vivrel $release" ] ||
   fail "the program says '$version', the newest release is $release"
 
-# It starts without Qt Network, which only its module links; and the module is found
-# where it was installed once a show's first picture is up and the download begins (a
-# settings store of its own: not a first run, and a server at a port nobody serves).
+# It starts without Qt Network, which only its module links; the module is found where
+# it was installed once a show's first picture is up and the download begins, and Qt
+# Network never comes before it (a settings store of its own: not a first run, and a
+# server at a port nobody serves).
 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen LD_DEBUG=files \
   "$prefix/bin/$program" --version 2>&1 | grep -q "libQt6Network" &&
   fail "the program loads Qt Network as it starts"
@@ -120,17 +121,19 @@ env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME="$run" \
   XDG_CONFIG_HOME="$run/config" XDG_CACHE_HOME="$run/cache" XDG_DATA_HOME="$run/data" \
   "$prefix/bin/$program" "$run/pictures/a.bmp" >/dev/null 2>&1 &
 pid=$!
-loaded=0
+loaded=0 early=0
 for _ in $(seq 300); do
-  if grep -q "/vivrel_network.so" "/proc/$pid/maps" 2>/dev/null; then
-    loaded=1
-    break
-  fi
-  sleep 0.1
+  mapped=$(cat "/proc/$pid/maps" 2>/dev/null) || break
+  case "$mapped" in
+    */vivrel_network.so*) loaded=1; break ;;
+    *libQt6Network*) early=1 ;;
+  esac
+  sleep 0.05
 done
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 rm -rf "$run"
+[ "$early" = 0 ] || fail "the installed program loaded Qt Network without its module"
 [ "$loaded" = 1 ] || fail "the installed program did not load its network module"
 
 echo "install tree in $prefix: all checks passed"

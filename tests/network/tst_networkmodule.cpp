@@ -3,7 +3,8 @@
 
 // The network module is loaded by the first fetch or on-line check, and not before;
 // without it a fetch fails and the check cannot tell. This test links no Qt Network of
-// its own, so whatever of it is loaded came with the module.
+// its own, so whatever of it is loaded came with the module. (The program itself, as
+// installed, is run by packaging/check-install.sh.)
 
 #include "TestSandbox.h"
 #include "TestTrees.h"
@@ -12,13 +13,9 @@
 #include "common/Seams.h"
 #include "network/NetworkModule.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -150,56 +147,6 @@ private slots:
         QCOMPARE(NetworkModule::get(), module);
         QVERIFY(module->newClient());
         QVERIFY(qtNetworkLoaded().value_or(true));
-    }
-
-    void programLoadsItsOwnModuleLate()
-    {
-#ifndef Q_OS_LINUX
-        QSKIP("reads the program's mapped libraries in /proc");
-#else
-        // A show of one picture, started from the command line: the download follows
-        // its first picture, and the program finds the module in its own folder.
-        QTemporaryDir store;
-        const QString pictures = mTemp.filePath(QStringLiteral("pictures"));
-        QVERIFY(QDir().mkpath(pictures));
-        QImage image(64, 48, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        QVERIFY(image.save(pictures + QStringLiteral("/a.bmp")));
-        {
-            // Not a first run (that would ask a question first), and no name to resolve.
-            QSettings settings(store.filePath(QStringLiteral("Tremallo/Vivrel.conf")),
-                               QSettings::IniFormat);
-            settings.setValue(QStringLiteral("Settings/mPath"), pictures);
-            settings.setValue(QStringLiteral("Advert/BaseUrl"),
-                              QStringLiteral("http://127.0.0.1:9/t"));
-        }
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), store.path());
-        QProcess vivrel;
-        vivrel.setProcessEnvironment(env);
-        vivrel.start(QStringLiteral(VIVREL_EXECUTABLE), {pictures + QStringLiteral("/a.bmp")});
-        QVERIFY(vivrel.waitForStarted());
-
-        const QString maps = QStringLiteral("/proc/%1/maps").arg(vivrel.processId());
-        const QByteArray moduleName = NetworkModule::fileName().toUtf8();
-        bool module = false;
-        bool networkAlone = false;
-        const QDeadlineTimer deadline(60s);
-        while (!module && !deadline.hasExpired() && vivrel.state() == QProcess::Running) {
-            QFile file(maps);
-            if (!file.open(QIODevice::ReadOnly))
-                break;
-            const QByteArray mapped = file.readAll();
-            module = mapped.contains(moduleName);
-            networkAlone = networkAlone || (mapped.contains("libQt6Network") && !module);
-            QTest::qWait(5);
-        }
-        vivrel.kill();
-        vivrel.waitForFinished();
-        QVERIFY2(!networkAlone, "Qt Network was loaded without the module");
-        QVERIFY2(module, vivrel.readAllStandardError().constData());
-#endif
     }
 };
 
