@@ -4,9 +4,10 @@
 # The Windows package: a zip holding Vivrel.exe with the Qt and MinGW runtime DLLs and
 # the Qt plug-ins it loads, all in one folder (`cpack -G ZIP` in a Windows build). A
 # cross build has no windeployqt, so what it needs is listed here: the DLLs the program
-# imports (objdump -p Vivrel.exe), the platform plug-ins (qwindows for the desktop,
-# qoffscreen for runs without one), the image formats it reads (GIF, JPEG; ICO for the
-# window icon), the native style and the TLS back end.
+# and its network module import (objdump -p Vivrel.exe vivrel_network.dll; src/network/
+# installs the module beside the program), the platform plug-ins (qwindows for the
+# desktop, qoffscreen for runs without one), the image formats it reads (GIF, JPEG; ICO
+# for the window icon), the native style and the TLS back end.
 
 set(vivrel_qt_dlls Qt6Core Qt6Gui Qt6Widgets Qt6Network)
 set(vivrel_qt_plugins platforms/qwindows platforms/qoffscreen imageformats/qgif

@@ -82,6 +82,13 @@ grep -q "<project_license>GPL-3.0-or-later</project_license>" "$metainfo" ||
   fail "the AppStream file does not name the licence GPL-3.0-or-later"
 grep -q "^License: GPL-3.0+$" "$copyright" || fail "$copyright does not name GPL-3.0+"
 
+# The network module, in a folder of the program's own among the libraries.
+module=$(cd "$prefix" && find . -name vivrel_network.so | sed 's|^\./||')
+case "$module" in
+  lib*/vivrel/vivrel_network.so) expected="$expected $module" ;;
+  *) fail "the network module is not in lib*/vivrel/ (found: ${module:-nothing})" ;;
+esac
+
 # The program alone: no test, benchmark or tool of the build comes along.
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 wanted=$(printf '%s\n' $expected | sort)
@@ -96,5 +103,37 @@ version=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/$pr
 release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n 1)
 [ "$version" = "Vivrel $release" ] ||
   fail "the program says '$version', the newest release is $release"
+
+# It starts without Qt Network, which only its module links; the module is found where
+# it was installed once a show's first picture is up and the download begins, and Qt
+# Network never comes before it (a settings store of its own: not a first run, and a
+# server at a port nobody serves).
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen LD_DEBUG=files \
+  "$prefix/bin/$program" --version 2>&1 | grep -q "libQt6Network" &&
+  fail "the program loads Qt Network as it starts"
+run=$prefix/../install-run
+rm -rf "$run"
+mkdir -p "$run/config/Tremallo" "$run/pictures"
+cp "$(dirname "$0")/../fuzz/corpus/picture/rgb24.bmp" "$run/pictures/a.bmp"
+printf '[Settings]\nmPath=%s\n[Advert]\nBaseUrl=http://127.0.0.1:9/t\n' "$run/pictures" \
+  >"$run/config/Tremallo/Vivrel.conf"
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME="$run" \
+  XDG_CONFIG_HOME="$run/config" XDG_CACHE_HOME="$run/cache" XDG_DATA_HOME="$run/data" \
+  "$prefix/bin/$program" "$run/pictures/a.bmp" >/dev/null 2>&1 &
+pid=$!
+loaded=0 early=0
+for _ in $(seq 300); do
+  mapped=$(cat "/proc/$pid/maps" 2>/dev/null) || break
+  case "$mapped" in
+    */vivrel_network.so*) loaded=1; break ;;
+    *libQt6Network*) early=1 ;;
+  esac
+  sleep 0.05
+done
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+rm -rf "$run"
+[ "$early" = 0 ] || fail "the installed program loaded Qt Network without its module"
+[ "$loaded" = 1 ] || fail "the installed program did not load its network module"
 
 echo "install tree in $prefix: all checks passed"

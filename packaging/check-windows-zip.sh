@@ -29,7 +29,7 @@ zip=$work/cpack/Vivrel-$version-win64.zip
 (cd "$work/unpacked" && cmake -E tar xf "$zip")
 bin=$work/unpacked/Vivrel-$version-win64/bin
 for f in Vivrel.exe Qt6Core.dll Qt6Widgets.dll libstdc++-6.dll platforms/qoffscreen.dll \
-         platforms/qwindows.dll imageformats/qjpeg.dll; do
+         platforms/qwindows.dll imageformats/qjpeg.dll vivrel_network.dll Qt6Network.dll; do
   [ -f "$bin/$f" ] || fail "the zip has no $f"
 done
 echo "zip: $(du -k "$zip" | cut -f1) KiB, $(find "$bin" -type f | wc -l) files"

@@ -26,7 +26,8 @@ if [ "$preset" = package ]; then
   # functions, read-only relocations bound at start-up.
   export DEB_BUILD_MAINT_OPTIONS=hardening=+all
   flags=("-DCMAKE_CXX_FLAGS=$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
-         "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)")
+         "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)"
+         "-DCMAKE_MODULE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)")
 fi
 # VIVREL_WERROR=ON in the environment makes every warning an error (CI sets it).
 cmake --preset "$preset" -DVIVREL_WERROR="${VIVREL_WERROR:-OFF}" "${flags[@]}" >/dev/null

@@ -5,6 +5,7 @@
 
 #include "common/WriteGuard.h"
 #include "config/SettingsStore.h"
+#include "network/NetworkModule.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,6 +91,12 @@ TestSandbox::TestSandbox()
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                        root + QStringLiteral("/config"));
     useSettingsStore(root + QStringLiteral("/config"));
+
+#if defined(VIVREL_NETWORK_MODULE_BUILD_DIR) && !defined(Q_OS_WIN)
+    // The tests are not built beside the program, so they are told where its network
+    // module is. (A Windows build puts every program and the module in one folder.)
+    NetworkModule::searchIn({QStringLiteral(VIVREL_NETWORK_MODULE_BUILD_DIR)});
+#endif
 
     // With no home of its own (HOME unset or "/") there is nothing to forbid: the
     // whole file system would be.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/Result.h"
+#include "network/WebAccess.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -14,14 +15,14 @@
 
 #include <chrono>
 #include <memory>
-
-class QNetworkAccessManager;
-class QNetworkReply;
+#include <optional>
 
 /**
  * Fetches web files into local files, one at a time, bounded in time and size, without
  * waiting for them: each fetch reports its end by a signal from the event loop. A local
  * file is replaced atomically and only by a complete body with an HTTP success status.
+ * The network itself is the network module's (NetworkModule), loaded by the first fetch;
+ * where it cannot be had, every fetch fails.
  */
 class BoundedDownloader : public QObject
 {
@@ -63,26 +64,18 @@ signals:
 
 private:
     void refuse();
-    void takeBody();
-    void checkHeaders();
-    void onRedirected(const QUrl &target);
-    void onReplyFinished();
+    void onFetched(std::optional<QByteArray> body);
     /** Reports `result` from the event loop, as every end of a fetch is reported. */
     void reportLater(Result<> result);
 
     Limits mLimits;
     QDeadlineTimer mDeadline;
-    std::unique_ptr<QNetworkAccessManager> mManager;
+    /** Made by the first fetch: the module is loaded only then. */
+    std::unique_ptr<Web::Client> mClient;
     QTimer mTransferTimer;
     bool mBusy = false;
 
-    // The fetch in flight.
-    QNetworkReply *mReply = nullptr;
+    // The fetch in flight; it goes before the client it came from.
+    std::unique_ptr<Web::Transfer> mTransfer;
     QString mLocalFile;
-    qint64 mMaxBytes = 0;
-    QByteArray mBody;
-    bool mRefused = false;
 };
-
-/** True for an http or https address with a host. */
-bool isWebUrl(const QUrl &url);

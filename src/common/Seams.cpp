@@ -4,13 +4,13 @@
 #include "common/Seams.h"
 
 #include "common/ScreenSaverInhibitor.h"
+#include "network/NetworkModule.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QNetworkInformation>
 #include <QUrl>
 #include <QWidget>
 
@@ -56,12 +56,10 @@ bool realOpenWithShell(const QString &target)
 
 bool realIsOnline()
 {
-    if (!QNetworkInformation::instance())
-        QNetworkInformation::loadDefaultBackend();
-    const QNetworkInformation *info = QNetworkInformation::instance();
-    if (!info || !info->supports(QNetworkInformation::Feature::Reachability))
-        return true;
-    return info->reachability() != QNetworkInformation::Reachability::Disconnected;
+    // Only a system that says so is off line: one that cannot tell, or a program without
+    // its network module, is taken to be on line, and a fetch then finds out.
+    Web::Module *network = NetworkModule::get();
+    return !network || network->reachability() != Web::Reachability::Offline;
 }
 
 void realEndProgram(int code)
