@@ -98,6 +98,22 @@ long long smallShowResident(const QStringList &photos, QSize screen, bool idle)
     return out.startsWith("bytes=") ? out.mid(6).toLongLong() : -1;
 }
 
+/** The floor program's resident bytes with `photo` on screen; -1 when it could not run. */
+long long floorResident(const QString &photo)
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VIVREL_REPORT_RESIDENT"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.setStandardOutputFile(QProcess::nullDevice());
+    child.start(QStringLiteral(VIVREL_LAUNCH_FLOOR), {photo});
+    if (!child.waitForFinished(20000))
+        return -1;
+    const QByteArray said = child.readAllStandardError();
+    const qsizetype at = said.indexOf("resident=");
+    return at < 0 ? -1 : said.mid(at + 9).trimmed().toLongLong();
+}
+
 } // namespace
 
 void benchSmallPhotos(const QStringList &photos, QSize screen, int rounds,
@@ -136,6 +152,13 @@ void benchSmallPhotos(const QStringList &photos, QSize screen, int rounds,
                     "%dx%d frames kept: %.1f MB\n",
                     "memory-small", resident / 1e6, idle / 1e6, fitted.width(), fitted.height(),
                     kept / 1e6);
+        // Not a goal, a yardstick: the floor program with its one picture on screen, and
+        // what it would hold with the four other frames a show keeps.
+        const long long floor = floorResident(photo);
+        std::printf("%-14s floor program with one picture on screen %.1f MB; with four more "
+                    "frames %.1f MB (%.2f of the five frames)\n",
+                    "memory-small", floor / 1e6, (floor + 0.8 * kept) / 1e6,
+                    (floor + 0.8 * kept) / kept);
         report({QStringLiteral("memory-small"), resident < 0 ? 1e9 : resident / kept, 1.6});
     }
 }

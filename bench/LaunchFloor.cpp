@@ -15,6 +15,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 class PictureWindow : public QWidget
@@ -35,6 +37,18 @@ protected:
             mAnnounced = true;
             QTimer::singleShot(0, [] {
                 std::fputs("first-paint\n", stderr);
+                // Asked for, its resident memory then: what any Qt viewer holds with one
+                // picture on screen.
+                if (qEnvironmentVariableIsSet("VIVREL_REPORT_RESIDENT")) {
+                    long long pages = 0;
+                    long long resident = 0;
+                    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+                        if (std::fscanf(f, "%lld %lld", &pages, &resident) != 2)
+                            resident = 0;
+                        std::fclose(f);
+                    }
+                    std::fprintf(stderr, "resident=%lld\n", resident * sysconf(_SC_PAGESIZE));
+                }
                 std::fflush(stderr);
                 QCoreApplication::quit();
             });
