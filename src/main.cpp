@@ -241,9 +241,11 @@ int main(int argc, char *argv[])
     // run another one first.
     window.setIniAutoStart(paths.isEmpty());
     window.Form_Load();
-    window.show();
+    // Named pictures start their show before the main window is shown, as the
+    // configuration file's start does: its first picture comes first.
     if (!paths.isEmpty())
         window.openPaths(paths);
+    window.show();
     // A show that started by itself has put the viewer up already; the main window,
     // shown after it, must not cover it.
     if (window.hasViewer() && window.viewer().isVisible()) {

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -315,7 +316,8 @@ void frmVivrel::drawArtwork()
 
 void frmVivrel::followScreen()
 {
-    if (devicePixelRatioF() != mArtworkRatio)
+    // Not while the window waits for a show's first picture to be painted: drawn then.
+    if (updatesEnabled() && devicePixelRatioF() != mArtworkRatio)
         drawArtwork();
 }
 
@@ -438,5 +440,9 @@ void frmVivrel::buildControls()
     // The window opens on the first control of that order; left to itself Qt would pick
     // the first control created that takes Tab. Start-up may move it on (Select All does).
     tabOrder.first()->setFocus(Qt::OtherFocusReason);
-    drawArtwork();
+    // The artwork is drawn when the window is first shown, for its screen; the banner is
+    // a picture from the start all the same, as assistive technology is told.
+    QPixmap blank(Image1->size());
+    blank.fill(Qt::transparent);
+    Image1->setPixmap(blank);
 }

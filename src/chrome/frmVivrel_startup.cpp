@@ -97,7 +97,10 @@ void frmVivrel::startSelfStartedShow()
         // covers meanwhile: this window waits for that moment, or for a moment should no
         // picture come.
         setUpdatesEnabled(false);
-        const auto paintNow = [this] { setUpdatesEnabled(true); };
+        const auto paintNow = [this] {
+            setUpdatesEnabled(true);
+            followScreen();
+        };
         PictureElement::afterFirstPicture(this, paintNow);
         QTimer::singleShot(Advert::kWaitForFirstPicture, this, paintNow);
     }
