@@ -144,13 +144,10 @@ public:
         mInfo.err = jpeg_std_error(&mErrors.pub);
         mErrors.pub.error_exit = leave;
         mErrors.pub.output_message = quiet;
-        if (cancel) {
-            mProgress.pub.progress_monitor = checkCancel;
-            mProgress.cancel = cancel;
-            mInfo.progress = &mProgress.pub;
-        }
-        jpeg_create_decompress(&mInfo);
+        mProgress.pub.progress_monitor = checkCancel;
+        mProgress.cancel = cancel;
     }
+    // Frees whatever was made, also when making it failed (nothing then).
     ~Decompressor() { jpeg_destroy_decompress(&mInfo); }
     Decompressor(const Decompressor &) = delete;
     Decompressor &operator=(const Decompressor &) = delete;
@@ -160,6 +157,10 @@ public:
     {
         if (setjmp(mErrors.jump))
             return false;
+        jpeg_create_decompress(&mInfo);
+        // Set after the making, which clears it: a cancel stops the decode at the next row.
+        if (mProgress.cancel)
+            mInfo.progress = &mProgress.pub;
         jpeg_mem_src(&mInfo, reinterpret_cast<const unsigned char *>(mBytes.constData()),
                      static_cast<unsigned long>(mBytes.size()));
         jpeg_read_header(&mInfo, TRUE);
@@ -200,7 +201,7 @@ public:
         while (int(mInfo.output_scanline) < from) {
             if (isCancelled(cancel))
                 return false;
-            const int band = std::min(from - int(mInfo.output_scanline), 256);
+            const int band = std::min(from - int(mInfo.output_scanline), 64);
             if (jpeg_skip_scanlines(&mInfo, JDIMENSION(band)) == 0)
                 return false;
         }
