@@ -224,24 +224,29 @@ private:
 };
 
 /**
- * Rows [from, to) of `decoded`, smoothly scaled into `band` as the rows of `target` they
- * make, of `height` rows in all (none may be left for a short band); false when there is
- * no memory for them. Each thread of a split decode scales its own rows; where a band's
- * scale differs from the whole picture's by the rounding of its height, it is by less
- * than a row.
+ * Rows [from, to) of `decoded`, of `height` rows in all, smoothly scaled into the rows of
+ * `out` they make (none may be left for a short band); false when there is no memory for
+ * them. Each thread of a split decode scales its own rows; where a band's scale differs
+ * from the whole picture's by the rounding of its height, it is by less than a row.
  */
-bool scaleRows(const QImage &decoded, int from, int to, QSize target, int height, QImage &band)
+bool scaleRows(const QImage &decoded, int from, int to, int height, const Rows &out, QSize target)
 {
     const auto targetRow = [&](int row) {
         return int((qint64(row) * target.height() + height / 2) / height);
     };
-    const int rows = targetRow(to) - targetRow(from);
+    const int first = targetRow(from);
+    const int rows = targetRow(to) - first;
     if (rows <= 0)
         return true;
     const QImage source(decoded.constScanLine(from), decoded.width(), to - from,
                         decoded.bytesPerLine(), decoded.format());
-    band = source.scaled(target.width(), rows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return !band.isNull();
+    const QImage band =
+        source.scaled(target.width(), rows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (band.isNull())
+        return false;
+    for (int row = 0; row < rows; ++row)
+        std::memcpy(out.row(first + row), band.constScanLine(row), size_t(band.bytesPerLine()));
+    return true;
 }
 
 /**
@@ -289,22 +294,27 @@ Decoded decode(const QByteArray &bytes, QSize target, qint64 maxBytes,
         result.outcome = Outcome::TooLarge;
         return result;
     }
-    // Taken once, from a picture no other QImage shares: the threads write through this,
-    // each its own rows, never through the QImage.
+    // The scaled picture is made at once, so that each thread puts its own rows into it.
+    QImage out = scaling ? mappedImage(target, format) : QImage();
+    if (scaling && out.isNull()) {
+        result.outcome = Outcome::TooLarge;
+        return result;
+    }
+    // Taken once, from pictures no other QImage shares: the threads write through these,
+    // each its own rows, never through a QImage.
     const Rows rows{decoded.bits(), decoded.bytesPerLine()};
+    const Rows outRows{scaling ? out.bits() : nullptr, out.bytesPerLine()};
     const int height = layout.out.height();
-    // Decodes rows [from, to), then scales them into `band`.
-    const auto part = [&](Decompressor &decompressor, int from, int to, QImage &band) {
+    // Decodes rows [from, to), then scales them into the scaled picture.
+    const auto part = [&](Decompressor &decompressor, int from, int to) {
         if (!decompressor.decodeRows(rows, from, to, cancel) || isCancelled(cancel))
             return false;
-        return !scaling || scaleRows(decoded, from, to, target, height, band);
+        return !scaling || scaleRows(decoded, from, to, height, outRows, target);
     };
     // A progressive file keeps every coefficient while it decodes: a second decompressor
     // would keep them twice.
     const bool split = threads > 1 && !layout.progressive &&
                        height >= 4 * std::max(layout.rowsPerBand, 1) && height >= 64;
-    QImage upper;
-    QImage lower;
     bool done = false;
     if (split) {
         const int cut = splitRow(layout);
@@ -313,33 +323,18 @@ Decoded decode(const QByteArray &bytes, QSize target, qint64 maxBytes,
             Decompressor decompressor(bytes, cancel);
             Layout same;
             lowerDone = decompressor.setUp(target, same) && same.out == layout.out &&
-                        part(decompressor, cut, height, lower);
+                        part(decompressor, cut, height);
         });
-        done = part(first, 0, cut, upper);
+        done = part(first, 0, cut);
         second.join();
         done = done && lowerDone;
     } else {
-        done = part(first, 0, height, upper);
+        done = part(first, 0, height);
     }
     if (!done || isCancelled(cancel))
         return Decoded{};
     result.outcome = Outcome::Decoded;
-    if (!scaling) {
-        result.image = std::move(decoded);
-        return result;
-    }
-    // The decoded picture goes before the scaled one is put together: the two scaled
-    // bands and the picture they make are never held beside it.
-    decoded = QImage();
-    result.image = mappedImage(target, format);
-    if (result.image.isNull())
-        return Decoded{.outcome = Outcome::TooLarge, .image = QImage()};
-    int y = 0;
-    for (const QImage *band : {&upper, &lower}) {
-        for (int row = 0; row < band->height(); ++row, ++y)
-            std::memcpy(result.image.scanLine(y), band->constScanLine(row),
-                        size_t(band->bytesPerLine()));
-    }
+    result.image = scaling ? std::move(out) : std::move(decoded);
     return result;
 }
 

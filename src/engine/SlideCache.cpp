@@ -55,8 +55,11 @@ qint64 pixelBytes(QSize size)
  * The most a JPEG of `natural` size takes while it is decoded for `view`: `buffers`, what
  * its decoder keeps for the whole decode (a progressive file's coefficients), and the
  * picture. A picture scaled down is first decoded by libjpeg at a power-of-two fraction of
- * its size no smaller than the target, which is what holds the memory until it is scaled
- * the rest of the way.
+ * its size no smaller than the target, which is most of what it holds until it is scaled
+ * the rest of the way. The scaled picture, made beside it, is left out (a sixth of it for
+ * a 24-megapixel photo on a 1920x1080 screen): counted, the next slide's decode would not
+ * fit beside the two frames either side of the one on screen, and a step back would be
+ * decoded again; a show stays within six frames all the same (`vivrel_bench`).
  */
 qint64 workingBytes(const Fitting::View &view, QSize natural, qint64 buffers)
 {
