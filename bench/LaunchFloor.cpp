@@ -6,6 +6,8 @@
 // ("first-paint") right after that paint, as Vivrel does with VIVREL_REPORT_FIRST_PAINT.
 //   vivrel_launch_floor PICTURE
 
+#include "BenchTools.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QImageReader>
@@ -14,8 +16,6 @@
 #include <QWidget>
 
 #include <cstdio>
-
-#include <unistd.h>
 
 namespace {
 
@@ -39,16 +39,8 @@ protected:
                 std::fputs("first-paint\n", stderr);
                 // Asked for, its resident memory then: what any Qt viewer holds with one
                 // picture on screen.
-                if (qEnvironmentVariableIsSet("VIVREL_REPORT_RESIDENT")) {
-                    long long pages = 0;
-                    long long resident = 0;
-                    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-                        if (std::fscanf(f, "%lld %lld", &pages, &resident) != 2)
-                            resident = 0;
-                        std::fclose(f);
-                    }
-                    std::fprintf(stderr, "resident=%lld\n", resident * sysconf(_SC_PAGESIZE));
-                }
+                if (qEnvironmentVariableIsSet("VIVREL_REPORT_RESIDENT"))
+                    std::fprintf(stderr, "resident=%lld\n", BenchTools::residentBytesAsIs());
                 std::fflush(stderr);
                 QCoreApplication::quit();
             });

@@ -3,13 +3,14 @@
 
 #include "TestSandbox.h"
 
+#include "hostile/BadPictures.h"
+
 #include "common/JpegDecoder.h"
 #include "common/PictureLoader.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QPainter>
 #include <QTest>
 
@@ -43,31 +44,6 @@ QByteArray quartersJpeg(QSize size, int orientation, bool grey = false)
         exif += QByteArray::fromHex("000000000000");
         jpeg.insert(2, exif);
     }
-    return jpeg;
-}
-
-/** Gradients and grain, so that every block decodes to something of its own. */
-QByteArray grainyJpeg(QSize size, bool grey, bool progressive)
-{
-    QImage image(size, QImage::Format_RGB32);
-    quint32 seed = 12345;
-    for (int y = 0; y < size.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int grain = int(seed >> 28);
-            line[x] = qRgb((x + grain) & 255, (y * 3 + grain) & 255, ((x ^ y) + grain) & 255);
-        }
-    }
-    if (grey)
-        image = image.convertToFormat(QImage::Format_Grayscale8);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(90);
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
     return jpeg;
 }
 
@@ -234,7 +210,7 @@ private slots:
         QFETCH(bool, progressive);
         QFETCH(QSize, target);
         QFETCH(int, tolerance);
-        const QByteArray jpeg = grainyJpeg(size, grey, progressive);
+        const QByteArray jpeg = BadPictures::jpeg(size, progressive, grey);
         const JpegDecoder::Decoded one = JpegDecoder::decode(jpeg, target, 1 << 30, nullptr, 1);
         const JpegDecoder::Decoded two = JpegDecoder::decode(jpeg, target, 1 << 30, nullptr, 2);
         QCOMPARE(one.outcome, JpegDecoder::Outcome::Decoded);

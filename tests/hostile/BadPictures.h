@@ -49,8 +49,11 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-/** A JPEG of `size` with enough detail that cutting it leaves a visible part. */
-inline QByteArray jpeg(QSize size, bool progressive)
+/**
+ * A JPEG of `size` with enough detail that cutting it leaves a visible part, and that
+ * every block decodes to something of its own; one channel when `grey`.
+ */
+inline QByteArray jpeg(QSize size, bool progressive, bool grey = false)
 {
     QImage image(size, QImage::Format_RGB32);
     QRandomGenerator noise(7);
@@ -59,6 +62,8 @@ inline QByteArray jpeg(QSize size, bool progressive)
         for (int x = 0; x < size.width(); ++x)
             line[x] = qRgb(x * 255 / size.width(), y * 255 / size.height(), noise.bounded(256));
     }
+    if (grey)
+        image = image.convertToFormat(QImage::Format_Grayscale8);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
