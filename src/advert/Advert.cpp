@@ -13,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -86,16 +85,10 @@ void Advert::startWithShow(bool selfStarted)
         // the download, and the network status and libraries it loads, begin right after
         // that picture is on screen (or after a moment, should none come).
         mFetched = true;
-        const auto startOnce = [this] {
-            if (mDeferred) {
-                mDeferred = false;
-                mFetched = false;
-                startAdvertDownload();
-            }
-        };
-        mDeferred = true;
-        PictureElement::afterFirstPicture(this, startOnce);
-        QTimer::singleShot(kWaitForFirstPicture, this, startOnce);
+        PictureElement::afterFirstPictureOrWait(this, [this] {
+            mFetched = false;
+            startAdvertDownload();
+        });
     } else {
         startAdvertDownload();
     }

@@ -5,7 +5,6 @@
 
 #include <QObject>
 
-#include <chrono>
 #include <functional>
 
 class QTextBrowser;
@@ -38,19 +37,14 @@ public:
     /**
      * The download as a show starts: at once, or, for a show that started by itself
      * (`selfStarted`) and has no picture on screen yet, right after its first picture
-     * is, or after kWaitForFirstPicture should none come.
+     * is, or after PictureElement::kWaitForFirstPicture should none come.
      */
     void startWithShow(bool selfStarted);
-
-    /** The longest a show that started by itself holds the download back. */
-    static constexpr std::chrono::milliseconds kWaitForFirstPicture{2000};
 
 private:
     QTextBrowser *mBrowser;
     QWidget *mWindow;
     std::function<QString()> mStoredBaseUrl;
-    /** Set once the download was tried in this run. */
+    /** Set once the download was tried in this run, or while it waits for a first picture. */
     bool mFetched = false;
-    /** The download waits for the first picture of a show that started by itself. */
-    bool mDeferred = false;
 };

@@ -12,7 +12,6 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QTimer>
 
 void frmVivrel::connectConfig()
 {
@@ -97,12 +96,10 @@ void frmVivrel::startSelfStartedShow()
         // covers meanwhile: this window waits for that moment, or for a moment should no
         // picture come.
         setUpdatesEnabled(false);
-        const auto paintNow = [this] {
+        PictureElement::afterFirstPictureOrWait(this, [this] {
             setUpdatesEnabled(true);
             followScreen();
-        };
-        PictureElement::afterFirstPicture(this, paintNow);
-        QTimer::singleShot(Advert::kWaitForFirstPicture, this, paintNow);
+        });
     }
     cmdStart_Click();
 }

@@ -86,6 +86,17 @@ void PictureElement::afterFirstPicture(QObject *context, std::function<void()> t
     state.waiting.emplace_back(context, std::move(then));
 }
 
+void PictureElement::afterFirstPictureOrWait(QObject *context, std::function<void()> then)
+{
+    auto once = std::make_shared<std::function<void()>>(std::move(then));
+    const auto runOnce = [once] {
+        if (const std::function<void()> run = std::exchange(*once, nullptr))
+            run();
+    };
+    afterFirstPicture(context, runOnce);
+    QTimer::singleShot(kWaitForFirstPicture, context, runOnce);
+}
+
 void PictureElement::forgetFirstPicture()
 {
     firstPicture() = {};

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -51,6 +52,13 @@ public:
      * that moment is also written to standard error as one line, "first-paint".
      */
     static void afterFirstPicture(QObject *context, std::function<void()> then);
+    /** The longest what a show that started by itself holds back waits for its picture. */
+    static constexpr std::chrono::milliseconds kWaitForFirstPicture{2000};
+    /**
+     * Runs `then` once: as afterFirstPicture(), or after kWaitForFirstPicture should no
+     * picture come before.
+     */
+    static void afterFirstPictureOrWait(QObject *context, std::function<void()> then);
     /** As at a new start: no picture painted yet, nothing waiting (a start-up run again). */
     static void forgetFirstPicture();
 
