@@ -9,6 +9,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #if defined(Q_OS_LINUX)
@@ -290,13 +291,9 @@ Decoded decode(const QByteArray &bytes, QSize target, qint64 maxBytes,
     const QImage::Format format = layout.grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32;
     const bool scaling = !target.isEmpty() && target != layout.out;
     QImage decoded = scaling ? mappedImage(layout.out, format) : QImage(layout.out, format);
-    if (decoded.isNull()) {
-        result.outcome = Outcome::TooLarge;
-        return result;
-    }
     // The scaled picture is made at once, so that each thread puts its own rows into it.
     QImage out = scaling ? mappedImage(target, format) : QImage();
-    if (scaling && out.isNull()) {
+    if (decoded.isNull() || (scaling && out.isNull())) {
         result.outcome = Outcome::TooLarge;
         return result;
     }
@@ -315,22 +312,29 @@ Decoded decode(const QByteArray &bytes, QSize target, qint64 maxBytes,
     // would keep them twice.
     const bool split = threads > 1 && !layout.progressive &&
                        height >= 4 * std::max(layout.rowsPerBand, 1) && height >= 64;
-    bool done = false;
+    std::thread second;
+    int cut = height;
+    bool lowerDone = true;
     if (split) {
-        const int cut = splitRow(layout);
-        bool lowerDone = false;
-        std::thread second([&] {
-            Decompressor decompressor(bytes, cancel);
-            Layout same;
-            lowerDone = decompressor.setUp(target, same) && same.out == layout.out &&
-                        part(decompressor, cut, height);
-        });
-        done = part(first, 0, cut);
-        second.join();
-        done = done && lowerDone;
-    } else {
-        done = part(first, 0, height);
+        try {
+            cut = splitRow(layout);
+            lowerDone = false;
+            second = std::thread([&] {
+                Decompressor decompressor(bytes, cancel);
+                Layout same;
+                lowerDone = decompressor.setUp(target, same) && same.out == layout.out &&
+                            part(decompressor, cut, height);
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had (a process full of abandoned ones): one does it all.
+            cut = height;
+            lowerDone = true;
+        }
     }
+    bool done = part(first, 0, cut);
+    if (second.joinable())
+        second.join();
+    done = done && lowerDone;
     if (!done || isCancelled(cancel))
         return Decoded{};
     result.outcome = Outcome::Decoded;
